@@ -1,0 +1,26 @@
+// Finding and reading the configuration files into LaunchSettings.
+#ifndef KITE_CONFIG_CONFIG_FILE_H_
+#define KITE_CONFIG_CONFIG_FILE_H_
+
+#include <string>
+
+#include "launcher/launch_settings.h"
+#include "platform/platform.h"
+
+namespace kite {
+
+// Reads the configuration that belongs to the launcher started as `exePath`:
+// the "-c" file when one was given, otherwise startDir\<base name>.config.
+// Records the path in settings.configPath.  Returns 0 when the file was
+// read, 1 otherwise.
+int locateAppConfig(LaunchSettings& settings, Platform& platform,
+                    const std::string& exePath, const std::string& startDir);
+
+// Reads one configuration file, following "include" lines.  Returns 0 when
+// the file was opened and read to its end, 1 when it could not be opened.
+int readConfigFile(LaunchSettings& settings, Platform& platform,
+                   const std::string& path);
+
+}  // namespace kite
+
+#endif  // KITE_CONFIG_CONFIG_FILE_H_

@@ -1,0 +1,28 @@
+// Expansion of one "$NAME" environment reference in a configuration value.
+#ifndef KITE_CONFIG_EXPAND_VALUE_H_
+#define KITE_CONFIG_EXPAND_VALUE_H_
+
+#include <string>
+
+#include "launcher/launch_settings.h"
+#include "platform/platform.h"
+
+namespace kite {
+
+// Replaces the first "$NAME" of `value` with the variable's value, quoting
+// it when it holds a space and `quote` (or an "=" before the "$") asks for
+// it, and turns backslashes into forward slashes.  A value without "$", or
+// whose variable is not set, comes back unchanged.
+std::string expandValue(const LaunchSettings& settings, Platform& platform,
+                        const std::string& value, bool quote);
+
+// Replaces every backslash of `text` with a forward slash.
+void toForwardSlashes(std::string& text);
+
+// `text` without one pair of double quotes around the whole of it, if it has
+// them; otherwise unchanged.
+std::string withoutSurroundingQuotes(const std::string& text);
+
+}  // namespace kite
+
+#endif  // KITE_CONFIG_EXPAND_VALUE_H_

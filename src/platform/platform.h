@@ -1,0 +1,124 @@
+// The one seam between Kite's logic and the operating system.
+//
+// Every operation the launcher needs from Windows (registry, message boxes,
+// processes, files, environment, clock, output, process exit) is a method
+// here.  platform_win32.cc implements it for the real executable; the unit
+// tests use an in-memory double that records what was asked of it.  No other
+// file calls the OS, so the logic builds and runs on any host.
+#ifndef KITE_PLATFORM_PLATFORM_H_
+#define KITE_PLATFORM_PLATFORM_H_
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace kite {
+
+// Message box styles and the one answer the logic looks at.  The values are
+// the Win32 ones (MB_OK, MB_ICONERROR, MB_YESNO | MB_ICONERROR, IDYES) so the
+// Win32 side passes them through unchanged.
+constexpr unsigned kBoxPlain = 0x00;
+constexpr unsigned kBoxError = 0x10;
+constexpr unsigned kBoxYesNoError = 0x14;
+constexpr int kAnswerYes = 6;
+
+// An open registry key or a started child process; 0 is never a valid one.
+using RegistryKey = std::uintptr_t;
+using ChildProcess = std::uintptr_t;
+
+// One match of a wildcard search.
+struct FoundFile {
+  std::string name;    // file name without its directory
+  bool isDirectory;    // the _A_SUBDIR attribute
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // --- Registry: keys under HKEY_LOCAL_MACHINE, read in the 32-bit view. ---
+
+  /// Opens `path` for reading; returns 0 and sets *key, or a non-zero error
+  /// code (key absent or unreadable) and leaves *key alone.
+  virtual long openRegistryKey(const std::string& path, RegistryKey* key) = 0;
+  /// Reads the string value `name` whole, whatever its length; returns 0, or
+  /// non-zero when the value is missing, not a string or unreadable.
+  virtual long readRegistryString(RegistryKey key, const std::string& name,
+                                  std::string* value) = 0;
+  /// Returns the number of subkeys; 0 when the query fails.
+  virtual unsigned long countRegistrySubkeys(RegistryKey key) = 0;
+  /// Reads the name of subkey `index`; returns 0, or non-zero when that index
+  /// yields no name.
+  virtual long enumRegistrySubkey(RegistryKey key, unsigned long index,
+                                  std::string* name) = 0;
+  /// Closes a key opened by openRegistryKey; nothing to report on failure.
+  virtual void closeRegistryKey(RegistryKey key) = 0;
+
+  // --- User interface. ---
+
+  /// Shows a box with no owner window and waits for the answer.  `text` may
+  /// be null.  Returns the button pressed (kAnswerYes for Yes); any other
+  /// value, including a failure to show the box, means No.
+  virtual int showMessageBox(const char* text, const std::string& caption,
+                             unsigned style) = 0;
+
+  // --- Processes and system information. ---
+
+  /// Starts `commandLine` with no application name, handle inheritance on,
+  /// creation flags 0, the launcher's environment, `directory` as current
+  /// directory (null: inherit) and `consoleTitle` (null: none).  Returns true
+  /// and sets *child, or false and sets *error to the system's message.
+  virtual bool startProcess(const std::string& commandLine,
+                            const char* directory, const char* consoleTitle,
+                            ChildProcess* child, std::string* error) = 0;
+  /// Waits at most `milliseconds` for the child to be ready for input;
+  /// nothing to report on failure.
+  virtual void waitForInputIdle(ChildProcess child, unsigned milliseconds) = 0;
+  /// Blocks until the child has ended; returns early only if waiting fails.
+  virtual void waitForExit(ChildProcess child) = 0;
+  /// Returns the child's exit code as a signed integer; -1 if it cannot be
+  /// read.
+  virtual int exitCode(ChildProcess child) = 0;
+  /// Releases the child's handles; nothing to report on failure.
+  virtual void closeProcess(ChildProcess child) = 0;
+  /// Returns the OS major version (GetVersionExA); 0 when the call fails.
+  virtual unsigned long osMajorVersion() = 0;
+  /// Returns the system directory (where rundll32.exe lives); empty on
+  /// failure.
+  virtual std::string systemDirectory() = 0;
+
+  // --- Standard runtime library. ---
+
+  /// Looks up an environment variable (names match regardless of case);
+  /// returns false when there is no such variable.
+  virtual bool getEnvironment(const std::string& name, std::string* value) = 0;
+  /// Wildcard search for `pattern`; fills *matches in the order the search
+  /// delivers them and returns false when nothing matches.
+  virtual bool findFiles(const std::string& pattern,
+                         std::vector<FoundFile>* matches) = 0;
+  /// Makes `path` the current directory; returns false on failure.
+  virtual bool changeDirectory(const std::string& path) = 0;
+  /// Returns the current directory; empty on failure.
+  virtual std::string currentDirectory() = 0;
+  /// Reads a whole file in text mode (CR LF read as LF, Ctrl-Z ends the
+  /// file); returns 0, or the errno value when it cannot be opened.
+  virtual int readTextFile(const std::string& path, std::string* text) = 0;
+  /// Returns a key that is equal for two names of the same existing file
+  /// (relative or absolute, other letter case); empty when it is unknown.
+  virtual std::string fileIdentity(const std::string& path) = 0;
+  /// Returns the runtime's description of an errno value.
+  virtual std::string errorText(int errnum) = 0;
+  /// Returns the calendar time in whole seconds.
+  virtual std::time_t now() = 0;
+  /// Writes a trace line to standard output; nothing to report on failure.
+  virtual void writeOut(const std::string& text) = 0;
+  /// Writes a line to standard error; nothing to report on failure.
+  virtual void writeError(const std::string& text) = 0;
+  /// Ends the process with `code`; never returns.
+  [[noreturn]] virtual void exitProcess(int code) = 0;
+};
+
+}  // namespace kite
+
+#endif  // KITE_PLATFORM_PLATFORM_H_

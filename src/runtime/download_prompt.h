@@ -1,0 +1,27 @@
+// The missing-runtime prompt and the runtime vendor's download page.
+#ifndef KITE_RUNTIME_DOWNLOAD_PROMPT_H_
+#define KITE_RUNTIME_DOWNLOAD_PROMPT_H_
+
+#include <string>
+
+#include "launcher/launch_settings.h"
+#include "platform/platform.h"
+
+namespace kite {
+
+// "<application> requires the Java Runtime Environment version <version>\n
+// Do you want to download it?"
+std::string runtimePromptText(const LaunchSettings& settings);
+
+// Asks whether to download the missing runtime, opens the page on Yes, and
+// ends the process with 11 whatever the answer.
+[[noreturn]] void offerRuntimeDownload(LaunchSettings& settings,
+                                       Platform& platform,
+                                       const std::string& caption);
+
+// Opens the download page for settings.javaVersion, if there is one.
+void openDownloadPage(const LaunchSettings& settings, Platform& platform);
+
+}  // namespace kite
+
+#endif  // KITE_RUNTIME_DOWNLOAD_PROMPT_H_

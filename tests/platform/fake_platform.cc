@@ -1,0 +1,293 @@
+#include "platform/fake_platform.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+
+namespace kite {
+namespace {
+
+std::string lower(std::string text) {
+  for (char& c : text)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// Wildcard match of "*" and "?" without regard to case, as _findfirst does.
+bool matches(const char* pattern, const char* name) {
+  if (*pattern == '\0') return *name == '\0';
+  if (*pattern == '*')
+    return matches(pattern + 1, name) || (*name && matches(pattern, name + 1));
+  if (*name == '\0') return false;
+  if (*pattern != '?' && std::tolower(static_cast<unsigned char>(*pattern)) !=
+                             std::tolower(static_cast<unsigned char>(*name)))
+    return false;
+  return matches(pattern + 1, name + 1);
+}
+
+std::string parentOf(const std::string& normalized) {
+  const size_t slash = normalized.rfind('/');
+  return slash == std::string::npos ? std::string() : normalized.substr(0, slash);
+}
+
+}  // namespace
+
+FakePlatform::FakePlatform() = default;
+
+int FakePlatform::run(const std::function<int()>& scenario) {
+  try {
+    return scenario();
+  } catch (const ProcessExit& exit) {
+    return exit.code;
+  }
+}
+
+// --- Registry. ---
+
+FakePlatform::RegistryEntry* FakePlatform::findKey(const std::string& path) {
+  const std::string wanted = lower(path);
+  for (RegistryEntry& entry : registry_)
+    if (lower(entry.path) == wanted) return &entry;
+  return nullptr;
+}
+
+void FakePlatform::addRegistryKey(const std::string& path) {
+  if (findKey(path)) return;
+  const size_t slash = path.rfind('\\');
+  if (slash != std::string::npos) addRegistryKey(path.substr(0, slash));
+  registry_.push_back({path, {}});
+}
+
+void FakePlatform::setRegistryValue(const std::string& path,
+                                    const std::string& name,
+                                    const std::string& value) {
+  addRegistryKey(path);
+  findKey(path)->values[lower(name)] = value;
+}
+
+long FakePlatform::openRegistryKey(const std::string& path, RegistryKey* key) {
+  registryOpens.push_back(path);
+  RegistryEntry* entry = findKey(path);
+  if (!entry) return 2;  // ERROR_FILE_NOT_FOUND
+  *key = nextKey_++;
+  openKeys_[*key] = static_cast<size_t>(entry - registry_.data());
+  ++openRegistryKeys;
+  return 0;
+}
+
+long FakePlatform::readRegistryString(RegistryKey key, const std::string& name,
+                                      std::string* value) {
+  auto open = openKeys_.find(key);
+  if (open == openKeys_.end()) return 6;  // ERROR_INVALID_HANDLE
+  const auto& values = registry_[open->second].values;
+  auto found = values.find(lower(name));
+  if (found == values.end()) return 2;
+  *value = found->second;
+  return 0;
+}
+
+unsigned long FakePlatform::countRegistrySubkeys(RegistryKey key) {
+  auto open = openKeys_.find(key);
+  if (open == openKeys_.end()) return 0;
+  const std::string prefix = lower(registry_[open->second].path) + "\\";
+  unsigned long count = 0;
+  for (const RegistryEntry& entry : registry_) {
+    const std::string path = lower(entry.path);
+    if (path.compare(0, prefix.size(), prefix) == 0 &&
+        path.find('\\', prefix.size()) == std::string::npos)
+      ++count;
+  }
+  return count;
+}
+
+long FakePlatform::enumRegistrySubkey(RegistryKey key, unsigned long index,
+                                      std::string* name) {
+  auto open = openKeys_.find(key);
+  if (open == openKeys_.end()) return 6;
+  const std::string prefix = lower(registry_[open->second].path) + "\\";
+  unsigned long seen = 0;
+  for (const RegistryEntry& entry : registry_) {
+    const std::string path = lower(entry.path);
+    if (path.compare(0, prefix.size(), prefix) != 0 ||
+        path.find('\\', prefix.size()) != std::string::npos)
+      continue;
+    if (seen++ == index) {
+      *name = entry.path.substr(prefix.size());
+      return 0;
+    }
+  }
+  return 259;  // ERROR_NO_MORE_ITEMS
+}
+
+void FakePlatform::closeRegistryKey(RegistryKey key) {
+  if (openKeys_.erase(key)) --openRegistryKeys;
+}
+
+// --- User interface and processes. ---
+
+int FakePlatform::showMessageBox(const char* text, const std::string& caption,
+                                 unsigned style) {
+  boxes.push_back({text ? std::optional<std::string>(text) : std::nullopt,
+                   caption, style});
+  if (!answers.empty()) {
+    const int answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  return style == kBoxYesNoError ? 7 : 1;
+}
+
+bool FakePlatform::startProcess(const std::string& commandLine,
+                                const char* directory,
+                                const char* consoleTitle, ChildProcess* child,
+                                std::string* error) {
+  starts.push_back(
+      {commandLine,
+       directory ? std::optional<std::string>(directory) : std::nullopt,
+       consoleTitle ? std::optional<std::string>(consoleTitle) : std::nullopt});
+  ChildScript script;
+  if (!children.empty()) {
+    script = children.front();
+    children.pop_front();
+  }
+  if (script.startFails) {
+    *error = "The system cannot find the file specified.";
+    return false;
+  }
+  *child = nextChild_++;
+  running_[*child] = script;
+  return true;
+}
+
+void FakePlatform::waitForInputIdle(ChildProcess child, unsigned milliseconds) {
+  waits.push_back("idle " + std::to_string(milliseconds));
+  (void)child;
+}
+
+void FakePlatform::waitForExit(ChildProcess child) {
+  waits.push_back("exit");
+  clock += running_.at(child).runSeconds;
+}
+
+int FakePlatform::exitCode(ChildProcess child) {
+  waits.push_back("code");
+  return running_.at(child).exitCode;
+}
+
+void FakePlatform::closeProcess(ChildProcess child) {
+  waits.push_back("close");
+  running_.erase(child);
+}
+
+[[noreturn]] void FakePlatform::exitProcess(int code) { throw ProcessExit{code}; }
+
+// --- Environment and files. ---
+
+void FakePlatform::setEnvironment(const std::string& name,
+                                  const std::string& value) {
+  environment_[lower(name)] = {name, value};
+}
+
+bool FakePlatform::getEnvironment(const std::string& name, std::string* value) {
+  environmentLookups.push_back(name);
+  auto found = environment_.find(lower(name));
+  if (found == environment_.end()) return false;
+  *value = found->second.second;
+  return true;
+}
+
+std::string FakePlatform::normalize(const std::string& path) const {
+  std::string text = path;
+  std::replace(text.begin(), text.end(), '\\', '/');
+  const bool absolute = text.size() >= 2 && text[1] == ':';
+  if (!absolute) {
+    std::string base = cwd;
+    std::replace(base.begin(), base.end(), '\\', '/');
+    text = base + "/" + text;
+  }
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t slash = text.find('/', start);
+    if (slash == std::string::npos) slash = text.size();
+    const std::string part = text.substr(start, slash - start);
+    if (part == "..") {
+      if (parts.size() > 1) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    start = slash + 1;
+  }
+  std::string result;
+  for (const std::string& part : parts) result += (result.empty() ? "" : "/") + part;
+  return lower(result);
+}
+
+void FakePlatform::addDirectory(const std::string& path) {
+  const std::string key = normalize(path);
+  if (files_.count(key)) return;
+  const std::string parent = parentOf(key);
+  if (!parent.empty() && parent.find('/') != std::string::npos)
+    addDirectory(path.substr(0, path.find_last_of("/\\")));
+  const size_t cut = path.find_last_of("/\\");
+  files_[key] = {cut == std::string::npos ? path : path.substr(cut + 1),
+                 parent, true, ""};
+  fileOrder_.push_back(key);
+}
+
+void FakePlatform::addFile(const std::string& path, const std::string& contents) {
+  const std::string key = normalize(path);
+  const size_t cut = path.find_last_of("/\\");
+  if (cut != std::string::npos) addDirectory(path.substr(0, cut));
+  if (!files_.count(key)) fileOrder_.push_back(key);
+  files_[key] = {cut == std::string::npos ? path : path.substr(cut + 1),
+                 parentOf(key), false, contents};
+}
+
+bool FakePlatform::findFiles(const std::string& pattern,
+                             std::vector<FoundFile>* found) {
+  findPatterns.push_back(pattern);
+  const size_t cut = pattern.find_last_of("/\\");
+  const std::string dir = normalize(cut == std::string::npos ? "." : pattern.substr(0, cut));
+  const std::string glob = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
+  found->clear();
+  if (pattern.find('"') != std::string::npos) return false;  // never a file name
+  for (const std::string& key : fileOrder_) {
+    const FileEntry& entry = files_.at(key);
+    if (entry.parent == dir && matches(glob.c_str(), entry.name.c_str()))
+      found->push_back({entry.name, entry.isDirectory});
+  }
+  return !found->empty();
+}
+
+bool FakePlatform::changeDirectory(const std::string& path) {
+  directoryChanges.push_back(path);
+  cwd = path;
+  return true;
+}
+
+int FakePlatform::readTextFile(const std::string& path, std::string* text) {
+  filesRead.push_back(path);
+  auto found = files_.find(normalize(path));
+  if (path.empty() || found == files_.end()) return ENOENT;
+  if (found->second.isDirectory) return EACCES;
+  // Text mode: CR LF becomes LF and Ctrl-Z ends the file.
+  text->clear();
+  const std::string& raw = found->second.contents;
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == '\x1a') break;
+    if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
+    text->push_back(raw[i]);
+  }
+  return 0;
+}
+
+std::string FakePlatform::fileIdentity(const std::string& path) {
+  const std::string key = normalize(path);
+  return files_.count(key) ? key : std::string();
+}
+
+std::string FakePlatform::errorText(int errnum) { return std::strerror(errnum); }
+
+}  // namespace kite
