@@ -1,0 +1,72 @@
+#include "launch/child_run.h"
+
+#include <ctime>
+
+#include "launch/command_line.h"
+#include "launcher/text.h"
+#include "runtime/java_registry.h"
+
+namespace kite {
+
+RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
+  // The first launch looks the runtime up; relaunches reuse what it found.
+  if (!settings.javaPath) {
+    settings.javaPath = findDefaultJava(settings, platform);
+    if (!settings.javaPath) return {kExitNoRuntime, 0};  // the user was told
+  }
+  debugBox(settings, platform, settings.javaPath->c_str(), "Javapath is");
+
+  const std::string commandLine = buildCommandLine(settings, platform);
+  // Windows refuses longer command lines; say so plainly rather than leave
+  // the user with the system's terse error.
+  if (commandLine.size() + 1 > kCommandLineLimit) {
+    platform.showMessageBox(
+        formatText("The command line to start the Java runtime is %lu "
+                   "characters long.\nWindows accepts at most %lu characters "
+                   "(%lu with the terminating null).",
+                   static_cast<unsigned long>(commandLine.size()),
+                   static_cast<unsigned long>(kCommandLineLimit - 1),
+                   static_cast<unsigned long>(kCommandLineLimit))
+            .c_str(),
+        "Error", kBoxError);
+    return {kExitStartFailed, 0};
+  }
+
+  const char* directory = orNullPointer(settings.workingDir);
+  debugBox(settings, platform, directory, "Starting dir");
+  debugBox(settings, platform, commandLine.c_str(), "Command Line is");
+
+  const std::time_t start = platform.now();
+  ChildProcess child = 0;
+  std::string error;
+  if (!platform.startProcess(commandLine, directory,
+                             orNullPointer(settings.consoleTitle), &child,
+                             &error)) {
+    // Nothing was started: no waiting, no exit code to read, no relaunch.
+    platform.showMessageBox(
+        formatText("Could not start the Java runtime %s\n%s",
+                   settings.javaPath->c_str(), error.c_str())
+            .c_str(),
+        "Error", kBoxError);
+    debugTrace(settings, platform, "CreateProcess ret 0\n");
+    return {kExitStartFailed, 0};
+  }
+  platform.waitForInputIdle(child, kInputIdleMilliseconds);
+  platform.waitForExit(child);
+  const int code = platform.exitCode(child);
+  platform.closeProcess(child);
+  const double elapsed = std::difftime(platform.now(), start);
+
+  if (code != 0 && elapsed < QUICK_FAILURE_SECONDS) {
+    platform.showMessageBox(
+        formatText("Error launching Class %s\n with Java %s.\nError=%d",
+                   orNull(settings.mainClass), settings.javaPath->c_str(), code)
+            .c_str(),
+        "Error", kBoxError);
+  }
+  debugTrace(settings, platform,
+             formatText("CreateProcess ret %d, exitCode=%d\n", 1, code));
+  return {0, code};
+}
+
+}  // namespace kite

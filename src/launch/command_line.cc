@@ -1,0 +1,70 @@
+#include "launch/command_line.h"
+
+#include "launcher/text.h"
+
+namespace kite {
+
+std::string quoteArgument(const std::string& argument, bool alwaysQuote) {
+  // An empty argument is quoted too: unquoted it would vanish from the
+  // command line, and a tab splits an argument just as a space does.
+  const bool quote = alwaysQuote || argument.empty() ||
+                     argument.find_first_of(" \t") != std::string::npos;
+  if (!quote) return argument;
+  // Backslashes are literal except before a double quote, where each pair
+  // reads as one.  Doubling the trailing ones keeps the closing quote a quote
+  // and gives the application its argument unchanged (C:\My Dir\ stays so).
+  size_t trailing = 0;
+  while (trailing < argument.size() &&
+         argument[argument.size() - 1 - trailing] == '\\')
+    ++trailing;
+  std::string quoted;
+  quoted.reserve(argument.size() + trailing + 2);
+  quoted += '"';
+  quoted += argument;
+  quoted.append(trailing, '\\');
+  quoted += '"';
+  return quoted;
+}
+
+std::string buildCommandLine(const LaunchSettings& settings, Platform& platform) {
+  const std::string javaPath = settings.javaPath.value_or("");
+  const std::string mainClass = settings.mainClass.value_or("");
+
+  // Every item with its separators, and "-classpath" with two spaces.
+  size_t size = javaPath.size() + 2 + mainClass.size() + 2 + 12;
+  for (const std::string& param : settings.vmParams) size += param.size() + 2;
+  for (const std::string& entry : settings.classPath) size += entry.size() + 2;
+  for (const std::string& argument : settings.arguments) size += argument.size() + 3;
+  debugTrace(settings, platform,
+             formatText("cmdLine is %d chars long\n", static_cast<int>(size)));
+
+  std::string line;
+  line.reserve(size);
+  line += javaPath;
+  line += ' ';
+  for (const std::string& param : settings.vmParams) {
+    line += param;
+    line += ' ';
+  }
+  line += "-classpath ";
+  for (const std::string& entry : settings.classPath) {
+    line += entry;
+    line += ';';
+  }
+  // Drops the last ";", or the space after "-classpath" when the class path
+  // is empty.
+  line.pop_back();
+  line += ' ';
+  line += mainClass;
+  if (!settings.arguments.empty()) line += ' ';
+  for (const std::string& argument : settings.arguments) {
+    const std::string item = quoteArgument(argument, settings.alwaysQuote);
+    if (item.size() != argument.size())
+      debugBox(settings, platform, argument.c_str(), "Adding double quotes around");
+    line += item;
+    line += ' ';
+  }
+  return line;
+}
+
+}  // namespace kite

@@ -1,0 +1,96 @@
+#include "launcher/launcher.h"
+
+#include "config/config_file.h"
+#include "launch/child_run.h"
+#include "launcher/text.h"
+
+namespace kite {
+namespace {
+
+// "-d" alone switches debug mode on; "-c" is a prefix naming another
+// configuration file; everything else goes on to the application, before
+// any "argument" lines of the configuration.
+void readOwnArguments(const std::vector<std::string>& argv,
+                      LaunchSettings& settings) {
+  for (size_t i = 1; i < argv.size(); ++i) {
+    const std::string& argument = argv[i];
+    if (argument == "-d")
+      settings.debugMode = true;
+    else if (argument.compare(0, 2, "-c") == 0)
+      settings.configOverride = argument.substr(2);
+    else
+      settings.arguments.push_back(argument);
+  }
+}
+
+// Started with a full path (a drive letter and a backslash), the launcher
+// works in its own directory; otherwise in the directory it was started in.
+void fixStartDirectory(const std::string& exePath, LaunchSettings& settings,
+                       Platform& platform) {
+  const size_t lastBackslash = exePath.rfind('\\');
+  if (exePath.size() > 1 && exePath[1] == ':' &&
+      lastBackslash != std::string::npos) {
+    settings.startDir = exePath.substr(0, lastBackslash);
+    platform.changeDirectory(settings.startDir);
+  } else {
+    settings.startDir = platform.currentDirectory();
+  }
+}
+
+}  // namespace
+
+bool isVistaOrLater(Platform& platform) {
+  return platform.osMajorVersion() > 5;
+}
+
+int runLauncher(const std::vector<std::string>& argv, LaunchSettings& settings,
+                Platform& platform) {
+  const std::string exePath = argv.empty() ? std::string() : argv[0];
+  readOwnArguments(argv, settings);
+
+  settings.alwaysQuote = isVistaOrLater(platform);
+  if (settings.alwaysQuote)
+    debugBox(settings, platform, kVersionText, "Running on Vista");
+  const std::string bracketed = "[" + exePath + "]";
+  debugBox(settings, platform, kVersionText, "Version");
+  debugBox(settings, platform, bracketed.c_str(), "LpCmdLine");
+
+  fixStartDirectory(exePath, settings, platform);
+  debugBox(settings, platform, settings.startDir.c_str(), "CWD");
+
+  if (locateAppConfig(settings, platform, exePath, settings.startDir) != 0) {
+    debugBox(settings, platform, bracketed.c_str(), "LpCmdLine");
+    return kExitNoConfig;
+  }
+
+  debugBox(settings, platform, orNullPointer(settings.mainClass), "MainClass is");
+  for (size_t i = 0; i < settings.vmParams.size(); ++i)
+    debugTrace(settings, platform,
+               formatText("vmparam %d=%s\n", static_cast<int>(i),
+                          settings.vmParams[i].c_str()));
+  for (size_t i = 0; i < settings.classPath.size(); ++i)
+    debugTrace(settings, platform,
+               formatText("vmpath %d=%s\n", static_cast<int>(i),
+                          settings.classPath[i].c_str()));
+
+  // Without a main class the runtime cannot start the application; say so
+  // before looking for a runtime or starting anything.
+  if (!settings.mainClass || settings.mainClass->empty()) {
+    platform.showMessageBox(
+        formatText("The configuration file %s names no main class.\n"
+                   "Add a line such as: mainclass com.example.Main",
+                   settings.configPath.c_str())
+            .c_str(),
+        "Error", kBoxError);
+    return kExitNoMainClass;
+  }
+
+  RunResult result;
+  do {
+    result = runJavaOnce(settings, platform);
+    if (result.failure != 0) return result.failure;
+  } while (result.exitCode == RELAUNCH_EXIT_CODE);
+  return kExitOk;
+}
+
+}  // namespace kite

@@ -1,0 +1,45 @@
+// The real platform: Win32 and the Microsoft C runtime.
+#ifndef KITE_PLATFORM_PLATFORM_WIN32_H_
+#define KITE_PLATFORM_PLATFORM_WIN32_H_
+
+#include "platform/platform.h"
+
+namespace kite {
+
+class Win32Platform : public Platform {
+ public:
+  long openRegistryKey(const std::string& path, RegistryKey* key) override;
+  long readRegistryString(RegistryKey key, const std::string& name,
+                          std::string* value) override;
+  unsigned long countRegistrySubkeys(RegistryKey key) override;
+  long enumRegistrySubkey(RegistryKey key, unsigned long index,
+                          std::string* name) override;
+  void closeRegistryKey(RegistryKey key) override;
+  int showMessageBox(const char* text, const std::string& caption,
+                     unsigned style) override;
+  bool startProcess(const std::string& commandLine, const char* directory,
+                    const char* consoleTitle, ChildProcess* child,
+                    std::string* error) override;
+  void waitForInputIdle(ChildProcess child, unsigned milliseconds) override;
+  void waitForExit(ChildProcess child) override;
+  int exitCode(ChildProcess child) override;
+  void closeProcess(ChildProcess child) override;
+  unsigned long osMajorVersion() override;
+  std::string systemDirectory() override;
+  bool getEnvironment(const std::string& name, std::string* value) override;
+  bool findFiles(const std::string& pattern,
+                 std::vector<FoundFile>* matches) override;
+  bool changeDirectory(const std::string& path) override;
+  std::string currentDirectory() override;
+  int readTextFile(const std::string& path, std::string* text) override;
+  std::string fileIdentity(const std::string& path) override;
+  std::string errorText(int errnum) override;
+  std::time_t now() override;
+  void writeOut(const std::string& text) override;
+  void writeError(const std::string& text) override;
+  [[noreturn]] void exitProcess(int code) override;
+};
+
+}  // namespace kite
+
+#endif  // KITE_PLATFORM_PLATFORM_WIN32_H_

@@ -1,0 +1,60 @@
+#include "runtime/download_prompt.h"
+
+#include <cstdlib>
+
+#include "launcher/text.h"
+
+namespace kite {
+namespace {
+
+// The vendor's download page for the requested family; null when there is
+// none (only the 1.4.2 and 1.5 families have one).
+const char* downloadPage(const std::string& version) {
+  if (version.compare(0, 5, "1.4.2") == 0)
+    return "http://java.sun.com/j2se/1.4.2/download.html";
+  if (version.compare(0, 3, "1.5") == 0)
+    return "http://www.java.com/en/download/download_the_latest.jsp";
+  return nullptr;
+}
+
+}  // namespace
+
+std::string runtimePromptText(const LaunchSettings& settings) {
+  const OptionalText& name =
+      settings.appName && !settings.appName->empty() ? settings.appName
+                                                     : settings.mainClass;
+  return formatText(
+      "%s requires the Java Runtime Environment version %s\n"
+      "Do you want to download it?",
+      orNull(name), orNull(settings.javaVersion));
+}
+
+void offerRuntimeDownload(LaunchSettings& settings, Platform& platform,
+                          const std::string& caption) {
+  if (platform.showMessageBox(runtimePromptText(settings).c_str(), caption,
+                              kBoxYesNoError) == kAnswerYes)
+    openDownloadPage(settings, platform);
+  platform.exitProcess(kExitRuntimeMissing);
+  std::abort();  // not reached: exitProcess does not return
+}
+
+void openDownloadPage(const LaunchSettings& settings, Platform& platform) {
+  if (!settings.javaVersion || settings.javaVersion->empty()) return;
+  const char* page = downloadPage(*settings.javaVersion);
+  if (!page) return;
+  // The system's own rundll32, by its full path: a rundll32.exe planted in
+  // the application's or the current directory is never run.
+  const std::string systemDir = platform.systemDirectory();
+  if (systemDir.empty()) return;
+  std::string rundll = systemDir + "\\rundll32.exe";
+  if (rundll.find(' ') != std::string::npos) rundll = "\"" + rundll + "\"";
+  const std::string command =
+      formatText("%s url.dll,FileProtocolHandler \"%s\"", rundll.c_str(), page);
+  ChildProcess child = 0;
+  std::string error;
+  // Not waited for; a page that cannot be opened goes unnoticed.
+  if (platform.startProcess(command, nullptr, nullptr, &child, &error))
+    platform.closeProcess(child);
+}
+
+}  // namespace kite

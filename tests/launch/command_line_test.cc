@@ -1,0 +1,118 @@
+#include "launch/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake_platform.h"
+#include "support/windows_argv.h"
+
+namespace kite {
+namespace {
+
+using Args = std::vector<std::string>;
+
+LaunchSettings settingsWith(const std::string& javaPath, Args vmParams,
+                            Args classPath, Args arguments, bool alwaysQuote) {
+  LaunchSettings settings;
+  settings.javaPath = javaPath;
+  settings.mainClass = "app.Main";
+  settings.vmParams = std::move(vmParams);
+  settings.classPath = std::move(classPath);
+  settings.arguments = std::move(arguments);
+  settings.alwaysQuote = alwaysQuote;
+  return settings;
+}
+
+TEST(CommandLineTest, Layout) {
+  struct Case {
+    const char* name;
+    LaunchSettings settings;
+    const char* expected;
+  } cases[] = {
+      {"full example",
+       settingsWith("\"C:\\Program Files\\Java\\jre6\\bin\\javaw.exe\"",
+                    {"-Xmx256m"}, {"lib/a.jar", "lib/b.jar"}, {"my file"}, false),
+       "\"C:\\Program Files\\Java\\jre6\\bin\\javaw.exe\" -Xmx256m -classpath "
+       "lib/a.jar;lib/b.jar app.Main \"my file\" "},
+      {"no JVM parameters", settingsWith("java", {}, {"a.jar"}, {}, false),
+       "java -classpath a.jar app.Main"},
+      {"no class-path entries keeps the option",
+       settingsWith("java", {"-Xss1m"}, {}, {}, false),
+       "java -Xss1m -classpath app.Main"},
+      {"arguments end in a space; plain ones unquoted before Vista",
+       settingsWith("java", {}, {}, {"x", "y z"}, false),
+       "java -classpath app.Main x \"y z\" "},
+      {"always quoting quotes arguments only",
+       settingsWith("java", {"-Da=b c"}, {"a b.jar"}, {"x", ""}, true),
+       "java -Da=b c -classpath a b.jar app.Main \"x\" \"\" "},
+      {"trailing backslashes doubled before the closing quote",
+       settingsWith("java", {}, {}, {"C:\\My Dir\\", "C:\\x\\\\"}, true),
+       "java -classpath app.Main \"C:\\My Dir\\\\\" \"C:\\x\\\\\\\\\" "},
+      {"empty and tabbed arguments stay arguments",
+       settingsWith("java", {}, {}, {"", "a\tb"}, false),
+       "java -classpath app.Main \"\" \"a\tb\" "},
+  };
+  for (Case& c : cases) {
+    FakePlatform platform;
+    EXPECT_EQ(buildCommandLine(c.settings, platform), c.expected) << c.name;
+    EXPECT_TRUE(platform.out.empty()) << c.name;  // no traces outside debug
+  }
+}
+
+// Whatever the arguments hold (apart from double quotes, which are passed
+// raw), the runtime must split the command line back into exactly the
+// settings that went in.
+TEST(CommandLineTest, RoundTripsThroughWindowsSplitting) {
+  const Args samples = {"plain", "with space", "", "trail\\",
+                        "C:\\My Dir\\", "a\\\\b c\\\\", " lead", "tab\there",
+                        "\\", "\\\\ \\\\"};
+  for (bool alwaysQuote : {false, true}) {
+    LaunchSettings settings = settingsWith(
+        "\"C:\\Program Files\\jre\\bin\\javaw.exe\"", {"-Xmx1g", "-Dk=v"},
+        {"lib/a.jar", "C:/x/b.jar"}, samples, alwaysQuote);
+    FakePlatform platform;
+    const Args split = splitWindowsCommandLine(buildCommandLine(settings, platform));
+    Args expected = {"C:\\Program Files\\jre\\bin\\javaw.exe", "-Xmx1g", "-Dk=v",
+                     "-classpath", "lib/a.jar;C:/x/b.jar", "app.Main"};
+    expected.insert(expected.end(), samples.begin(), samples.end());
+    EXPECT_EQ(split, expected) << "alwaysQuote " << alwaysQuote;
+  }
+}
+
+TEST(CommandLineTest, DebugModeTracesSizeAndReportsQuoting) {
+  LaunchSettings settings = settingsWith("java", {"-X"}, {"a.jar"}, {"a b", "c"}, false);
+  settings.debugMode = true;
+  FakePlatform platform;
+  buildCommandLine(settings, platform);
+  // java+2, app.Main+2, -X+2, a.jar+2, "a b"+3, "c"+3, and 12 for the option.
+  EXPECT_EQ(platform.out, "cmdLine is 49 chars long\n");
+  ASSERT_EQ(platform.boxes.size(), 1u);
+  EXPECT_EQ(platform.boxes[0].text, "a b");
+  EXPECT_EQ(platform.boxes[0].caption, "Adding double quotes around");
+  EXPECT_EQ(platform.boxes[0].style, kBoxPlain);
+}
+
+}  // namespace
+}  // namespace kite
+
+namespace kite {
+namespace {
+
+// The splitter the round trip relies on, against the documented examples.
+TEST(WindowsArgvTest, DocumentedExamples) {
+  const struct {
+    const char* line;
+    Args args;
+  } cases[] = {
+      {"p \"a b c\" d e", {"p", "a b c", "d", "e"}},
+      {"p \"ab\\\"c\" \"\\\\\" d", {"p", "ab\"c", "\\", "d"}},
+      {"p a\\\\\\b d\"e f\"g h", {"p", "a\\\\\\b", "de fg", "h"}},
+      {"p a\\\\\\\"b c d", {"p", "a\\\"b", "c", "d"}},
+      {"p a\\\\\\\\\"b c\" d e", {"p", "a\\\\b c", "d", "e"}},
+      {"\"C:\\a b\\x.exe\" y", {"C:\\a b\\x.exe", "y"}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(splitWindowsCommandLine(c.line), c.args) << c.line;
+}
+
+}  // namespace
+}  // namespace kite

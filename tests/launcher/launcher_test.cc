@@ -1,0 +1,164 @@
+#include "launcher/launcher.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake_platform.h"
+
+namespace kite {
+namespace {
+
+using Args = std::vector<std::string>;
+
+const char kConfig[] =
+    "mainclass app.Main\n"
+    "javapath C:\\jre\\bin\\javaw.exe\n"
+    "argument fromConfig\n";
+
+struct Launch {
+  FakePlatform platform;
+  LaunchSettings settings;
+  int code = -1;
+
+  explicit Launch(const char* config = kConfig,
+                  const char* configPath = "C:\\Apps\\App\\App.config") {
+    if (config) platform.addFile(configPath, config);
+  }
+  Launch& run(const Args& argv) {
+    code = FakePlatform::run([&] { return runLauncher(argv, settings, platform); });
+    return *this;
+  }
+};
+
+TEST(LauncherTest, OwnArguments) {
+  const struct {
+    Args argv;
+    bool debug;
+    OptionalText override;
+    Args arguments;
+  } cases[] = {
+      {{"C:\\Apps\\App\\App.exe"}, false, std::nullopt, {}},
+      {{"C:\\Apps\\App\\App.exe", "-d", "x", "-cmy.config", "y"}, true, "my.config", {"x", "y"}},
+      {{"C:\\Apps\\App\\App.exe", "-dx", "-D"}, false, std::nullopt, {"-dx", "-D"}},
+      {{"C:\\Apps\\App\\App.exe", "-cp", "x"}, false, "p", {"x"}},
+      {{"C:\\Apps\\App\\App.exe", "-ca", "-c"}, false, "", {}},
+  };
+  for (const auto& c : cases) {
+    Launch launch;
+    launch.platform.addFile("C:\\Apps\\App\\my.config", kConfig);
+    launch.run(c.argv);
+    EXPECT_EQ(launch.settings.debugMode, c.debug);
+    EXPECT_EQ(launch.settings.configOverride, c.override);
+    // Pass-through arguments come before the configuration's own.
+    Args expected = c.arguments;
+    if (launch.code == 0) expected.push_back("fromConfig");
+    EXPECT_EQ(launch.settings.arguments, expected) << c.argv.size();
+  }
+}
+
+TEST(LauncherTest, StartDirectoryAndConfigurationPath) {
+  const struct {
+    const char* exePath;
+    const char* startDir;
+    bool changes;
+    const char* configPath;
+  } cases[] = {
+      {"C:\\Apps\\App\\App.exe", "C:\\Apps\\App", true, "C:\\Apps\\App\\App.config"},
+      {"C:\\Apps\\App\\Tool.exe", "C:\\Apps\\App", true, "C:\\Apps\\App\\Tool.config"},
+      {"App", "C:\\Work", false, "C:\\Work\\App.config"},
+      {"sub\\App.exe", "C:\\Work", false, "C:\\Work\\App.config"},
+      {"C:\\App.exe", "C:", true, "C:\\App.config"},
+      {"D:\\x\\App.EXE", "D:\\x", true, "D:\\x\\App.EXE.config"},
+  };
+  for (const auto& c : cases) {
+    Launch launch(kConfig, c.configPath);
+    launch.platform.cwd = "C:\\Work";
+    launch.run({c.exePath});
+    EXPECT_EQ(launch.code, 0) << c.exePath;
+    EXPECT_EQ(launch.settings.startDir, c.startDir);
+    EXPECT_EQ(launch.platform.directoryChanges,
+              c.changes ? Args{c.startDir} : Args{});
+    EXPECT_EQ(launch.settings.configPath, c.configPath);
+  }
+}
+
+TEST(LauncherTest, RelaunchesWhileTheApplicationAsksForIt) {
+  Launch launch;
+  launch.platform.queueChild({999, 60, false});
+  launch.platform.queueChild({999, 0, false});  // quick: reported and relaunched
+  launch.platform.queueChild({1, 60, false});
+  launch.run({"C:\\Apps\\App\\App.exe"});
+  EXPECT_EQ(launch.code, 0);  // whatever the child's own code
+  EXPECT_EQ(launch.platform.starts.size(), 3u);
+  EXPECT_EQ(launch.platform.boxes.size(), 1u);
+}
+
+TEST(LauncherTest, ExitCodes) {
+  const struct {
+    const char* name;
+    const char* config;
+    ChildScript child;
+    int code;
+    size_t starts;
+  } cases[] = {
+      {"no configuration", nullptr, {}, kExitNoConfig, 0},
+      {"no main class", "javapath x.exe\n", {}, kExitNoMainClass, 0},
+      {"empty main class", "mainclass \njavapath x.exe\n", {}, kExitNoMainClass, 0},
+      {"no runtime", "mainclass a.B\n", {}, kExitNoRuntime, 0},
+      {"cannot start", kConfig, {0, 0, true}, kExitStartFailed, 1},
+      {"unresolved version", "mainclass a.B\njavaVersion \n", {}, kExitVersionUnresolved, 0},
+  };
+  for (const auto& c : cases) {
+    Launch launch(c.config);
+    launch.platform.queueChild(c.child);
+    launch.run({"C:\\Apps\\App\\App.exe"});
+    EXPECT_EQ(launch.code, c.code) << c.name;
+    EXPECT_EQ(launch.platform.starts.size(), c.starts) << c.name;
+  }
+}
+
+TEST(LauncherTest, MissingMainClassIsReportedBeforeAnyRuntimeLookup) {
+  Launch launch("addjar a.jar\n");
+  launch.run({"C:\\Apps\\App\\App.exe"});
+  EXPECT_EQ(launch.code, kExitNoMainClass);
+  EXPECT_TRUE(launch.platform.registryOpens.empty());
+  ASSERT_EQ(launch.platform.boxes.size(), 1u);
+  EXPECT_EQ(launch.platform.boxes[0].caption, "Error");
+  EXPECT_EQ(launch.platform.boxes[0].style, kBoxError);
+  EXPECT_NE(launch.platform.boxes[0].text->find("C:\\Apps\\App\\App.config"),
+            std::string::npos);
+}
+
+TEST(LauncherTest, QuotingFollowsTheOsGeneration) {
+  for (unsigned long major : {5ul, 6ul, 10ul}) {
+    Launch launch;
+    launch.platform.osMajor = major;
+    launch.run({"C:\\Apps\\App\\App.exe", "x"});
+    EXPECT_EQ(launch.settings.alwaysQuote, major > 5);
+    EXPECT_EQ(launch.platform.starts.at(0).commandLine,
+              major > 5 ? "C:\\jre\\bin\\javaw.exe -classpath app.Main \"x\" \"fromConfig\" "
+                        : "C:\\jre\\bin\\javaw.exe -classpath app.Main x fromConfig ");
+  }
+}
+
+TEST(LauncherTest, DebugModeShowsItsStateInOrder) {
+  Launch launch("mainclass app.Main\njavapath j.exe\nvmparam -Xa\naddjar a.jar\n");
+  launch.run({"C:\\Apps\\App\\App.exe", "-d"});
+  Args captions;
+  for (const FakeBox& box : launch.platform.boxes) captions.push_back(box.caption);
+  ASSERT_GE(captions.size(), 5u);
+  EXPECT_EQ(Args(captions.begin(), captions.begin() + 4),
+            (Args{"Running on Vista", "Version", "LpCmdLine", "CWD"}));
+  EXPECT_EQ(launch.platform.boxes[0].text, "1.0.16");
+  EXPECT_EQ(launch.platform.boxes[2].text, "[C:\\Apps\\App\\App.exe]");
+  EXPECT_NE(launch.platform.out.find("vmparam 0=-Xa\nvmpath 0=a.jar\n"),
+            std::string::npos);
+
+  Launch missing(nullptr);
+  missing.run({"C:\\Apps\\App\\App.exe", "-d"});
+  EXPECT_EQ(missing.code, kExitNoConfig);
+  EXPECT_EQ(missing.platform.boxes.back().caption, "LpCmdLine");
+  EXPECT_EQ(missing.platform.boxes.back().text, "[C:\\Apps\\App\\App.exe]");
+}
+
+}  // namespace
+}  // namespace kite
