@@ -16,6 +16,14 @@ namespace kite {
 std::string expandValue(const LaunchSettings& settings, Platform& platform,
                         const std::string& value, bool quote);
 
+// As above; also sets *wrappedWhole to whether the expansion itself put a
+// pair of double quotes around the whole result (the opening quote first,
+// the closing quote last), so a caller can take exactly that pair off again
+// without touching quotes the user typed.
+std::string expandValue(const LaunchSettings& settings, Platform& platform,
+                        const std::string& value, bool quote,
+                        bool* wrappedWhole);
+
 // Replaces every backslash of `text` with a forward slash.
 void toForwardSlashes(std::string& text);
 

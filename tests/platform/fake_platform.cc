@@ -228,9 +228,10 @@ void FakePlatform::addDirectory(const std::string& path) {
   const std::string key = normalize(path);
   if (files_.count(key)) return;
   const std::string parent = parentOf(key);
-  if (!parent.empty() && parent.find('/') != std::string::npos)
-    addDirectory(path.substr(0, path.find_last_of("/\\")));
   const size_t cut = path.find_last_of("/\\");
+  // Parents first, named as written where the path names them.
+  if (parent.find('/') != std::string::npos)
+    addDirectory(cut == std::string::npos ? parent : path.substr(0, cut));
   files_[key] = {cut == std::string::npos ? path : path.substr(cut + 1),
                  parent, true, ""};
   fileOrder_.push_back(key);

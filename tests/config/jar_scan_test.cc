@@ -1,0 +1,46 @@
+#include "config/jar_scan.h"
+
+#include <gtest/gtest.h>
+
+#include "config/config_file.h"
+#include "platform/fake_platform.h"
+
+namespace kite {
+namespace {
+
+using Entries = std::vector<std::string>;
+
+TEST(JarScan, AddsJarsInSearchOrderAndSkipsDirectories) {
+  FakePlatform platform;
+  platform.addFile("C:\\Apps\\App\\lib\\b.jar", "");
+  platform.addDirectory("C:\\Apps\\App\\lib\\old.jar");
+  platform.addFile("C:\\Apps\\App\\lib\\a.jar", "");
+  platform.addFile("C:\\Apps\\App\\lib\\notes.txt", "");
+  LaunchSettings settings;
+  settings.debugMode = true;
+  settings.classPath = {"first"};
+  addJarDirectory(settings, platform, "lib");
+  addJarDirectory(settings, platform, "missing");
+  EXPECT_EQ(settings.classPath, (Entries{"first", "lib/b.jar", "lib/a.jar"}));
+  EXPECT_EQ(platform.findPatterns, (Entries{"lib/*.jar", "missing/*.jar"}));
+  EXPECT_EQ(platform.out,
+            "adding jar lib/b.jar\nadding jar lib/a.jar\n"
+            "No jar files found in [missing]\n");
+}
+
+// A directory under a path with a space comes out of expansion quoted; the
+// search must drop the quotes and each entry be quoted as a whole.
+TEST(JarScan, QuotedDirectoryIsSearchedBareAndEntriesQuotedWhole) {
+  FakePlatform platform;
+  platform.setEnvironment("APP", "C:\\Program Files\\App");
+  platform.addFile("C:\\Program Files\\App\\lib\\a.jar", "");
+  platform.addFile("C:\\Apps\\App\\App.config", "addjars $APP\\lib\n");
+  LaunchSettings settings;
+  EXPECT_EQ(readConfigFile(settings, platform, "App.config"), 0);
+  EXPECT_EQ(platform.findPatterns, (Entries{"C:/Program Files/App/lib/*.jar"}));
+  EXPECT_EQ(settings.classPath,
+            (Entries{"\"C:/Program Files/App/lib/a.jar\""}));
+}
+
+}  // namespace
+}  // namespace kite
