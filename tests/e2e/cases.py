@@ -1,0 +1,83 @@
+"""The scenario registry and the expectations several scenarios share."""
+import launch
+
+SCENARIOS = []
+
+JAVA = launch.STANDIN
+MAIN = "app.Main"
+# The error icon with an OK button, and a plain OK box.
+ERROR_STYLE = 0x10
+PLAIN_STYLE = 0x00
+REGISTRY_BASE = "SOFTWARE\\JavaSoft\\Java Runtime Environment"
+
+
+def scenario(name):
+    def register(function):
+        SCENARIOS.append((name, function))
+        return function
+    return register
+
+
+def base_config(*lines):
+    """A configuration that runs the stand-in with app.Main, plus `lines`."""
+    return ("mainclass " + MAIN, "javapath " + JAVA) + lines
+
+
+def quoted_arguments(arguments, always=True):
+    """The program arguments as the launcher puts them on the command line:
+    quoted when they hold a space (or always), trailing backslashes doubled
+    inside quotes, each followed by a space."""
+    out = []
+    for argument in arguments:
+        if always or " " in argument or "\t" in argument or not argument:
+            trailing = len(argument) - len(argument.rstrip("\\"))
+            argument = '"%s%s"' % (argument, "\\" * trailing)
+        out.append(argument + " ")
+    return "".join(out)
+
+
+def command_line(vm_params=(), class_path=(), arguments=(), java=JAVA, main=MAIN, always=True):
+    """The child's whole command line for these settings."""
+    line = java + " " + "".join(p + " " for p in vm_params) + "-classpath "
+    line += ";".join(class_path) if class_path else ""
+    line = line.rstrip(" ") + " " + main
+    return line + (" " + quoted_arguments(arguments, always) if arguments else "")
+
+
+def normalized_dir(path):
+    return (path or "").replace("/", "\\").rstrip("\\").lower()
+
+
+def expect_one_child(check, result, cmdline=None, argv=None, cwd=None, exit_code=0):
+    """One child start, the launcher's exit code and no message box."""
+    check.eq("launcher exit code", result.exit_code, exit_code)
+    check.eq("number of child starts", len(result.runs), 1)
+    check.eq("message boxes", result.boxes, [])
+    if not result.runs:
+        return None
+    child = result.runs[0]
+    if cmdline is not None:
+        check.eq("child command line", child["cmdline"], cmdline)
+    if argv is not None:
+        check.eq("child argv", child["argv"], argv)
+    if cwd is not None:
+        check.eq("child current directory", normalized_dir(child["cwd"]), normalized_dir(cwd))
+    return child
+
+
+def expect_no_child(check, result, exit_code):
+    check.eq("launcher exit code", result.exit_code, exit_code)
+    check.eq("child starts", result.runs, [])
+
+
+def expect_error_box(check, result, caption, *fragments):
+    """Exactly one box, with this caption and the error icon, whose text holds
+    every fragment."""
+    boxes = result.boxes
+    check.eq("number of message boxes", len(boxes), 1)
+    if boxes:
+        check.eq("box caption", boxes[0].caption, caption)
+        check.eq("box style", boxes[0].style, ERROR_STYLE)
+        for fragment in fragments:
+            check.true("box text names %r" % fragment, fragment in (boxes[0].text or ""),
+                       repr(boxes[0].text))

@@ -1,0 +1,216 @@
+"""One Wine prefix with one persistent wineserver for a whole test run.
+
+The session creates a fresh 64-bit prefix (so 32-bit and 64-bit programs both
+run), starts its own wineserver and, when asked, its own Xvfb display, and
+ends exactly the processes it started, by their process ids.
+"""
+import os
+import shutil
+import subprocess
+import time
+from pathlib import Path
+
+# Registry values every run needs: relay tracing of exactly the calls the
+# tests inspect (message boxes, process creation, registry opens).
+RELAY_INCLUDE = "user32.MessageBoxA;kernel32.CreateProcessA;advapi32.RegOpenKeyExA"
+
+# Debug channels for a program under test: its relay lines tagged with the
+# process id, and nothing else of Wine's.
+WINEDEBUG_RELAY = "-all,+pid,+relay"
+WINEDEBUG_QUIET = "-all"
+
+
+def _find_program(names, fallbacks):
+    for name in names:
+        found = shutil.which(name)
+        if found:
+            return found
+    for path in fallbacks:
+        if os.access(path, os.X_OK):
+            return path
+    raise RuntimeError("cannot find any of %s" % ", ".join(names + fallbacks))
+
+
+def reg_quote(text):
+    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+def wait(process, timeout):
+    """Waits for `process`; ends it (by its process id) after `timeout`
+    seconds and returns None, else returns its exit code."""
+    try:
+        return process.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+        return None
+
+
+def dos_path(unix_path):
+    """The name under Wine's drive Z: (the Unix root) of a Unix path."""
+    return "Z:" + str(Path(unix_path).resolve()).replace("/", "\\")
+
+
+def _ere_escape(text):
+    """Escapes `text` for an extended regular expression (xdotool's)."""
+    return "".join("\\" + c if c in ".[]()*+?{}|^$\\" else c for c in text)
+
+
+class WineSession:
+    def __init__(self, root, display=False):
+        self.root = Path(root)
+        self.prefix = self.root / "prefix"
+        self.display = display
+        # The wine64 loader runs 64-bit programs itself and hands 32-bit ones
+        # to the 32-bit loader.  The "wine" wrapper script would prefer the
+        # 32-bit loader for everything, which fails where 32-bit Linux
+        # programs cannot run.
+        self.wine = _find_program(["wine64"], ["/usr/lib/wine/wine64",
+                                               "/usr/lib/x86_64-linux-gnu/wine/wine64"])
+        self.wineserver = _find_program(["wineserver"], ["/usr/lib/wine/wineserver64",
+                                                         "/usr/lib/wine/wineserver"])
+        self.server = None
+        self.xvfb = None
+        self.env = {k: v for k, v in os.environ.items()
+                    if not k.startswith("WINE") and k != "DISPLAY"}
+        self.env.update(WINEPREFIX=str(self.prefix), WINEARCH="win64",
+                        WINEDLLOVERRIDES="mscoree,mshtml=", WINEDEBUG=WINEDEBUG_QUIET)
+
+    # --- life cycle -------------------------------------------------------
+
+    def start(self):
+        if self.prefix.exists():
+            shutil.rmtree(self.prefix)
+        self.prefix.mkdir(parents=True)
+        self.log = open(self.root / "wine-session.log", "wb")
+        if self.display:
+            self._start_xvfb()
+        self.server = subprocess.Popen([self.wineserver, "-f", "-p"], env=self.env,
+                                       stdout=self.log, stderr=self.log)
+        # Booting also starts Wine's background processes (services, device
+        # drivers); they keep the session log as their output, not the
+        # output files of a program under test.
+        code = self.run(["wineboot", "-i"], stdout=self.log, stderr=self.log, timeout=300)
+        if code != 0:
+            raise RuntimeError("wineboot failed (%s), see %s" % (code, self.log.name))
+        (self.prefix / "drive_c" / "kite").mkdir(exist_ok=True)
+        self.reg_import({"HKEY_CURRENT_USER\\Software\\Wine\\Debug":
+                         {"RelayInclude": RELAY_INCLUDE}})
+
+    def close(self):
+        if self.server is not None:
+            # Ends the Windows processes of this prefix and its wineserver.
+            try:
+                subprocess.run([self.wineserver, "-k"], env=self.env,
+                               stdout=self.log, stderr=self.log, timeout=60)
+            except subprocess.TimeoutExpired:
+                pass  # the server is ended by its process id below
+            self._end(self.server, grace=20)
+            self.server = None
+        if self.xvfb is not None:
+            self._end(self.xvfb, grace=0)
+            self.xvfb = None
+
+    @staticmethod
+    def _end(process, grace):
+        """Gives `process` `grace` seconds to end by itself, then asks it to
+        end (SIGTERM), then ends it (SIGKILL), always by its process id."""
+        for action in (None, process.terminate, process.kill):
+            if action is not None:
+                action()
+            try:
+                process.wait(timeout=grace if action is None else 20)
+                return
+            except subprocess.TimeoutExpired:
+                pass
+
+    def _start_xvfb(self):
+        # Xvfb chooses a free display number itself and writes it to the
+        # descriptor given with -displayfd.
+        read_end, write_end = os.pipe()
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                                      "1024x768x24", "-nolisten", "tcp"],
+                                     pass_fds=(write_end,), stdout=self.log, stderr=self.log)
+        os.close(write_end)
+        with os.fdopen(read_end) as reader:
+            number = reader.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        self.env["DISPLAY"] = ":" + number
+
+    # --- running programs -------------------------------------------------
+
+    def popen(self, args, env=None, stdout=None, stderr=None, winedebug=WINEDEBUG_QUIET, cwd=None):
+        run_env = dict(self.env)
+        run_env["WINEDEBUG"] = winedebug
+        run_env.update(env or {})
+        return subprocess.Popen([self.wine] + list(args), env=run_env, cwd=cwd or self.root,
+                                stdin=subprocess.DEVNULL, stdout=stdout or subprocess.DEVNULL,
+                                stderr=stderr or subprocess.DEVNULL)
+
+    def run(self, args, timeout=120, **kwargs):
+        """Runs a program to its end; returns its exit code, or None when it
+        had to be ended after `timeout` seconds."""
+        return wait(self.popen(args, **kwargs), timeout)
+
+    # --- paths ------------------------------------------------------------
+
+    def unix_path(self, windows_path):
+        """C:\\a\\b -> <prefix>/drive_c/a/b (any drive letter in dosdevices)."""
+        drive, rest = windows_path[0].lower(), windows_path[2:].lstrip("\\")
+        base = self.prefix / "dosdevices" / (drive + ":")
+        return base.joinpath(*[part for part in rest.split("\\") if part])
+
+    def map_drive(self, letter, windows_dir):
+        """Makes drive `letter` show the directory `windows_dir` as its root."""
+        link = self.prefix / "dosdevices" / (letter.lower() + ":")
+        if link.is_symlink():
+            link.unlink()
+        link.symlink_to(os.path.realpath(self.unix_path(windows_dir)))
+
+    # --- registry ---------------------------------------------------------
+
+    def reg_import(self, keys, view32=False, delete=()):
+        """Writes `keys` ({key path: {value name: string}}) to the registry,
+        after deleting the keys named in `delete`; `view32` selects the view
+        that 32-bit programs see."""
+        lines = ["REGEDIT4", ""]
+        for key in delete:
+            lines += ["[-%s]" % key, ""]
+        for key, values in keys.items():
+            lines.append("[%s]" % key)
+            lines += ["%s=%s" % (reg_quote(name), reg_quote(value))
+                      for name, value in values.items()]
+            lines.append("")
+        reg_file = self.prefix / "drive_c" / "kite" / "import.reg"
+        reg_file.write_bytes("\r\n".join(lines).encode("latin-1"))
+        args = ["reg", "import", "C:\\kite\\import.reg"] + (["/reg:32"] if view32 else [])
+        code = self.run(args, stdout=self.log, stderr=self.log)
+        if code != 0:
+            raise RuntimeError("reg import failed with %s" % code)
+
+    def reg_has_key(self, key, view32=False):
+        args = ["reg", "query", key] + (["/reg:32"] if view32 else [])
+        return self.run(args, stdout=self.log, stderr=self.log) == 0
+
+    # --- message boxes on the display -------------------------------------
+
+    def answer_box(self, caption, key, timeout=60, process=None):
+        """Waits until a window titled `caption` shows and presses `key` in it
+        (for example "y" for Yes).  Needs a session started with display=True.
+        Returns True when the key was sent; False after `timeout` seconds or
+        when `process` (if given) has ended first."""
+        if self.xvfb is None:
+            raise RuntimeError("answer_box needs a session with a display")
+        deadline = time.monotonic() + timeout
+        env = {"DISPLAY": self.env["DISPLAY"], "PATH": os.environ.get("PATH", "")}
+        while time.monotonic() < deadline and (process is None or process.poll() is None):
+            found = subprocess.run(["xdotool", "search", "--name", "^%s$" % _ere_escape(caption)],
+                                   env=env, capture_output=True, text=True)
+            windows = found.stdout.split()
+            if windows:
+                subprocess.run(["xdotool", "key", "--window", windows[0], key], env=env,
+                               capture_output=True)
+                return True
+            time.sleep(0.2)
+        return False
