@@ -11,9 +11,11 @@ PLAIN_STYLE = 0x00
 REGISTRY_BASE = "SOFTWARE\\JavaSoft\\Java Runtime Environment"
 
 
-def scenario(name):
+def scenario(name, smoke=False):
+    """Registers a scenario; smoke scenarios also run where every launcher
+    start is slow (an emulated 32-bit run), so keep them few and cheap."""
     def register(function):
-        SCENARIOS.append((name, function))
+        SCENARIOS.append((name, function, smoke))
         return function
     return register
 

@@ -5,7 +5,8 @@ from cases import (ERROR_STYLE, JAVA, MAIN, PLAIN_STYLE, REGISTRY_BASE, base_con
                    scenario)
 
 
-@scenario("basic launch: vmparam, addjar, addpath, addjars, arguments after pass-through")
+@scenario("basic launch: vmparam, addjar, addpath, addjars, arguments after pass-through",
+          smoke=True)
 def basic_launch(t):
     app = t.app("basic")
     app.config("# a comment", "// another comment", "", *base_config(
