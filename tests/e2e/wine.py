@@ -174,9 +174,12 @@ class WineSession:
         """Writes `keys` ({key path: {value name: string}}) to the registry,
         after deleting the keys named in `delete`; `view32` selects the view
         that 32-bit programs see."""
-        lines = ["REGEDIT4", ""]
+        view = ["/reg:32"] if view32 else ["/reg:64"]
+        # "reg import" ignores the view for "[-key]" deletions, so delete
+        # with "reg delete" (which fails harmlessly when the key is absent).
         for key in delete:
-            lines += ["[-%s]" % key, ""]
+            self.run(["reg", "delete", key, "/f"] + view, stdout=self.log, stderr=self.log)
+        lines = ["REGEDIT4", ""]
         for key, values in keys.items():
             lines.append("[%s]" % key)
             lines += ["%s=%s" % (reg_quote(name), reg_quote(value))
