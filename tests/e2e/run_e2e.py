@@ -201,6 +201,7 @@ def main():
             return UNSUPPORTED
 
         if smoke:
+            launch.RUN_TIMEOUT = 1200
             print("e2e: smoke scenarios only (32-bit programs run through an emulator here)",
                   flush=True)
         for name, function, is_smoke in cases.SCENARIOS:
