@@ -145,7 +145,7 @@ def can_run(session):
     probe_log = session.root / "probe.jsonl"
     probe_log.unlink(missing_ok=True)
     env = {"KITE_STANDIN_LOG": wine.dos_path(probe_log)}
-    code = session.run([launch.STANDIN], env=env, timeout=120,
+    code = session.run([launch.STANDIN], env=env, timeout=600,
                        stdout=session.log, stderr=session.log)
     return code == 0 and probe_log.exists()
 

@@ -90,7 +90,9 @@ class WineSession:
         # Booting also starts Wine's background processes (services, device
         # drivers); they keep the session log as their output, not the
         # output files of a program under test.
-        code = self.run(["wineboot", "-i"], stdout=self.log, stderr=self.log, timeout=300)
+        # Generous: only a hang may fail here.  Where 32-bit programs run
+        # emulated, booting alone takes minutes on a busy machine.
+        code = self.run(["wineboot", "-i"], stdout=self.log, stderr=self.log, timeout=1800)
         if code != 0:
             raise RuntimeError("wineboot failed (%s), see %s" % (code, self.log.name))
         (self.prefix / "drive_c" / "kite").mkdir(exist_ok=True)
@@ -148,7 +150,7 @@ class WineSession:
                                 stdin=subprocess.DEVNULL, stdout=stdout or subprocess.DEVNULL,
                                 stderr=stderr or subprocess.DEVNULL)
 
-    def run(self, args, timeout=120, **kwargs):
+    def run(self, args, timeout=600, **kwargs):
         """Runs a program to its end; returns its exit code, or None when it
         had to be ended after `timeout` seconds."""
         return wait(self.popen(args, **kwargs), timeout)
