@@ -3,15 +3,21 @@
  * Environment:
  *   KITE_STANDIN_LOG     file to which one record per run is appended
  *   KITE_STANDIN_SCRIPT  optional file with one line per run, in run order:
- *                          "CODE DELAY_MS"  sleep DELAY_MS, then exit CODE
- *                          "crash"          end by an access violation
+ *                          "CODE DELAY_MS"     sleep DELAY_MS, then exit CODE
+ *                          "crash [DELAY_MS]"  sleep DELAY_MS (default 0),
+ *                                              then end by an access violation
  *                        runs without a line exit 0 at once
+ *   KITE_STANDIN_HOLD    optional file that the stand-in opens without
+ *                        sharing before it records its run and keeps open
+ *                        until it ends, so that no other process can open
+ *                        it meanwhile
  *
  * The run index is the number of records already in the log, so a relaunched
  * stand-in takes the next script line.  A record is one JSON object on one
  * line:
- *   {"run":0,"cmdline":"...","argv":["...",...],"cwd":"...",
+ *   {"run":0,"pid":N,"cmdline":"...","argv":["...",...],"cwd":"...",
  *    "startup_title":"..."|null,"console_title":"..."|null}
+ * where "pid" is its Windows process id.
  * Strings are byte strings: '"' and '\' are escaped, every byte below 0x20 or
  * above 0x7e is written as \u00XX, so decoding as Latin-1 gives the bytes. */
 #include <stdio.h>
@@ -70,7 +76,14 @@ static LONG WINAPI endOnException(EXCEPTION_POINTERS *info) {
 int main(int argc, char **argv) {
   const char *logPath = getenv("KITE_STANDIN_LOG");
   const char *scriptPath = getenv("KITE_STANDIN_SCRIPT");
+  const char *holdPath = getenv("KITE_STANDIN_HOLD");
   int run = logPath ? countLines(logPath) : 0;
+
+  /* Never closed: the handle goes when the process ends. */
+  if (holdPath != NULL &&
+      CreateFileA(holdPath, GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL) ==
+          INVALID_HANDLE_VALUE)
+    return 3;
 
   char cwd[4096] = "";
   GetCurrentDirectoryA(sizeof cwd, cwd);
@@ -85,7 +98,8 @@ int main(int argc, char **argv) {
   if (logPath != NULL) {
     FILE *out = fopen(logPath, "ab");
     if (out != NULL) {
-      fprintf(out, "{\"run\":%d,\"cmdline\":", run);
+      fprintf(out, "{\"run\":%d,\"pid\":%lu,\"cmdline\":", run,
+              (unsigned long)GetCurrentProcessId());
       putJsonString(out, GetCommandLineA());
       fputs(",\"argv\":[", out);
       for (int i = 0; i < argc; ++i) {
@@ -106,6 +120,8 @@ int main(int argc, char **argv) {
   char line[256];
   if (!scriptLine(scriptPath, run, line, sizeof line)) return 0;
   if (strncmp(line, "crash", 5) == 0) {
+    long crashDelay = atol(line + 5);
+    if (crashDelay > 0) Sleep((DWORD)crashDelay);
     /* No crash dialog and no debugger: the unhandled access violation
      * simply ends the process with its exception code. */
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);

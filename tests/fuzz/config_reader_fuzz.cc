@@ -1,0 +1,158 @@
+// Fuzz target: the configuration reader, through the in-memory platform.
+//
+// Input: one or more file texts separated by lines holding only "%%%%".  The
+// first text is the main configuration C:\Apps\App\App.config; the others
+// become a.config, b.config, c.config, d.config and inc\e.config beside it,
+// so "include" lines in the input can reach them, miss them or loop through
+// them.  The environment, the registry and two jar directories are fixed and
+// small, so "$" references, "javaVersion" and "addjars" lines do real work.
+//
+// Checked for every input, besides what the sanitizers catch:
+//  - the reader returns 0, or the process ends with 5 or 11 (a
+//    "javaVersion" line that cannot be met) and with nothing else;
+//  - nothing is lost: every "argument" line of every file read arrives in
+//    the arguments whole and unchanged (in file order when only the main
+//    file was read), and every "vmparam" line adds one JVM parameter;
+//  - debug mode changes none of the values read.
+#include <algorithm>
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/config_file.h"
+#include "fuzz_support.h"
+#include "platform/fake_platform.h"
+
+namespace kite {
+namespace {
+
+const char kMainPath[] = "C:\\Apps\\App\\App.config";
+const char* const kOtherPaths[] = {"a.config", "b.config", "c.config",
+                                   "d.config", "inc\\e.config"};
+// Enough to follow every include of a sensible input.  A few files that
+// each include the next many times make the reader's work grow
+// exponentially (each include is read again, as it must be); past this
+// many reads the files count as missing, which keeps every run short.
+constexpr int kReadBudget = 100;
+
+// The fake platform, recording the text of every file read successfully.
+class ConfigPlatform : public FakePlatform {
+ public:
+  int readTextFile(const std::string& path, std::string* text) override {
+    if (++reads_ > kReadBudget) return ENOENT;
+    const int error = FakePlatform::readTextFile(path, text);
+    if (error == 0) texts.push_back(*text);
+    return error;
+  }
+  std::vector<std::string> texts;
+
+ private:
+  int reads_ = 0;
+};
+
+void setUp(ConfigPlatform& platform, const std::vector<std::string>& files) {
+  platform.addFile(kMainPath, files[0]);
+  for (size_t i = 1; i < files.size() && i <= std::size(kOtherPaths); ++i)
+    platform.addFile(std::string("C:\\Apps\\App\\") + kOtherPaths[i - 1],
+                     files[i]);
+  platform.setEnvironment("APP_HOME", "C:\\Program Files\\App");
+  platform.setEnvironment("JRE", "C:\\jre\\");
+  platform.setEnvironment("EMPTY", "");
+  platform.setEnvironment("INC", "C:\\Apps\\App\\inc");
+  platform.setEnvironment("JARS", "C:\\Apps\\App\\my jars");
+  platform.addFile("C:\\Apps\\App\\lib\\a.jar", "");
+  platform.addFile("C:\\Apps\\App\\lib\\b.jar", "");
+  platform.addDirectory("C:\\Apps\\App\\lib\\dir.jar");
+  platform.addFile("C:\\Apps\\App\\my jars\\c.jar", "");
+  const std::string base = "SOFTWARE\\JavaSoft\\Java Runtime Environment";
+  platform.setRegistryValue(base, "CurrentVersion", "1.6");
+  platform.setRegistryValue(base + "\\1.6", "JavaHome", "C:\\jre6");
+  platform.setRegistryValue(base + "\\1.6.0_03", "JavaHome", "C:\\jre 603");
+  platform.setRegistryValue(base + "\\1.6.0_07", "JavaHome", "C:\\jre\\607");
+  platform.addRegistryKey(base + "\\1.5.0_01");  // no JavaHome
+}
+
+struct Outcome {
+  std::optional<int> exitCode;  // set when the process was ended
+  int result = 0;
+  LaunchSettings settings;
+  std::vector<std::string> texts;
+};
+
+Outcome readAll(const std::vector<std::string>& files, bool debug) {
+  ConfigPlatform platform;
+  setUp(platform, files);
+  Outcome outcome;
+  outcome.settings.debugMode = debug;
+  try {
+    outcome.result = readConfigFile(outcome.settings, platform, kMainPath);
+  } catch (const ProcessExit& exit) {
+    outcome.exitCode = exit.code;
+  }
+  outcome.texts = std::move(platform.texts);
+  return outcome;
+}
+
+// The "argument" values and the number of "vmparam" lines of one file text
+// as the reader sees it: a leading UTF-8 byte-order mark skipped, lines cut
+// at line feeds only.  Only a space separates key and value, and no earlier
+// key begins with "argument", so the test of each line is exact.
+void expectedLines(const std::string& text, std::vector<std::string>* arguments,
+                   size_t* vmParams) {
+  const size_t start = fuzz::startsWith(text, "\xEF\xBB\xBF") ? 3 : 0;
+  for (const std::string& line : fuzz::splitOn(text.substr(start), "\n")) {
+    const size_t space = line.find(' ');
+    if (space == std::string::npos) continue;
+    if (fuzz::startsWith(line, "argument"))
+      arguments->push_back(line.substr(space + 1));
+    else if (fuzz::startsWith(line, "vmparam"))
+      ++*vmParams;
+  }
+}
+
+void check(const Outcome& outcome) {
+  if (outcome.exitCode) {
+    FUZZ_CHECK(*outcome.exitCode == 5 || *outcome.exitCode == 11);
+    return;  // ended part-way: the lists hold what came before
+  }
+  FUZZ_CHECK(outcome.result == 0);
+  FUZZ_CHECK(!outcome.texts.empty());
+  std::vector<std::string> arguments;
+  size_t vmParams = 0;
+  for (const std::string& text : outcome.texts)
+    expectedLines(text, &arguments, &vmParams);
+  FUZZ_CHECK(outcome.settings.vmParams.size() == vmParams);
+  std::vector<std::string> actual = outcome.settings.arguments;
+  if (outcome.texts.size() > 1) {
+    // Included files' lines stand at their include line; compare as sets.
+    std::sort(arguments.begin(), arguments.end());
+    std::sort(actual.begin(), actual.end());
+  }
+  FUZZ_CHECK(actual == arguments);
+}
+
+}  // namespace
+}  // namespace kite
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace kite;
+  const std::string input(reinterpret_cast<const char*>(data), size);
+  const std::vector<std::string> files = fuzz::splitOn(input, "\n%%%%\n");
+
+  const Outcome plain = readAll(files, false);
+  check(plain);
+  const Outcome debug = readAll(files, true);
+  FUZZ_CHECK(debug.exitCode == plain.exitCode);
+  FUZZ_CHECK(debug.settings.vmParams == plain.settings.vmParams);
+  FUZZ_CHECK(debug.settings.classPath == plain.settings.classPath);
+  FUZZ_CHECK(debug.settings.arguments == plain.settings.arguments);
+  FUZZ_CHECK(debug.settings.mainClass == plain.settings.mainClass);
+  FUZZ_CHECK(debug.settings.appName == plain.settings.appName);
+  FUZZ_CHECK(debug.settings.workingDir == plain.settings.workingDir);
+  FUZZ_CHECK(debug.settings.consoleTitle == plain.settings.consoleTitle);
+  return 0;
+}
