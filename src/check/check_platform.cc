@@ -1,0 +1,53 @@
+#include "check/check_platform.h"
+
+namespace kite {
+namespace {
+
+constexpr int kAnswerNo = 7;
+constexpr int kAnswerOk = 1;
+constexpr unsigned kButtonsMask = 0x0F;
+constexpr unsigned kButtonsYesNo = 0x04;
+
+}  // namespace
+
+long CheckPlatform::openRegistryKey(const std::string& path, RegistryKey* key) {
+  return base_.openRegistryKey(path, key);
+}
+
+long CheckPlatform::readRegistryString(RegistryKey key, const std::string& name,
+                                       std::string* value) {
+  return base_.readRegistryString(key, name, value);
+}
+
+unsigned long CheckPlatform::countRegistrySubkeys(RegistryKey key) {
+  return base_.countRegistrySubkeys(key);
+}
+
+long CheckPlatform::enumRegistrySubkey(RegistryKey key, unsigned long index,
+                                       std::string* name) {
+  return base_.enumRegistrySubkey(key, index, name);
+}
+
+void CheckPlatform::closeRegistryKey(RegistryKey key) {
+  base_.closeRegistryKey(key);
+}
+
+// Recorded, never shown.  A Yes/No prompt is answered "No", so no download
+// page is ever opened.
+int CheckPlatform::showMessageBox(const char* text, const std::string& caption,
+                                  unsigned style) {
+  boxes.push_back({text ? text : "(null)", caption, style});
+  return (style & kButtonsMask) == kButtonsYesNo ? kAnswerNo : kAnswerOk;
+}
+
+bool CheckPlatform::startProcess(const std::string& commandLine, const char*,
+                                 const char*, ChildProcess*,
+                                 std::string* error) {
+  refusedStarts.push_back(commandLine);
+  *error = "kitecheck starts no process";
+  return false;
+}
+
+void CheckPlatform::exitProcess(int code) { throw CheckExit{code}; }
+
+}  // namespace kite

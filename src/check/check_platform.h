@@ -1,0 +1,86 @@
+// The platform kitecheck runs the launcher's code on: a read-only wrapper
+// around the real one.  Files, directories, the environment and the
+// registry are read through it; message boxes are recorded (and answered
+// "No") instead of shown, trace lines and standard-error lines are kept
+// instead of written, no process is started, and a process exit unwinds
+// with CheckExit instead of ending kitecheck.
+#ifndef KITE_CHECK_CHECK_PLATFORM_H_
+#define KITE_CHECK_CHECK_PLATFORM_H_
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace kite {
+
+// Thrown by CheckPlatform::exitProcess: where the launcher would end.
+struct CheckExit {
+  int code;
+};
+
+// A message box the launcher would have shown.
+struct RecordedBox {
+  std::string text;
+  std::string caption;
+  unsigned style;
+};
+
+class CheckPlatform : public Platform {
+ public:
+  explicit CheckPlatform(Platform& base) : base_(base) {}
+
+  std::vector<RecordedBox> boxes;
+  std::string out;   // trace lines, as the launcher would write them
+  std::string err;   // its standard-error lines
+  std::vector<std::string> refusedStarts;  // command lines not started
+
+  long openRegistryKey(const std::string& path, RegistryKey* key) override;
+  long readRegistryString(RegistryKey key, const std::string& name,
+                          std::string* value) override;
+  unsigned long countRegistrySubkeys(RegistryKey key) override;
+  long enumRegistrySubkey(RegistryKey key, unsigned long index,
+                          std::string* name) override;
+  void closeRegistryKey(RegistryKey key) override;
+  int showMessageBox(const char* text, const std::string& caption,
+                     unsigned style) override;
+  bool startProcess(const std::string& commandLine, const char* directory,
+                    const char* consoleTitle, ChildProcess* child,
+                    std::string* error) override;
+  void waitForInputIdle(ChildProcess, unsigned) override {}
+  void waitForExit(ChildProcess) override {}
+  int exitCode(ChildProcess) override { return -1; }
+  void closeProcess(ChildProcess) override {}
+  unsigned long osMajorVersion() override { return base_.osMajorVersion(); }
+  std::string systemDirectory() override { return base_.systemDirectory(); }
+  bool getEnvironment(const std::string& name, std::string* value) override {
+    return base_.getEnvironment(name, value);
+  }
+  bool findFiles(const std::string& pattern,
+                 std::vector<FoundFile>* matches) override {
+    return base_.findFiles(pattern, matches);
+  }
+  // Only kitecheck's own current directory changes, as the launcher's does.
+  bool changeDirectory(const std::string& path) override {
+    return base_.changeDirectory(path);
+  }
+  std::string currentDirectory() override { return base_.currentDirectory(); }
+  int readTextFile(const std::string& path, std::string* text) override {
+    return base_.readTextFile(path, text);
+  }
+  std::string fileIdentity(const std::string& path) override {
+    return base_.fileIdentity(path);
+  }
+  std::string errorText(int errnum) override { return base_.errorText(errnum); }
+  std::time_t now() override { return base_.now(); }
+  void writeOut(const std::string& text) override { out += text; }
+  void writeError(const std::string& text) override { err += text; }
+  [[noreturn]] void exitProcess(int code) override;
+
+ private:
+  Platform& base_;
+};
+
+}  // namespace kite
+
+#endif  // KITE_CHECK_CHECK_PLATFORM_H_

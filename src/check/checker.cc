@@ -1,0 +1,90 @@
+#include "check/checker.h"
+
+#include "check/check_platform.h"
+#include "check/findings.h"
+#include "check/recorder.h"
+#include "config/config_file.h"
+#include "launch/command_line.h"
+#include "launcher/launcher.h"
+
+namespace kite {
+namespace {
+
+bool isAbsolute(const std::string& path) {
+  return (!path.empty() && (path[0] == '/' || path[0] == '\\')) ||
+         (path.size() > 1 && path[1] == ':');
+}
+
+std::string absolute(const std::string& path, const std::string& cwd,
+                     char separator) {
+  if (path.empty() || isAbsolute(path)) return path;
+  if (!cwd.empty() && (cwd.back() == '/' || cwd.back() == '\\'))
+    return cwd + path;
+  return cwd + separator + path;
+}
+
+// Everything before the last separator, as the launcher cuts its own path.
+std::string directoryOf(const std::string& path, bool hostPaths) {
+  const size_t cut = path.find_last_of(hostPaths ? "/" : "/\\");
+  if (cut == std::string::npos) return ".";
+  if (cut == 0) return path.substr(0, 1);
+  return path.substr(0, cut);
+}
+
+}  // namespace
+
+Report runCheck(const CheckOptions& options, Platform& base) {
+  Report report;
+  report.registryAvailable = options.registryAvailable;
+  report.hostPaths = options.hostPaths;
+  CheckPlatform platform(base);
+  LaunchSettings& settings = report.settings;
+  settings.arguments = options.arguments;
+  report.commandLineArguments = options.arguments.size();
+  settings.alwaysQuote = isVistaOrLater(platform);
+
+  // A launcher started from Explorer or a shortcut works in its own
+  // directory; one started with "-c" reads that file.  Without a launcher
+  // path the configuration's own directory stands for the launcher's.
+  const char separator = options.hostPaths ? '/' : '\\';
+  const std::string cwd = platform.currentDirectory();
+  const std::string exe = absolute(options.exe, cwd, separator);
+  const std::string config = absolute(options.config, cwd, separator);
+  const std::string startDir =
+      directoryOf(exe.empty() ? config : exe, options.hostPaths);
+  if (!config.empty()) settings.configOverride = config;
+  platform.changeDirectory(startDir);
+  settings.startDir = startDir;
+  report.startDirectory = startDir;
+  // The launcher finds its base name after the last backslash.
+  std::string exeForLauncher = exe;
+  if (options.hostPaths)
+    for (char& c : exeForLauncher)
+      if (c == '/') c = '\\';
+
+  Recorder recorder(report, settings, platform);
+  settings.observer = &recorder;
+  try {
+    locateAppConfig(settings, platform, exeForLauncher, startDir);
+  } catch (const CheckExit&) {
+    // Every lookup that could end the launcher is run by the recorder,
+    // which catches it; nothing else ends the launcher while it reads.
+  }
+  settings.observer = nullptr;
+  report.config = settings.configPath;
+
+  // The launcher looks for the registry's current runtime at launch time
+  // when the configuration named none; without its main file it ends first.
+  const bool configRead = !report.files.empty() && report.files[0].error == 0;
+  if (!settings.javaPath && configRead)
+    recordDefaultRuntime(report, settings, platform);
+  const RuntimeSearch* search = report.runtimeSearch();
+  report.runtimePlaceholder =
+      search && (!search->available || search->exitCode != 0);
+
+  report.commandLine = buildCommandLine(settings, platform);
+  collectFindings(report, platform);
+  return report;
+}
+
+}  // namespace kite

@@ -1,0 +1,383 @@
+#include "check/findings.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <map>
+#include <set>
+
+#include "config/config_file.h"
+#include "config/expand_value.h"
+#include "launch/command_line.h"
+#include "launcher/text.h"
+
+namespace kite {
+namespace {
+
+std::string lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+class Collector {
+ public:
+  Collector(Report& report, Platform& platform)
+      : report_(report), platform_(platform) {}
+
+  void warn(const std::string& kind, const std::string& file, int line,
+            const std::string& message) {
+    report_.findings.push_back({Severity::kWarning, kind, file, line, message});
+  }
+  void error(const std::string& kind, const std::string& file, int line,
+             const std::string& message) {
+    report_.findings.push_back({Severity::kError, kind, file, line, message});
+  }
+
+  void files();
+  void lines();
+  void settings();
+
+ private:
+  void ignoredLine(const LineRecord& line);
+  void matchedLine(size_t index);
+  void checkPaths(const LineRecord& line, size_t index);
+  bool exists(std::string path);
+  std::string fromStart(const std::string& path) const;
+
+  Report& report_;
+  Platform& platform_;
+  std::map<std::string, const LineRecord*> setBy_;  // single-value slots
+};
+
+bool isUtf16(const std::string& text) {
+  return text.compare(0, 2, "\xFF\xFE") == 0 || text.compare(0, 2, "\xFE\xFF") == 0;
+}
+
+bool isAscii(const std::string& text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// True when `text` is well-formed UTF-8 (and so most likely saved as such).
+bool looksLikeUtf8(const std::string& text) {
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    const size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3
+                                       : (c >> 3) == 30 ? 4 : 0;
+    if (length == 0 || i + length > text.size()) return false;
+    for (size_t k = 1; k < length; ++k)
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+    i += length;
+  }
+  return true;
+}
+
+void Collector::files() {
+  std::set<std::string> seen;  // a file included twice is looked at once
+  for (const FileRecord& file : report_.files) {
+    if (file.skipped) {
+      warn("include-cycle", file.includedFrom, file.includedAt,
+           "\"" + file.path + "\" is already being read (an include cycle): "
+           "the launcher skips this include");
+    } else if (file.error != 0 && file.depth == 0) {
+      error("file-not-opened", file.path, 0,
+            "cannot open the configuration file (" + file.errorText +
+                "): the launcher exits with 2");
+    } else if (file.error != 0) {
+      error("file-not-opened", file.includedFrom, file.includedAt,
+            "cannot open the included file \"" + file.path + "\" (" +
+                file.errorText + "): the launcher reads on without it");
+    } else if (!seen.insert(file.path).second) {
+      continue;
+    } else if (isUtf16(file.text)) {
+      warn("encoding", file.path, 1,
+           "the file is saved as UTF-16 (\"Unicode\"): the launcher reads it "
+           "byte by byte and finds no key in it; save it as ANSI or UTF-8");
+    } else {
+      if (file.text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        warn("encoding", file.path, 1,
+             "the file starts with a UTF-8 byte-order mark: the launcher skips "
+             "the mark, but reads the file in the system's ANSI code page, not "
+             "as UTF-8");
+      int first = 0, more = 0;
+      for (const LineRecord& line : report_.lines) {
+        if (line.file != file.path || isAscii(line.text)) continue;
+        if (first == 0) first = line.number; else ++more;
+      }
+      if (first != 0)
+        warn("encoding", file.path, first,
+             std::string("the line holds characters outside ASCII") +
+                 (more ? " (so do " + std::to_string(more) + " later lines)" : "") +
+                 ": the launcher reads them in the system's ANSI code page, "
+                 "where they may stand for other characters" +
+                 (looksLikeUtf8(file.text) ? " (the file looks like UTF-8)" : ""));
+    }
+  }
+}
+
+void Collector::lines() {
+  for (size_t i = 0; i < report_.lines.size(); ++i) {
+    const LineRecord& line = report_.lines[i];
+    const bool unreadable = std::any_of(
+        report_.files.begin(), report_.files.end(),
+        [&](const FileRecord& f) { return f.path == line.file && isUtf16(f.text); });
+    if (unreadable) continue;
+    if (line.key)
+      matchedLine(i);
+    else
+      ignoredLine(line);
+  }
+}
+
+// A line the reader ignored: say why, when it looks like it was meant to
+// set something.
+void Collector::ignoredLine(const LineRecord& line) {
+  const std::string& text = line.text;
+  const size_t start = text.find_first_not_of(" \t");
+  if (start == std::string::npos || text[0] == '#' || text[0] == '/') return;
+  const std::string stripped = text.substr(start);
+  if (stripped[0] == '#' || stripped[0] == '/') return;
+  if (start > 0) {
+    if (const char* key = matchConfigKey(stripped)) {
+      warn("indented-key", line.file, line.number,
+           std::string("the key \"") + key + "\" is indented: keys count only "
+           "at the very start of a line, so the launcher ignores it");
+      return;
+    }
+  }
+  const size_t blank = stripped.find_first_of(" \t");
+  const std::string word = stripped.substr(0, blank);
+  if (blank != std::string::npos && stripped[blank] == '\t') {
+    if (const char* key = matchConfigKey(word)) {
+      warn("tab-after-key", line.file, line.number,
+           std::string("a tab, not a space, follows \"") + key +
+               "\": only a space separates key and value, so the launcher "
+               "ignores the line");
+      return;
+    }
+  }
+  if (text.find(' ') == std::string::npos && matchConfigKey(text)) {
+    warn("no-value", line.file, line.number,
+         "\"" + text + "\" has no value (no space follows it): the launcher "
+         "ignores the line");
+    return;
+  }
+  std::string message = "unknown key \"" + word + "\": the launcher ignores the line";
+  const std::string suggestion = nearestKey(word);
+  if (!suggestion.empty()) message += "; did you mean \"" + suggestion + "\"?";
+  warn("unknown-key", line.file, line.number, message);
+}
+
+void Collector::matchedLine(size_t index) {
+  const LineRecord& line = report_.lines[index];
+  const std::string key = line.key;
+  const std::string& text = line.text;
+  const std::string word = text.substr(0, text.find(' '));
+  if (text.size() > key.size() && text[key.size()] == '\t') {
+    warn("tab-after-key", line.file, line.number,
+         "a tab, not a space, follows \"" + key + "\": the value is what "
+         "follows the first space, \"" + line.raw + "\"");
+  } else if (word != key) {
+    warn("key-prefix", line.file, line.number,
+         "\"" + word + "\" is read as the key \"" + key + "\" (keys are "
+         "compared over their own length only); the value is \"" + line.raw + "\"");
+  }
+  for (const std::string& name : line.missingVariables) {
+    warn("variable-not-set", line.file, line.number,
+         name.empty() ? "a \"$\" at the end of the value names no variable: "
+                        "the value is used as written"
+                      : "the variable \"" + name + "\" is not set: the value is "
+                        "used as written, \"" + line.raw + "\"");
+  }
+
+  // Quotes that expansion added (a variable's value holds a space); those
+  // around a whole directory or console title are taken off again.
+  const auto quotes = [](const std::string& s) {
+    return std::count(s.begin(), s.end(), '"');
+  };
+  const bool removedAgain = (key == "workingDir" || key == "consoleTitle") &&
+                            withoutSurroundingQuotes(line.value) != line.value;
+  if (key != "addjars" && quotes(line.value) > quotes(line.raw) && !removedAgain)
+    warn("value-quoted", line.file, line.number,
+         "the value will be put in double quotes, because a variable's value "
+         "holds a space: " + line.value);
+
+  static const std::map<std::string, std::string> kSlots = {
+      {"javapath", "runtime"}, {"javaVersion", "runtime"},
+      {"mainclass", "mainclass"}, {"appname", "appname"},
+      {"consoleTitle", "consoleTitle"}, {"workingDir", "workingDir"}};
+  const auto slot = kSlots.find(key);
+  if (slot != kSlots.end()) {
+    const LineRecord*& earlier = setBy_[slot->second];
+    if (earlier) {
+      const std::string where = report_.displayPath(earlier->file) + ":" +
+                                std::to_string(earlier->number);
+      warn("key-set-twice", line.file, line.number,
+           slot->second == "runtime"
+               ? "the runtime was already set by \"" + std::string(earlier->key) +
+                     " " + earlier->raw + "\" on " + where + "; that is lost"
+               : "\"" + key + "\" was already set on " + where + " (\"" +
+                     earlier->value + "\"); that value is lost");
+    }
+    earlier = &line;
+  }
+  if (line.missingVariables.empty()) checkPaths(line, index);
+}
+
+// "addjar" and "addpath" entries and "addjars" directories that do not
+// exist, and jar directories without a jar.
+void Collector::checkPaths(const LineRecord& line, size_t index) {
+  const std::string key = line.key;
+  if (key == "addjars") {
+    const std::string dir = line.jarDirectory;
+    if (line.jarsAdded == 0) {
+      if (!exists(dir))
+        warn("jar-directory-missing", line.file, line.number,
+             "the directory \"" + dir + "\" does not exist" + fromStart(dir));
+      else
+        warn("jar-directory-empty", line.file, line.number,
+             "the directory \"" + dir + "\" holds no .jar file" + fromStart(dir));
+    }
+    const size_t end = index + 1 < report_.lines.size()
+                           ? report_.lines[index + 1].classPathBefore
+                           : report_.settings.classPath.size();
+    for (size_t i = line.classPathBefore; i < end; ++i) {
+      if (report_.settings.classPath[i].front() != '"') continue;
+      warn("value-quoted", line.file, line.number,
+           "the jars go on the class path in double quotes (the directory or a "
+           "file name holds a space), such as " + report_.settings.classPath[i]);
+      break;
+    }
+    return;
+  }
+  if (key != "addjar" && key != "addpath") return;
+  // One line may name several entries separated by ";".
+  const std::string value = withoutSurroundingQuotes(line.value);
+  size_t start = 0;
+  while (start <= value.size()) {
+    size_t end = value.find(';', start);
+    if (end == std::string::npos) end = value.size();
+    const std::string entry = withoutSurroundingQuotes(value.substr(start, end - start));
+    start = end + 1;
+    if (!entry.empty() && !exists(entry))
+      warn("path-missing", line.file, line.number,
+           "\"" + entry + "\" does not exist" + fromStart(entry));
+  }
+}
+
+bool Collector::exists(std::string path) {
+  while (path.size() > 1 && (path.back() == '/' || path.back() == '\\'))
+    path.pop_back();
+  std::vector<FoundFile> matches;
+  return !path.empty() && platform_.findFiles(path, &matches);
+}
+
+std::string Collector::fromStart(const std::string& path) const {
+  const bool absolute = (!path.empty() && (path[0] == '/' || path[0] == '\\')) ||
+                        (path.size() > 1 && path[1] == ':');
+  return absolute ? std::string()
+                  : " (looked up from the start directory " +
+                        report_.displayPath(report_.startDirectory) + ")";
+}
+
+void Collector::settings() {
+  const LaunchSettings& settings = report_.settings;
+  const bool configRead = !report_.files.empty() && report_.files[0].error == 0;
+  if (configRead && (!settings.mainClass || settings.mainClass->empty())) {
+    const LineRecord* line = report_.lastLineWithKey("mainclass");
+    error("no-main-class", line ? line->file : report_.config, line ? line->number : 0,
+          line ? "the main class is empty: the launcher shows an error and exits with 6"
+               : "no \"mainclass\" line: the launcher shows an error and exits with 6");
+  }
+  for (const RuntimeSearch& search : report_.searches) {
+    if (search.exitCode == 0) continue;
+    std::string message;
+    if (search.request.empty() && search.file.empty()) {
+      message = "no runtime: ";
+    } else if (search.request.empty()) {
+      message = "\"javaVersion\" has no value: ";
+    } else {
+      message = "the requested runtime " + search.request + " cannot be found: ";
+    }
+    if (!search.boxes.empty()) {
+      const RecordedBox& box = search.boxes.back();
+      message += "the launcher shows \"" + box.caption + "\" (" +
+                 box.text.substr(0, box.text.find('\n')) + ") and ";
+    } else {
+      message += "the launcher ";
+    }
+    message += "exits with " + std::to_string(search.exitCode);
+    if (!search.file.empty()) {
+      message += ", reading no further line";
+      error("runtime-not-found", search.file, search.line, message);
+    } else {
+      error("runtime-not-found", report_.config, 0, message + " when it starts");
+    }
+  }
+  const size_t length = report_.commandLine.size();
+  if (length + 1 > kCommandLineLimit)
+    error("command-line-too-long", report_.config, 0,
+          formatText("the command line is %lu characters long; Windows accepts "
+                     "at most %lu: the launcher refuses to start it and exits with 4",
+                     static_cast<unsigned long>(length),
+                     static_cast<unsigned long>(kCommandLineLimit - 1)));
+}
+
+}  // namespace
+
+size_t editDistance(const std::string& a, const std::string& b) {
+  const std::string x = lower(a), y = lower(b);
+  std::vector<size_t> row(y.size() + 1);
+  for (size_t j = 0; j <= y.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= x.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= y.size(); ++j) {
+      const size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1,
+                         diagonal + (x[i - 1] == y[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[y.size()];
+}
+
+std::string nearestKey(const std::string& word) {
+  std::string best;
+  size_t bestDistance = 0;
+  for (const char* key : configKeys()) {
+    const size_t distance = editDistance(word, key);
+    if (best.empty() || distance < bestDistance) {
+      best = key;
+      bestDistance = distance;
+    }
+  }
+  // Close: at most two edits, and fewer than half the key's letters.
+  if (best.empty() || bestDistance > 2 || bestDistance * 2 >= best.size())
+    return std::string();
+  return best;
+}
+
+void collectFindings(Report& report, Platform& platform) {
+  Collector collector(report, platform);
+  collector.files();
+  collector.lines();
+  collector.settings();
+  // In reading order, so that an included file's findings come at its
+  // "include" line; findings about the whole configuration (line 0) last,
+  // except that its main file cannot be opened, which comes first.
+  const auto position = [&](const Finding& f) -> long {
+    const long end = static_cast<long>(report.lines.size());
+    if (f.line == 0) return f.kind == "file-not-opened" ? -1 : end;
+    for (size_t i = 0; i < report.lines.size(); ++i)
+      if (report.lines[i].file == f.file && report.lines[i].number == f.line)
+        return static_cast<long>(i);
+    return end;
+  };
+  std::stable_sort(report.findings.begin(), report.findings.end(),
+                   [&](const Finding& a, const Finding& b) {
+                     return position(a) < position(b);
+                   });
+}
+
+}  // namespace kite

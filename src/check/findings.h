@@ -1,0 +1,30 @@
+// The findings of a check: what in the recorded files, lines and settings
+// looks wrong, each with its file and line.
+#ifndef KITE_CHECK_FINDINGS_H_
+#define KITE_CHECK_FINDINGS_H_
+
+#include <string>
+#include <vector>
+
+#include "check/report.h"
+#include "platform/platform.h"
+
+namespace kite {
+
+// The Levenshtein distance between `a` and `b`, letter case ignored.
+size_t editDistance(const std::string& a, const std::string& b);
+
+// The configuration key closest to `word` when one is close enough to be a
+// likely misspelling of it (a difference of letter case, or one or two
+// letters); empty otherwise.
+std::string nearestKey(const std::string& word);
+
+// Fills report.findings from the recorded files and lines, the settings,
+// the runtime lookups and the command line.  `platform` answers whether the
+// paths named by "addjar", "addpath" and "addjars" exist (relative ones from
+// the current directory, which is the start directory).
+void collectFindings(Report& report, Platform& platform);
+
+}  // namespace kite
+
+#endif  // KITE_CHECK_FINDINGS_H_

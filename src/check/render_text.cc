@@ -1,0 +1,165 @@
+#include "check/render.h"
+
+#include "launch/command_line.h"
+#include "launcher/launch_settings.h"
+#include "runtime/java_registry.h"
+
+namespace kite {
+namespace {
+
+// A file under the start directory is named relative to it.
+std::string where(const Report& report, const std::string& file, int line) {
+  std::string path = report.displayPath(file);
+  const std::string start = report.displayPath(report.startDirectory);
+  if (!start.empty() && path.size() > start.size() + 1 &&
+      path.compare(0, start.size(), start) == 0 &&
+      (path[start.size()] == '/' || path[start.size()] == '\\'))
+    path = path.substr(start.size() + 1);
+  return line > 0 ? path + ":" + std::to_string(line) : path;
+}
+
+std::string origin(const Report& report, const LineRecord* line) {
+  if (!line) return "  (command line)";
+  return "  (" + where(report, line->file, line->number) + ")";
+}
+
+// A box's text on one line.
+std::string oneLine(const std::string& text) {
+  std::string result;
+  for (char c : text) result += c == '\n' ? std::string(" / ") : std::string(1, c);
+  return result;
+}
+
+void field(std::string& out, const char* label, const std::string& value) {
+  std::string padded = label;
+  padded.resize(19, ' ');
+  out += "  " + padded + value + "\n";
+}
+
+void single(std::string& out, const Report& report, const char* label,
+            const OptionalText& value, const char* key, const char* unset) {
+  if (!value) return field(out, label, unset);
+  field(out, label, *value + origin(report, report.lastLineWithKey(key)));
+}
+
+void list(std::string& out, const Report& report, const char* label,
+          const std::vector<std::string> LaunchSettings::*member) {
+  const std::vector<std::string>& values = report.settings.*member;
+  if (values.empty()) return field(out, label, "(none)");
+  for (size_t i = 0; i < values.size(); ++i)
+    field(out, i == 0 ? label : "",
+          values[i] + origin(report, report.originOf(member, i)));
+}
+
+void settings(std::string& out, const Report& report) {
+  const LaunchSettings& s = report.settings;
+  out += "\nSettings\n";
+  single(out, report, "main class", s.mainClass, "mainclass", "(not set)");
+  single(out, report, "application name", s.appName, "appname", "(not set)");
+  const LineRecord* runtime = report.runtimeLine();
+  std::string from = runtime ? "  (" + std::string(runtime->key) + " " + runtime->raw +
+                                   ", " + where(report, runtime->file, runtime->number) + ")"
+                             : "  (the registry's current runtime)";
+  if (report.runtimePlaceholder) from += ", not known here";
+  field(out, "runtime", s.javaPath ? *s.javaPath + from : "(not looked up)");
+  list(out, report, "JVM parameters", &LaunchSettings::vmParams);
+  list(out, report, "class path", &LaunchSettings::classPath);
+  list(out, report, "arguments", &LaunchSettings::arguments);
+  single(out, report, "working directory", s.workingDir, "workingDir",
+         "(not set: the start directory)");
+  single(out, report, "console title", s.consoleTitle, "consoleTitle", "(not set)");
+}
+
+void search(std::string& out, const Report& report, const RuntimeSearch& s) {
+  const std::string base = kJavaRegistryKey;
+  if (s.file.empty()) {
+    out += "  no javapath or javaVersion: the runtime the registry names as current\n";
+  } else {
+    out += "  javaVersion " + s.request + " (" + where(report, s.file, s.line) + "): ";
+    if (s.request.empty())
+      out += "no version given\n";
+    else if (!s.available)
+      out += "not searched\n";
+    else if (s.familySearch)
+      out += "the highest patch level of the family \"" + s.family + "\"\n";
+    else
+      out += "exactly this version\n";
+  }
+  for (const SubkeyStep& step : s.subkeys) {
+    std::string name = "(" + std::to_string(step.index) + ") " + step.name;
+    if (name.size() < 16) name.resize(16, ' ');
+    out += "    " + name + " " + step.reason + "\n";
+  }
+  for (const RecordedBox& box : s.boxes)
+    out += "    box \"" + box.caption + "\": " + oneLine(box.text) + "\n";
+  if (!s.available) return;
+  if (s.exitCode != 0) {
+    out += "    -> not found: the launcher exits with " + std::to_string(s.exitCode) + "\n";
+  } else if (s.runtime) {
+    out += "    -> ";
+    if (!s.versionKey.empty()) out += base + "\\" + s.versionKey + ": ";
+    out += *s.runtime + "\n";
+  }
+}
+
+void runtimeSearches(std::string& out, const Report& report) {
+  out += "\nRuntime search\n";
+  if (!report.registryAvailable)
+    out += "  not available on Linux: the launcher finds Java runtimes in the "
+           "Windows registry; run kitecheck.exe on the target machine to see "
+           "which one it takes\n";
+  for (const RuntimeSearch& s : report.searches) search(out, report, s);
+  const LineRecord* runtime = report.runtimeLine();
+  if (runtime && std::string(runtime->key) == "javapath")
+    out += "  the runtime is set by \"javapath\" on " +
+           where(report, runtime->file, runtime->number) + "\n";
+}
+
+}  // namespace
+
+std::string groupedNumber(size_t n) {
+  std::string digits = std::to_string(n);
+  for (size_t i = digits.size(); i > 3; i -= 3) digits.insert(i - 3, ",");
+  return digits;
+}
+
+std::string renderText(const Report& report) {
+  std::string out = "kitecheck " + std::string(kVersionText) + ": " +
+                    report.displayPath(report.config) + "\n";
+  out += "start directory " + report.displayPath(report.startDirectory) + "\n";
+
+  out += "\nFiles read\n";
+  for (const FileRecord& file : report.files) {
+    out += std::string(2 + 2 * static_cast<size_t>(file.depth), ' ') +
+           report.displayPath(file.path);
+    if (file.skipped)
+      out += "  (skipped: already being read)";
+    else if (file.error != 0)
+      out += "  (cannot be opened: " + file.errorText + ")";
+    out += "\n";
+  }
+
+  settings(out, report);
+  runtimeSearches(out, report);
+
+  const size_t length = report.commandLine.size();
+  out += "\nCommand line: " + groupedNumber(length) + " characters, limit " +
+         groupedNumber(kCommandLineLimit) + " with the terminating null" +
+         (length + 1 > kCommandLineLimit ? " (TOO LONG)" : "") +
+         (report.runtimePlaceholder ? "; the runtime path is a stand-in" : "") +
+         "\n  " + report.commandLine + "\n";
+
+  out += "\nFindings\n";
+  for (const Finding& f : report.findings)
+    out += "  " + where(report, f.file, f.line) + ": " +
+           (f.severity == Severity::kError ? "error: " : "warning: ") + f.message +
+           " [" + f.kind + "]\n";
+  if (report.findings.empty()) out += "  none\n";
+  const int errors = report.errors(), warnings = report.warnings();
+  out += "\n" + std::to_string(errors) + (errors == 1 ? " error, " : " errors, ") +
+         std::to_string(warnings) + (warnings == 1 ? " warning" : " warnings") +
+         " (exit code " + std::to_string(report.exitCode()) + ")\n";
+  return out;
+}
+
+}  // namespace kite

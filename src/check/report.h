@@ -1,0 +1,115 @@
+// What kitecheck found out about one configuration: the files and lines the
+// launcher's reader went through, the settings it produced, the runtime
+// search, the command line and the findings.  Filled by runCheck, printed
+// as text or JSON.
+#ifndef KITE_CHECK_REPORT_H_
+#define KITE_CHECK_REPORT_H_
+
+#include <string>
+#include <vector>
+
+#include "check/check_platform.h"
+#include "launcher/launch_settings.h"
+
+namespace kite {
+
+enum class Severity { kWarning, kError };
+
+struct Finding {
+  Severity severity;
+  std::string kind;  // a stable name for tools, such as "unknown-key"
+  std::string file;  // as the launcher names it
+  int line;          // 0: the file as a whole
+  std::string message;
+};
+
+// One configuration file the reader opened, tried to open, or skipped.
+struct FileRecord {
+  std::string path;
+  int depth = 0;        // 0: the main file, 1: included by it, ...
+  int error = 0;        // 0: read; otherwise the errno value
+  std::string errorText;
+  bool skipped = false; // an include of a file that was already being read
+  std::string includedFrom;  // the file and line of its "include" line
+  int includedAt = 0;
+  std::string text;     // the whole content, byte-order mark included
+};
+
+// One line as the reader took it, and what it did with it.
+struct LineRecord {
+  std::string file;
+  int number = 0;
+  std::string text;
+  const char* key = nullptr;  // the key it matched; null: ignored
+  std::string raw;            // the value as written
+  std::string value;          // after expansion
+  std::vector<std::string> missingVariables;
+  bool scannedJars = false;   // an "addjars" line: the directory searched
+  std::string jarDirectory;
+  size_t jarsAdded = 0;
+  // The lengths of the three lists before this line took effect; entries
+  // from this length up to the next line's belong to this line.
+  size_t vmParamsBefore = 0;
+  size_t classPathBefore = 0;
+  size_t argumentsBefore = 0;
+};
+
+// One registry subkey the version search considered.
+struct SubkeyStep {
+  int index = 0;     // from 1, in the registry's enumeration order
+  std::string name;
+  bool taken = false;  // the one the search chose in the end
+  std::string reason;
+};
+
+// One runtime lookup: for a "javaVersion" line, or the default runtime.
+struct RuntimeSearch {
+  std::string file;  // the "javaVersion" line; empty for the default runtime
+  int line = 0;
+  std::string request;  // the version asked for; empty for the default
+  bool available = true;  // false: no registry on this host
+  bool familySearch = false;
+  std::string family;
+  std::vector<SubkeyStep> subkeys;
+  std::string versionKey;  // the version key opened in the end
+  OptionalText runtime;    // the executable found
+  std::vector<RecordedBox> boxes;  // what the launcher would show
+  int exitCode = 0;        // where the launcher would end; 0: it goes on
+};
+
+struct Report {
+  std::string config;  // the main configuration file
+  std::string startDirectory;
+  bool registryAvailable = true;
+  bool hostPaths = false;  // print file names with "/" (a POSIX host)
+  std::vector<FileRecord> files;
+  std::vector<LineRecord> lines;
+  LaunchSettings settings;  // as the reader left them (observer cleared)
+  size_t commandLineArguments = 0;  // arguments given after "--"
+  std::vector<RuntimeSearch> searches;
+  bool runtimePlaceholder = false;  // the path is a stand-in, not known here
+  std::string commandLine;
+  std::vector<Finding> findings;
+
+  int errors() const;
+  int warnings() const;
+  // 0: nothing wrong, 1: warnings only, 2: errors.
+  int exitCode() const;
+  // The line that last set a single-value key, or null.
+  const LineRecord* lastLineWithKey(const std::string& key) const;
+  // The "javapath" or "javaVersion" line the runtime comes from; null when
+  // it comes from the registry's current runtime.
+  const LineRecord* runtimeLine() const;
+  // The lookup that produced the runtime in the end, or null (a
+  // "javapath" line).
+  const RuntimeSearch* runtimeSearch() const;
+  // The line an entry of a list came from (null: the command line).
+  const LineRecord* originOf(const std::vector<std::string> LaunchSettings::*list,
+                             size_t index) const;
+  // A file name for printing: with "/" on a POSIX host.
+  std::string displayPath(const std::string& path) const;
+};
+
+}  // namespace kite
+
+#endif  // KITE_CHECK_REPORT_H_

@@ -1,0 +1,235 @@
+// POSIX side of the platform seam: the file system, the environment and the
+// current directory as the launcher would see them on Windows.
+#include "platform/platform_posix.h"
+
+#include <dirent.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+extern char** environ;
+
+namespace kite {
+namespace {
+
+// The Win32 error code for a key that does not exist.
+constexpr long kNoSuchKey = 2;
+constexpr int kAnswerNo = 7;
+constexpr int kAnswerOk = 1;
+
+bool exists(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0;
+}
+
+bool isDirectory(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The names in `dir` ("." for the current directory), "." and ".."
+// included as a Windows search lists them; empty when it cannot be read.
+std::vector<std::string> namesIn(const std::string& dir) {
+  std::vector<std::string> names;
+  DIR* handle = ::opendir(dir.empty() ? "/" : dir.c_str());
+  if (!handle) return names;
+  while (const dirent* entry = ::readdir(handle)) names.push_back(entry->d_name);
+  ::closedir(handle);
+  return names;
+}
+
+// Windows wildcard matching without regard to case: "*" any run, "?" one
+// character.
+bool wildcardMatch(const char* pattern, const char* name) {
+  if (*pattern == '\0') return *name == '\0';
+  if (*pattern == '*')
+    return wildcardMatch(pattern + 1, name) ||
+           (*name != '\0' && wildcardMatch(pattern, name + 1));
+  if (*name == '\0') return false;
+  if (*pattern != '?' && std::tolower(static_cast<unsigned char>(*pattern)) !=
+                             std::tolower(static_cast<unsigned char>(*name)))
+    return false;
+  return wildcardMatch(pattern + 1, name + 1);
+}
+
+// Name order without regard to case, as NTFS delivers a directory.
+bool nameOrder(const FoundFile& a, const FoundFile& b) {
+  return ::strcasecmp(a.name.c_str(), b.name.c_str()) < 0;
+}
+
+}  // namespace
+
+std::string hostPath(const std::string& path) {
+  std::string text = path;
+  std::replace(text.begin(), text.end(), '\\', '/');
+  if (text.empty() || exists(text)) return text;
+  // Walk the components; keep each that exists, otherwise take the one
+  // entry of its directory that matches it without regard to case.
+  std::string result = text[0] == '/' ? "/" : "";
+  size_t start = text[0] == '/' ? 1 : 0;
+  while (start <= text.size()) {
+    size_t slash = text.find('/', start);
+    if (slash == std::string::npos) slash = text.size();
+    std::string part = text.substr(start, slash - start);
+    const std::string dir = result.empty() ? "." : result;
+    if (!part.empty() && part != "." && part != ".." &&
+        !exists(dir + "/" + part)) {
+      for (const std::string& name : namesIn(dir)) {
+        if (::strcasecmp(name.c_str(), part.c_str()) == 0) {
+          part = name;
+          break;
+        }
+      }
+    }
+    if (!result.empty() && result.back() != '/') result += '/';
+    result += part;
+    start = slash + 1;
+  }
+  return result;
+}
+
+// --- Registry: there is none. ---
+
+long PosixPlatform::openRegistryKey(const std::string&, RegistryKey*) {
+  return kNoSuchKey;
+}
+long PosixPlatform::readRegistryString(RegistryKey, const std::string&,
+                                       std::string*) {
+  return kNoSuchKey;
+}
+unsigned long PosixPlatform::countRegistrySubkeys(RegistryKey) { return 0; }
+long PosixPlatform::enumRegistrySubkey(RegistryKey, unsigned long, std::string*) {
+  return kNoSuchKey;
+}
+void PosixPlatform::closeRegistryKey(RegistryKey) {}
+
+// --- User interface and processes: a box becomes a line on standard error
+// answered "No"; no process is started. ---
+
+int PosixPlatform::showMessageBox(const char* text, const std::string& caption,
+                                  unsigned style) {
+  writeError("[" + caption + "] " + (text ? text : "(null)") + "\n");
+  return (style & 0x0F) == 0x04 ? kAnswerNo : kAnswerOk;
+}
+
+bool PosixPlatform::startProcess(const std::string&, const char*, const char*,
+                                 ChildProcess*, std::string* error) {
+  *error = "starting a process is not available on this platform";
+  return false;
+}
+void PosixPlatform::waitForInputIdle(ChildProcess, unsigned) {}
+void PosixPlatform::waitForExit(ChildProcess) {}
+int PosixPlatform::exitCode(ChildProcess) { return -1; }
+void PosixPlatform::closeProcess(ChildProcess) {}
+
+// A configuration prepared here is run on a current Windows (Vista or
+// later), where every program argument is quoted.
+unsigned long PosixPlatform::osMajorVersion() { return 10; }
+std::string PosixPlatform::systemDirectory() { return std::string(); }
+
+// --- Standard runtime library. ---
+
+bool PosixPlatform::getEnvironment(const std::string& name, std::string* value) {
+  if (name.empty()) return false;
+  if (const char* found = std::getenv(name.c_str())) {
+    *value = found;
+    return true;
+  }
+  // Windows matches variable names without regard to case.
+  for (char** entry = environ; entry && *entry; ++entry) {
+    const char* equals = std::strchr(*entry, '=');
+    if (equals && static_cast<size_t>(equals - *entry) == name.size() &&
+        ::strncasecmp(*entry, name.c_str(), name.size()) == 0) {
+      *value = equals + 1;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool PosixPlatform::findFiles(const std::string& pattern,
+                              std::vector<FoundFile>* matches) {
+  matches->clear();
+  std::string text = pattern;
+  std::replace(text.begin(), text.end(), '\\', '/');
+  const size_t cut = text.rfind('/');
+  const std::string glob = cut == std::string::npos ? text : text.substr(cut + 1);
+  std::string dir = cut == std::string::npos ? "." : text.substr(0, cut);
+  if (cut == 0) dir = "/";
+  dir = hostPath(dir);
+  if (glob.empty() || !isDirectory(dir)) return false;
+  for (const std::string& name : namesIn(dir))
+    if (wildcardMatch(glob.c_str(), name.c_str()))
+      matches->push_back({name, isDirectory(dir + "/" + name)});
+  std::sort(matches->begin(), matches->end(), nameOrder);
+  return !matches->empty();
+}
+
+bool PosixPlatform::changeDirectory(const std::string& path) {
+  return ::chdir(hostPath(path).c_str()) == 0;
+}
+
+std::string PosixPlatform::currentDirectory() {
+  std::vector<char> buffer(256);
+  while (!::getcwd(buffer.data(), buffer.size())) {
+    if (errno != ERANGE) return std::string();
+    buffer.resize(buffer.size() * 2);
+  }
+  return buffer.data();
+}
+
+int PosixPlatform::readTextFile(const std::string& path, std::string* text) {
+  const std::string name = hostPath(path);
+  // Windows cannot open a directory as a file.
+  if (isDirectory(name)) return EACCES;
+  FILE* file = std::fopen(name.c_str(), "rb");
+  if (!file) return errno ? errno : ENOENT;
+  std::string raw;
+  char buffer[16384];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+    raw.append(buffer, got);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) return EACCES;
+  // Text mode: CR LF becomes LF and Ctrl-Z ends the file.
+  text->clear();
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == '\x1a') break;
+    if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
+    text->push_back(raw[i]);
+  }
+  return 0;
+}
+
+std::string PosixPlatform::fileIdentity(const std::string& path) {
+  struct stat info;
+  if (::stat(hostPath(path).c_str(), &info) != 0) return std::string();
+  return std::to_string(static_cast<unsigned long long>(info.st_dev)) + ":" +
+         std::to_string(static_cast<unsigned long long>(info.st_ino));
+}
+
+std::string PosixPlatform::errorText(int errnum) { return std::strerror(errnum); }
+
+std::time_t PosixPlatform::now() { return std::time(nullptr); }
+
+void PosixPlatform::writeOut(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
+}
+
+void PosixPlatform::writeError(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
+}
+
+void PosixPlatform::exitProcess(int code) { std::exit(code); }
+
+}  // namespace kite

@@ -1,0 +1,165 @@
+// kitecheck's findings: each kind of warning and error, with its file and
+// line, found by reading a configuration through the launcher's own reader
+// on the in-memory platform.
+#include "check/findings.h"
+
+#include <gtest/gtest.h>
+
+#include "check/checker.h"
+#include "platform/fake_platform.h"
+#include "runtime/java_registry.h"
+
+namespace kite {
+namespace {
+
+const std::string kBase = kJavaRegistryKey;
+const char kConfig[] = "C:\\Apps\\App\\App.config";
+
+// An application directory with lib\a.jar, an empty directory, a variable
+// whose value holds a space and the runtimes 1.6 and 1.6.0_07.
+void prepare(FakePlatform& platform) {
+  platform.setEnvironment("HOME", "C:\\Users\\A B");
+  platform.addFile("C:\\Apps\\App\\lib\\a.jar", "PK");
+  platform.addDirectory("C:\\Apps\\App\\emptydir");
+  for (const char* version : {"1.6", "1.6.0_07"}) {
+    platform.addRegistryKey(kBase + "\\" + version);
+    platform.setRegistryValue(kBase + "\\" + version, "JavaHome",
+                              std::string("C:\\jre\\") + version);
+  }
+}
+
+Report check(FakePlatform& platform, const std::string& text) {
+  platform.addFile(kConfig, text);
+  CheckOptions options;
+  options.config = kConfig;
+  return runCheck(options, platform);
+}
+
+// "kind@line" for each finding, in order.
+std::string summary(const Report& report) {
+  std::string text;
+  for (const Finding& f : report.findings)
+    text += (text.empty() ? "" : " ") + f.kind + "@" + std::to_string(f.line);
+  return text;
+}
+
+struct Case {
+  const char* lines;     // after "mainclass a.Main" and "javapath j.exe"
+  const char* expected;  // summary(); lines counted from the first of them
+};
+
+TEST(Findings, EachKindWithItsLine) {
+  const Case cases[] = {
+      {"# comment\n//other\n\n   \nvmparam -Xmx1m\naddjar lib\\a.jar\n", ""},
+      {"mainClass x.Main\n", "unknown-key@3"},
+      {"classpath lib\n", "unknown-key@3"},
+      {"vmparam\t-Xmx1m\n", "tab-after-key@3"},
+      {"vmparam\t-Da=b c\n", "tab-after-key@3"},  // read, with the value "c"
+      {"  addjar lib\\a.jar\n\tvmparam -X\n", "indented-key@3 indented-key@4"},
+      {"appname\n", "no-value@3"},
+      {"vmparameter -Xss1m\n", "key-prefix@3"},
+      {"vmparam -Dx=$NOPE\nvmparam x$\n", "variable-not-set@3 variable-not-set@4"},
+      {"argument $NOPE\n", ""},  // arguments are not expanded
+      {"addjar lib/none.jar\naddpath lib\\a.jar;gone\n", "path-missing@3 path-missing@4"},
+      {"addpath lib\\\n", ""},  // a directory, with a trailing separator
+      {"addjars nodir\naddjars emptydir\n",
+       "jar-directory-missing@3 jar-directory-empty@4"},
+      {"vmparam -Dh=$HOME\n", "value-quoted@3"},
+      {"workingDir $HOME\nconsoleTitle $HOME\n", ""},  // the quotes come off again
+      {"appname D\xE9mo\nappname \xC3\xA9\n", "encoding@3 key-set-twice@4"},
+      {"mainclass b.Main\n", "key-set-twice@3"},
+      {"javaVersion 1.6\n", "key-set-twice@3"},  // replaces the javapath runtime
+      {"include App.config\n", "include-cycle@3"},
+      {"include absent.config\nvmparam -X\n", "file-not-opened@3"},
+      {"mainclass \n", "key-set-twice@3 no-main-class@3"},
+      {"javaVersion 1.6.0_10+\nvmparam -X\n", "key-set-twice@3 runtime-not-found@3"},
+      {"javaVersion 1.5\n", "key-set-twice@3 runtime-not-found@3"},
+      {"javaVersion \n", "key-set-twice@3 runtime-not-found@3"},
+  };
+  for (const Case& c : cases) {
+    FakePlatform platform;
+    prepare(platform);
+    const Report report =
+        check(platform, std::string("mainclass a.Main\njavapath j.exe\n") + c.lines);
+    EXPECT_EQ(summary(report), c.expected) << c.lines;
+    for (const Finding& f : report.findings) EXPECT_EQ(f.file, kConfig) << c.lines;
+  }
+}
+
+TEST(Findings, WholeFileProblems) {
+  const std::pair<std::string, const char*> cases[] = {
+      // No mainclass line, and no current runtime in the registry.
+      {"vmparam -X\n", "no-main-class@0 runtime-not-found@0"},
+      {"\xEF\xBB\xBFmainclass a.Main\njavapath j\n", "encoding@1"},
+      {std::string("\xFF\xFEm\0a\0", 6),
+       "encoding@1 no-main-class@0 runtime-not-found@0"},
+  };
+  for (const auto& c : cases) {
+    FakePlatform platform;
+    prepare(platform);
+    EXPECT_EQ(summary(check(platform, c.first)), c.second) << c.first;
+  }
+}
+
+TEST(Findings, ExitCodeAndMessages) {
+  FakePlatform platform;
+  prepare(platform);
+  Report report = check(platform, "mainclass a.Main\njavapath j\n");
+  EXPECT_EQ(report.exitCode(), 0);
+
+  FakePlatform warned;
+  prepare(warned);
+  report = check(warned, "mainClass a.Main\nmainclass a.Main\njavapath j\n");
+  EXPECT_EQ(report.exitCode(), 1);
+  ASSERT_EQ(report.findings.size(), 1u);
+  EXPECT_NE(report.findings[0].message.find("did you mean \"mainclass\"?"),
+            std::string::npos);
+
+  FakePlatform missing;
+  CheckOptions options;
+  options.config = "C:\\Apps\\App\\Nothing.config";
+  report = runCheck(options, missing);
+  EXPECT_EQ(report.exitCode(), 2);
+  EXPECT_EQ(summary(report), "file-not-opened@0");
+}
+
+TEST(Findings, CommandLineOverTheLimit) {
+  FakePlatform platform;
+  prepare(platform);
+  const Report report =
+      check(platform, "mainclass a.Main\njavapath j\nvmparam -D" +
+                          std::string(32767, 'x') + "\n");
+  EXPECT_EQ(summary(report), "command-line-too-long@0");
+}
+
+// A lookup that fails is recorded, never shown, and nothing is started.
+TEST(Findings, NothingIsShownOrStarted) {
+  FakePlatform platform;
+  prepare(platform);
+  const Report report =
+      check(platform, "mainclass a.Main\njavaVersion 1.6.0_10+\njavaVersion 1.4.2_01\n");
+  EXPECT_TRUE(platform.boxes.empty());
+  EXPECT_TRUE(platform.starts.empty());
+  ASSERT_EQ(report.searches.size(), 2u);
+  EXPECT_EQ(report.searches[0].exitCode, kExitRuntimeMissing);
+  EXPECT_EQ(report.searches[0].boxes.at(0).caption, "Incompatible JRE Version Found");
+  EXPECT_EQ(report.searches[1].exitCode, kExitVersionUnresolved);
+  EXPECT_EQ(report.searches[1].boxes.at(0).caption,
+            "Java Runtime Environment Not Found");
+}
+
+TEST(NearestKey, CloseMisspellingsOnly) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"mainClass", "mainclass"}, {"javaversion", "javaVersion"},
+      {"vmparm", "vmparam"},      {"java_path", "javapath"},
+      {"workdir", ""},            {"classpath", ""},
+      {"x", ""},                  {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(nearestKey(c.first), c.second) << c.first;
+  EXPECT_EQ(editDistance("kitten", "sitting"), 3u);
+  EXPECT_EQ(editDistance("ABC", "abc"), 0u);
+  EXPECT_EQ(editDistance("", "abc"), 3u);
+}
+
+}  // namespace
+}  // namespace kite

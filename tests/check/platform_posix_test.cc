@@ -1,0 +1,94 @@
+// The POSIX side of the seam, as host kitecheck uses it: Windows-style
+// paths and letter case, text mode, directory searches and the environment,
+// in a scratch directory of its own.
+#include "platform/platform_posix.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+namespace kite {
+namespace {
+
+class PosixPlatformTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char* cwd = ::getcwd(nullptr, 0);
+    cwd_ = cwd ? cwd : "/";
+    std::free(cwd);
+    char pattern[] = "/tmp/kitecheck-test-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    root_ = pattern;
+    write("App.config", "mainclass a\r\nvmparam -X\r\n\x1a" "ignored");
+    write("Lib/B.jar", "");
+    write("Lib/a.JAR", "");
+    write("Lib/notes.txt", "");
+    ASSERT_EQ(::mkdir((root_ + "/Lib/old.jar").c_str(), 0700), 0);
+  }
+  void TearDown() override {
+    ASSERT_EQ(::chdir(cwd_.c_str()), 0);
+    std::system(("rm -rf '" + root_ + "'").c_str());
+  }
+  void write(const std::string& relative, const std::string& content) {
+    const std::string path = root_ + "/" + relative;
+    const size_t slash = path.rfind('/');
+    ::mkdir(path.substr(0, slash).c_str(), 0700);
+    std::ofstream(path, std::ios::binary) << content;
+  }
+
+  std::string cwd_;
+  std::string root_;
+  PosixPlatform platform_;
+};
+
+TEST_F(PosixPlatformTest, BackslashesAndLetterCaseAsOnWindows) {
+  std::string text;
+  EXPECT_EQ(platform_.readTextFile(root_ + "\\app.CONFIG", &text), 0);
+  // Text mode: CR LF read as LF, Ctrl-Z ends the file.
+  EXPECT_EQ(text, "mainclass a\nvmparam -X\n");
+  EXPECT_EQ(platform_.fileIdentity(root_ + "/App.config"),
+            platform_.fileIdentity(root_ + "\\APP.config"));
+  EXPECT_TRUE(platform_.fileIdentity(root_ + "/none").empty());
+  EXPECT_NE(platform_.readTextFile(root_ + "/none.config", &text), 0);
+  EXPECT_NE(platform_.readTextFile(root_ + "/Lib", &text), 0);  // a directory
+}
+
+TEST_F(PosixPlatformTest, SearchesMatchWildcardsInNameOrder) {
+  ASSERT_TRUE(platform_.changeDirectory(root_));
+  std::vector<FoundFile> found;
+  ASSERT_TRUE(platform_.findFiles("lib/*.jar", &found));
+  std::vector<std::string> names;
+  for (const FoundFile& f : found) names.push_back(f.name + (f.isDirectory ? "/" : ""));
+  EXPECT_EQ(names, (std::vector<std::string>{"a.JAR", "B.jar", "old.jar/"}));
+  EXPECT_TRUE(platform_.findFiles("LIB\\notes.txt", &found));  // one name
+  EXPECT_TRUE(platform_.findFiles("lib", &found));             // a directory
+  EXPECT_FALSE(platform_.findFiles("lib/*.zip", &found));
+  EXPECT_FALSE(platform_.findFiles("nodir/*.jar", &found));
+  EXPECT_FALSE(platform_.findFiles("\"lib\"/*.jar", &found));
+}
+
+TEST_F(PosixPlatformTest, EnvironmentNamesMatchWithoutCase) {
+  ::setenv("KITE_POSIX_TEST_VAR", "C:\\x y", 1);
+  std::string value;
+  EXPECT_TRUE(platform_.getEnvironment("kite_posix_test_var", &value));
+  EXPECT_EQ(value, "C:\\x y");
+  EXPECT_FALSE(platform_.getEnvironment("KITE_POSIX_TEST_NONE", &value));
+  EXPECT_FALSE(platform_.getEnvironment("", &value));
+  ::unsetenv("KITE_POSIX_TEST_VAR");
+}
+
+TEST_F(PosixPlatformTest, NoRegistryNoProcesses) {
+  RegistryKey key = 0;
+  EXPECT_NE(platform_.openRegistryKey("SOFTWARE\\JavaSoft", &key), 0);
+  ChildProcess child = 0;
+  std::string error;
+  EXPECT_FALSE(platform_.startProcess("java", nullptr, nullptr, &child, &error));
+  EXPECT_FALSE(error.empty());
+}
+
+}  // namespace
+}  // namespace kite

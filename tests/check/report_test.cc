@@ -1,0 +1,150 @@
+// What kitecheck reports besides its findings: the runtime search taken
+// apart subkey by subkey, where each setting came from, the files read, and
+// the two renderings.
+#include <gtest/gtest.h>
+
+#include "check/checker.h"
+#include "check/recorder.h"
+#include "check/render.h"
+#include "platform/fake_platform.h"
+#include "runtime/java_registry.h"
+
+namespace kite {
+namespace {
+
+const std::string kBase = kJavaRegistryKey;
+
+void install(FakePlatform& platform, const std::vector<std::string>& versions) {
+  for (const std::string& version : versions) {
+    platform.addRegistryKey(kBase + "\\" + version);
+    platform.setRegistryValue(kBase + "\\" + version, "JavaHome", "C:\\jre\\" + version);
+  }
+}
+
+Report check(FakePlatform& platform, const std::string& text,
+             std::vector<std::string> arguments = {}) {
+  platform.addFile("C:\\Apps\\App\\App.config", text);
+  CheckOptions options;
+  options.exe = "C:\\Apps\\App\\App.exe";
+  options.arguments = std::move(arguments);
+  return runCheck(options, platform);
+}
+
+struct SearchCase {
+  std::vector<std::string> installed;
+  const char* request;
+  const char* steps;  // "name: reason" per subkey, one per line
+};
+
+TEST(RuntimeSearch, EachSubkeyWithWhyItWasTakenOrPassedOver) {
+  const SearchCase cases[] = {
+      {{"1.6", "1.6.0_03", "1.6.0_07", "1.7.0_01"}, "1.6",
+       "1.6: passed over: of the family, but no patch level\n"
+       "1.6.0_03: passed over: patch level 3, outdone by 1.6.0_07\n"
+       "1.6.0_07: taken: the highest patch level of the family (7)\n"
+       "1.7.0_01: passed over: not of the family \"1.6\"\n"},
+      {{"1.6.0_07", "1.6.0_03"}, "1.6.0_05+",
+       "1.6.0_07: taken: the highest patch level of the family (7)\n"
+       "1.6.0_03: passed over: patch level 3 is below 7\n"},
+      // No patch level above 0: the request's own key is opened.
+      {{"1.6", "1.6.0_00"}, "1.6",
+       "1.6: taken: the requested key itself (no subkey of the family has a "
+       "patch level above 0)\n"
+       "1.6.0_00: passed over: patch level 0 is not above 0\n"},
+      {{"1.6.0_07"}, "1.6.0_07", ""},  // exact: no search
+  };
+  for (const SearchCase& c : cases) {
+    FakePlatform platform;
+    install(platform, c.installed);
+    const Report report =
+        check(platform, std::string("mainclass a.Main\njavaVersion ") + c.request + "\n");
+    ASSERT_EQ(report.searches.size(), 1u) << c.request;
+    std::string steps;
+    for (const SubkeyStep& step : report.searches[0].subkeys)
+      steps += step.name + ": " + step.reason + "\n";
+    EXPECT_EQ(steps, c.steps) << c.request;
+    EXPECT_EQ(report.searches[0].exitCode, 0) << c.request;
+  }
+}
+
+TEST(RuntimeSearch, NotAvailableWithoutARegistry) {
+  FakePlatform platform;
+  install(platform, {"1.6.0_07"});
+  platform.addFile("C:\\Apps\\App\\App.config", "mainclass a\njavaVersion 1.6\n");
+  CheckOptions options;
+  options.config = "C:\\Apps\\App\\App.config";
+  options.registryAvailable = false;
+  const Report report = runCheck(options, platform);
+  EXPECT_TRUE(platform.registryOpens.empty());
+  EXPECT_EQ(report.exitCode(), 0);
+  EXPECT_TRUE(report.runtimePlaceholder);
+  EXPECT_EQ(report.settings.javaPath.value_or(""), "<runtime for javaVersion 1.6>");
+  EXPECT_NE(renderText(report).find("not available on Linux"), std::string::npos);
+}
+
+TEST(Report, SettingsKnowTheLineTheyCameFrom) {
+  FakePlatform platform;
+  install(platform, {"1.6"});
+  platform.setRegistryValue(kBase, "CurrentVersion", "1.6");
+  platform.addFile("C:\\Apps\\App\\lib\\a.jar", "PK");
+  platform.addFile("C:\\Apps\\App\\more.config", "addjars lib\nargument two\n");
+  const Report report = check(
+      platform, "mainclass a.Main\nvmparam -X\ninclude more.config\naddpath lib\n",
+      {"one"});
+  EXPECT_EQ(report.exitCode(), 0);
+  EXPECT_EQ(report.config, "C:\\Apps\\App\\App.config");
+  EXPECT_EQ(platform.directoryChanges, std::vector<std::string>{"C:\\Apps\\App"});
+  ASSERT_EQ(report.files.size(), 2u);
+  EXPECT_EQ(report.files[1].depth, 1);
+  const auto where = [&](const std::vector<std::string> LaunchSettings::*list,
+                         size_t i) {
+    const LineRecord* line = report.originOf(list, i);
+    return line ? line->file + ":" + std::to_string(line->number) : "command line";
+  };
+  EXPECT_EQ(where(&LaunchSettings::vmParams, 0), "C:\\Apps\\App\\App.config:2");
+  EXPECT_EQ(where(&LaunchSettings::classPath, 0), "more.config:1");
+  EXPECT_EQ(where(&LaunchSettings::classPath, 1), "C:\\Apps\\App\\App.config:4");
+  EXPECT_EQ(where(&LaunchSettings::arguments, 0), "command line");
+  EXPECT_EQ(where(&LaunchSettings::arguments, 1), "more.config:2");
+  // The registry's current runtime, quoted as on Vista and later.
+  EXPECT_EQ(report.settings.javaPath.value_or(""), "\"C:\\jre\\1.6\\bin\\javaw.exe\"");
+  EXPECT_EQ(report.commandLine,
+            "\"C:\\jre\\1.6\\bin\\javaw.exe\" -X -classpath lib/a.jar;lib a.Main "
+            "\"one\" \"two\" ");
+}
+
+TEST(Render, TextSectionsInOrder) {
+  FakePlatform platform;
+  install(platform, {"1.6.0_07"});
+  const std::string text =
+      renderText(check(platform, "mainClass a\njavaVersion 1.6.0_07\n"));
+  size_t last = 0;
+  for (const char* section : {"\nFiles read\n", "\nSettings\n", "\nRuntime search\n",
+                              "\nCommand line: ", "\nFindings\n",
+                              "1 error, 1 warning (exit code 2)\n"}) {
+    const size_t at = text.find(section);
+    ASSERT_NE(at, std::string::npos) << section << text;
+    EXPECT_GT(at, last) << section;
+    last = at;
+  }
+  EXPECT_NE(text.find("\n  App.config:1: warning: unknown key \"mainClass\""),
+            std::string::npos) << text;
+}
+
+TEST(Render, JsonEscapesEveryString) {
+  FakePlatform platform;
+  const Report report = check(
+      platform, "mainclass a\"b\\c\nappname D\xE9mo \xC3\xA9\tx\njavapath j\n");
+  const std::string json = renderJson(report);
+  EXPECT_NE(json.find("\"value\": \"a\\\"b\\\\c\""), std::string::npos) << json;
+  // A byte of the ANSI code page as Latin-1; UTF-8 kept; a tab escaped.
+  EXPECT_NE(json.find("\"value\": \"D\\u00e9mo \xC3\xA9\\tx\""), std::string::npos)
+      << json;
+  EXPECT_NE(json.find("\"exitCode\": 1"), std::string::npos);  // the encoding warning
+  EXPECT_EQ(groupedNumber(32767), "32,767");
+  EXPECT_EQ(groupedNumber(999), "999");
+  EXPECT_EQ(groupedNumber(1234567), "1,234,567");
+}
+
+}  // namespace
+}  // namespace kite

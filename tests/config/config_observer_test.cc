@@ -1,0 +1,109 @@
+// The reader's observer: what it is told, in which order, with which file,
+// depth and line number; and that without one nothing changes.
+#include "config/config_observer.h"
+
+#include <gtest/gtest.h>
+
+#include "config/config_file.h"
+#include "platform/fake_platform.h"
+
+namespace kite {
+namespace {
+
+class Log : public ConfigObserver {
+ public:
+  std::string events;
+  void fileOpened(const std::string& path, int depth, int error,
+                  const std::string& text) override {
+    events += "open " + path + " depth " + std::to_string(depth) + " error " +
+              std::to_string(error) + " bytes " + std::to_string(text.size()) + "\n";
+  }
+  void includeSkipped(const std::string& path, int depth) override {
+    events += "skip " + path + " depth " + std::to_string(depth) + "\n";
+  }
+  void lineRead(const std::string& path, int number, const std::string& line) override {
+    events += path + ":" + std::to_string(number) + " [" + line + "]\n";
+  }
+  void keyMatched(const char* key, const std::string& raw,
+                  const std::string& value) override {
+    events += "  key " + std::string(key) + " [" + raw + "] -> [" + value + "]\n";
+  }
+  void variableMissing(const std::string& name) override {
+    events += "  missing [" + name + "]\n";
+  }
+  void jarsScanned(const std::string& directory, size_t added) override {
+    events += "  jars " + directory + " " + std::to_string(added) + "\n";
+  }
+};
+
+void prepare(FakePlatform& platform) {
+  platform.setEnvironment("HOME", "C:\\Users\\A B");
+  platform.addFile("lib\\a.jar", "PK");
+  platform.addFile("App.config",
+                   "\xEF\xBB\xBFmainclass a.Main\r\n# note\r\ninclude more.config\r\n"
+                   "addjars $HOME\r\nvmparam -Dx=$NOPE\r\n");
+  platform.addFile("more.config", "addjars lib\ninclude App.config\nargument $HOME\n"
+                                  "include none.config\n");
+}
+
+TEST(ConfigObserver, ToldEveryFileLineAndLookupInReadingOrder) {
+  FakePlatform platform;
+  prepare(platform);
+  Log log;
+  LaunchSettings settings;
+  settings.observer = &log;
+  EXPECT_EQ(readConfigFile(settings, platform, "App.config"), 0);
+  EXPECT_EQ(log.events,
+            "open App.config depth 0 error 0 bytes 79\n"
+            "App.config:1 [mainclass a.Main]\n"
+            "  key mainclass [a.Main] -> [a.Main]\n"
+            "App.config:2 [# note]\n"
+            "App.config:3 [include more.config]\n"
+            "  key include [more.config] -> [more.config]\n"
+            "open more.config depth 1 error 0 bytes 66\n"
+            "more.config:1 [addjars lib]\n"
+            "  key addjars [lib] -> [lib]\n"
+            "  jars lib 1\n"
+            "more.config:2 [include App.config]\n"
+            "  key include [App.config] -> [App.config]\n"
+            "skip App.config depth 2\n"
+            "more.config:3 [argument $HOME]\n"
+            "  key argument [$HOME] -> [$HOME]\n"
+            "more.config:4 [include none.config]\n"
+            "  key include [none.config] -> [none.config]\n"
+            "open none.config depth 2 error 2 bytes 0\n"
+            "App.config:4 [addjars $HOME]\n"
+            "  key addjars [$HOME] -> [\"C:/Users/A B\"]\n"
+            "  jars C:/Users/A B 0\n"
+            "App.config:5 [vmparam -Dx=$NOPE]\n"
+            "  missing [NOPE]\n"
+            "  key vmparam [-Dx=$NOPE] -> [-Dx=$NOPE]\n");
+}
+
+TEST(ConfigObserver, WithOrWithoutOneTheSettingsAreTheSame) {
+  FakePlatform quiet, observed;
+  prepare(quiet);
+  prepare(observed);
+  LaunchSettings plain, watched;
+  Log log;
+  watched.observer = &log;
+  readConfigFile(plain, quiet, "App.config");
+  readConfigFile(watched, observed, "App.config");
+  EXPECT_EQ(plain.mainClass, watched.mainClass);
+  EXPECT_EQ(plain.vmParams, watched.vmParams);
+  EXPECT_EQ(plain.classPath, watched.classPath);
+  EXPECT_EQ(plain.arguments, watched.arguments);
+  EXPECT_EQ(quiet.err, observed.err);
+  EXPECT_EQ(quiet.out, observed.out);
+}
+
+TEST(ConfigObserver, KeyMatchingIsTheReaders) {
+  EXPECT_STREQ(matchConfigKey("addjars lib"), "addjars");
+  EXPECT_STREQ(matchConfigKey("addjar x"), "addjar");
+  EXPECT_STREQ(matchConfigKey("vmparameter x"), "vmparam");
+  EXPECT_EQ(matchConfigKey(" mainclass x"), nullptr);
+  EXPECT_EQ(configKeys().size(), 12u);
+}
+
+}  // namespace
+}  // namespace kite
