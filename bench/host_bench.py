@@ -1,0 +1,100 @@
+#!/usr/bin/env python3
+"""Runs the host benchmarks of the logic and collects their figures.
+
+  python3 bench/host_bench.py --bench build/bench-host/bench/kite_bench --out HOST.json
+      [--repetitions 3] [--min-time 0.5] [--no-callgrind]
+
+Two measurements of every workload of kite_bench:
+  time          Google Benchmark, --repetitions runs of each benchmark; the
+                median CPU time per operation is kept
+  instructions  valgrind's callgrind counting the instructions of exactly one
+                operation (kite_bench --once, collecting only inside
+                kite_bench_measured); repeatable to the instruction, so it
+                shows how the cost grows without the machine's noise
+Callgrind counts only the lean-platform rows (the FakePlatform rows at the
+largest sizes would take many minutes under it).
+"""
+import argparse
+import json
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+from pathlib import Path
+
+# The workloads and sizes kite_bench registers (bench/scaling.cc).
+KINDS = {
+    "config": [1000, 10000, 100000, 1000000],
+    "addjars": [10, 100, 1000, 10000],
+    "cmdline": [10, 100, 1000, 10000],
+    "version": [10, 100, 1000, 10000],
+    "typical": [1],
+    "typical-version": [1],
+}
+TIME_UNITS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
+
+
+def run_google_benchmark(bench, repetitions, min_time):
+    with tempfile.TemporaryDirectory() as scratch:
+        out = Path(scratch) / "gbench.json"
+        subprocess.run([bench, "--benchmark_out=%s" % out, "--benchmark_out_format=json",
+                        "--benchmark_repetitions=%d" % repetitions,
+                        "--benchmark_report_aggregates_only=true",
+                        "--benchmark_min_time=%g" % min_time],
+                       check=True, stdout=sys.stderr)
+        data = json.loads(out.read_text())
+    rows = {}
+    for entry in data["benchmarks"]:
+        # With one repetition Google Benchmark reports the run itself.
+        wanted = "iteration" if repetitions == 1 else "aggregate"
+        if entry.get("run_type") != wanted or (
+                wanted == "aggregate" and entry.get("aggregate_name") != "median"):
+            continue
+        kind, platform, size = entry["run_name"].split("/")
+        scale = TIME_UNITS[entry["time_unit"]]
+        rows.setdefault(platform, {}).setdefault(kind, {})[size] = {
+            "cpu_ns": entry["cpu_time"] * scale, "real_ns": entry["real_time"] * scale}
+    return data["context"], rows
+
+
+def count_instructions(bench, kind, size):
+    """Instructions of one operation, counted by callgrind."""
+    with tempfile.TemporaryDirectory() as scratch:
+        done = subprocess.run(["valgrind", "--tool=callgrind",
+                               "--toggle-collect=kite_bench_measured",
+                               "--callgrind-out-file=%s/out" % scratch,
+                               bench, "--once", kind, str(size)],
+                              capture_output=True, text=True)
+    found = re.search(r"Collected\s*:\s*(\d+)", done.stderr)
+    if done.returncode != 0 or not found:
+        raise RuntimeError("callgrind failed for %s %d:\n%s" % (kind, size, done.stderr[-2000:]))
+    return int(found.group(1))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--bench", required=True, help="the kite_bench executable")
+    parser.add_argument("--out", required=True)
+    parser.add_argument("--repetitions", type=int, default=3)
+    parser.add_argument("--min-time", type=float, default=0.5)
+    parser.add_argument("--no-callgrind", action="store_true")
+    options = parser.parse_args()
+
+    context, rows = run_google_benchmark(options.bench, options.repetitions, options.min_time)
+    instructions = {}
+    if not options.no_callgrind and shutil.which("valgrind"):
+        for kind, sizes in KINDS.items():
+            for size in sizes:
+                instructions.setdefault(kind, {})[str(size)] = count_instructions(
+                    options.bench, kind, size)
+                print("host_bench: %s %d: %d instructions"
+                      % (kind, size, instructions[kind][str(size)]), file=sys.stderr)
+    Path(options.out).write_text(json.dumps({
+        "context": context, "repetitions": options.repetitions, "min_time": options.min_time,
+        "time": rows, "instructions": instructions, "sizes": KINDS}, indent=1))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

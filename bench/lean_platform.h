@@ -1,0 +1,155 @@
+// A lean in-memory platform for the scaling benchmarks.
+//
+// The unit tests' FakePlatform is built to record and to check, not to be
+// fast: it lists a registry key's subkeys by walking every key it holds (so
+// enumerating n subkeys one index at a time costs O(n^2)), and its wildcard
+// search walks every file it holds.  Measured through it, some benchmarks
+// would show the double's costs instead of the launcher's.  This platform
+// answers each question in constant time or by copying what it was given, as
+// the operating system's calls do, so what grows with the input is the
+// launcher's own work.  It records nothing.
+#ifndef KITE_BENCH_LEAN_PLATFORM_H_
+#define KITE_BENCH_LEAN_PLATFORM_H_
+
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace kite {
+namespace bench {
+
+class LeanPlatform : public Platform {
+ public:
+  // --- Set-up.  Registry paths and file names are matched exactly. ---
+  void setRegistryValue(const std::string& path, const std::string& name,
+                        const std::string& value) {
+    addRegistryKey(path).values[name] = value;
+  }
+  void addFile(const std::string& path, const std::string& text) {
+    files_[path] = text;
+  }
+  // What findFiles answers for `pattern`, in this order.
+  void setSearchResult(const std::string& pattern, std::vector<FoundFile> found) {
+    searches_[pattern] = std::move(found);
+  }
+  void setEnvironment(const std::string& name, const std::string& value) {
+    environment_[name] = value;
+  }
+
+  // --- Registry. ---
+  long openRegistryKey(const std::string& path, RegistryKey* key) override {
+    auto found = index_.find(path);
+    if (found == index_.end()) return 2;  // ERROR_FILE_NOT_FOUND
+    *key = found->second + 1;
+    return 0;
+  }
+  long readRegistryString(RegistryKey key, const std::string& name,
+                          std::string* value) override {
+    const auto& values = keys_[key - 1].values;
+    auto found = values.find(name);
+    if (found == values.end()) return 2;
+    *value = found->second;
+    return 0;
+  }
+  unsigned long countRegistrySubkeys(RegistryKey key) override {
+    return static_cast<unsigned long>(keys_[key - 1].subkeys.size());
+  }
+  long enumRegistrySubkey(RegistryKey key, unsigned long index,
+                          std::string* name) override {
+    const auto& subkeys = keys_[key - 1].subkeys;
+    if (index >= subkeys.size()) return 259;  // ERROR_NO_MORE_ITEMS
+    *name = subkeys[index];
+    return 0;
+  }
+  void closeRegistryKey(RegistryKey) override {}
+
+  // --- User interface and processes: a child that exits 0 at once. ---
+  int showMessageBox(const char*, const std::string&, unsigned) override {
+    return 1;  // IDOK
+  }
+  bool startProcess(const std::string& commandLine, const char*, const char*,
+                    ChildProcess* child, std::string*) override {
+    lastCommandLineSize = commandLine.size();
+    *child = 1;
+    return true;
+  }
+  void waitForInputIdle(ChildProcess, unsigned) override {}
+  void waitForExit(ChildProcess) override {}
+  int exitCode(ChildProcess) override { return 0; }
+  void closeProcess(ChildProcess) override {}
+  unsigned long osMajorVersion() override { return 6; }
+  std::string systemDirectory() override { return "C:\\windows\\system32"; }
+
+  // --- Standard runtime library. ---
+  bool getEnvironment(const std::string& name, std::string* value) override {
+    auto found = environment_.find(name);
+    if (found == environment_.end()) return false;
+    *value = found->second;
+    return true;
+  }
+  bool findFiles(const std::string& pattern,
+                 std::vector<FoundFile>* matches) override {
+    auto found = searches_.find(pattern);
+    if (found == searches_.end()) {
+      matches->clear();
+      return false;
+    }
+    *matches = found->second;
+    return !matches->empty();
+  }
+  bool changeDirectory(const std::string& path) override {
+    cwd_ = path;
+    return true;
+  }
+  std::string currentDirectory() override { return cwd_; }
+  int readTextFile(const std::string& path, std::string* text) override {
+    auto found = files_.find(path);
+    if (found == files_.end()) return 2;  // ENOENT
+    *text = found->second;
+    return 0;
+  }
+  std::string fileIdentity(const std::string& path) override { return path; }
+  std::string errorText(int) override { return "error"; }
+  std::time_t now() override { return 1000000; }
+  // Trace lines are counted, not kept: the real platform hands them to the
+  // C runtime, which is not the launcher's cost.
+  void writeOut(const std::string& text) override { bytesOut += text.size(); }
+  void writeError(const std::string& text) override { bytesOut += text.size(); }
+  [[noreturn]] void exitProcess(int) override { std::abort(); }
+
+  size_t bytesOut = 0;
+  size_t lastCommandLineSize = 0;
+
+ private:
+  struct Key {
+    std::map<std::string, std::string> values;
+    std::vector<std::string> subkeys;  // names, in the order added
+  };
+  // Adds `path` and its parents when missing; returns its entry.
+  Key& addRegistryKey(const std::string& path) {
+    auto found = index_.find(path);
+    if (found != index_.end()) return keys_[found->second];
+    const size_t slash = path.rfind('\\');
+    if (slash != std::string::npos)
+      addRegistryKey(path.substr(0, slash)).subkeys.push_back(path.substr(slash + 1));
+    index_[path] = keys_.size();
+    keys_.emplace_back();
+    return keys_.back();
+  }
+
+  std::vector<Key> keys_;
+  std::unordered_map<std::string, size_t> index_;
+  std::unordered_map<std::string, std::string> files_;
+  std::unordered_map<std::string, std::vector<FoundFile>> searches_;
+  std::unordered_map<std::string, std::string> environment_;
+  std::string cwd_ = "C:\\Apps\\App";
+};
+
+}  // namespace bench
+}  // namespace kite
+
+#endif  // KITE_BENCH_LEAN_PLATFORM_H_
