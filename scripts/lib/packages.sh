@@ -32,8 +32,10 @@ kite_require_packages() {
   apt-get install -y -qq --no-install-recommends $missing >/dev/null
 }
 
-KITE_BUILD_PACKAGES=(cmake ninja-build g++-mingw-w64-i686 g++-mingw-w64-x86-64)
+KITE_BUILD_PACKAGES=(cmake ninja-build python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64)
 KITE_TEST_PACKAGES=(g++ libgtest-dev python3 wine wine64 wine32:i386 xvfb xauth xdotool)
+# The fuzz targets: clang and its sanitizer and libFuzzer runtimes.
+KITE_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 # Wine runs 32-bit Windows programs through a 32-bit Linux loader.  Some
 # kernels (some virtual machines among them) cannot run 32-bit Linux programs

@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "config/config_observer.h"
 #include "config/expand_value.h"
 #include "config/jar_scan.h"
 #include "launcher/text.h"
@@ -66,6 +67,8 @@ struct OpenFile {
   std::string identity;
   std::string text;
   size_t next = 0;
+  std::string path;    // as given, for the observer
+  int lineNumber = 0;  // of the line last taken, for the observer
 };
 
 // The files being read, the outermost first.  Includes are followed with
@@ -89,6 +92,9 @@ bool openConfig(LaunchSettings& settings, Platform& platform,
   debugBox(settings, platform, path.c_str(), "Reading Config file");
   OpenFile file;
   const int error = platform.readTextFile(path, &file.text);
+  if (settings.observer)
+    settings.observer->fileOpened(path, static_cast<int>(reading.size()),
+                                  error, file.text);
   if (error != 0) {
     platform.writeError(formatText("Can't open %s Error %s\n", path.c_str(),
                                    platform.errorText(error).c_str()));
@@ -98,6 +104,7 @@ bool openConfig(LaunchSettings& settings, Platform& platform,
   // line; without this its key would never match.
   if (file.text.compare(0, 3, "\xEF\xBB\xBF") == 0) file.next = 3;
   file.identity = std::move(identity);
+  file.path = path;
   reading.push_back(std::move(file));
   return true;
 }
@@ -113,6 +120,8 @@ void includeConfig(LaunchSettings& settings, Platform& platform,
     if (file.identity == identity) {
       platform.writeError(formatText(
           "Skipping include of %s: it is already being read\n", path.c_str()));
+      if (settings.observer)
+        settings.observer->includeSkipped(path, static_cast<int>(reading.size()));
       return;
     }
   }
@@ -127,7 +136,9 @@ void includeConfig(LaunchSettings& settings, Platform& platform,
 void applyJavaVersion(LaunchSettings& settings, Platform& platform,
                       std::string version) {
   settings.javaVersion = std::move(version);
-  OptionalText found = findJavaForVersion(settings, platform);
+  OptionalText found =
+      settings.observer ? settings.observer->resolveJavaVersion(settings, platform)
+                        : findJavaForVersion(settings, platform);
   if (!found || found->empty()) platform.exitProcess(kExitVersionUnresolved);
   settings.javaPath = std::move(*found);
 }
@@ -148,6 +159,7 @@ void applyLine(LaunchSettings& settings, Platform& platform,
       rule->expand
           ? expandValue(settings, platform, raw, rule->quote, &wrappedWhole)
           : raw;
+  if (settings.observer) settings.observer->keyMatched(rule->text, raw, value);
 
   switch (rule->key) {
     case Key::kVmParam:
@@ -195,6 +207,17 @@ void applyLine(LaunchSettings& settings, Platform& platform,
 
 }  // namespace
 
+const char* matchConfigKey(const std::string& line) {
+  const KeyRule* rule = matchKey(line);
+  return rule ? rule->text : nullptr;
+}
+
+std::vector<const char*> configKeys() {
+  std::vector<const char*> keys;
+  for (const KeyRule& rule : kKeyRules) keys.push_back(rule.text);
+  return keys;
+}
+
 int locateAppConfig(LaunchSettings& settings, Platform& platform,
                     const std::string& exePath, const std::string& startDir) {
   std::string path;
@@ -240,6 +263,9 @@ int readConfigFile(LaunchSettings& settings, Platform& platform,
     if (end == std::string::npos) end = file.text.size();
     const std::string line = file.text.substr(file.next, end - file.next);
     file.next = end + 1;
+    ++file.lineNumber;
+    if (settings.observer)
+      settings.observer->lineRead(file.path, file.lineNumber, line);
     applyLine(settings, platform, line, reading);  // may grow `reading`
   }
   return 0;

@@ -3,6 +3,7 @@
 #define KITE_CONFIG_CONFIG_FILE_H_
 
 #include <string>
+#include <vector>
 
 #include "launcher/launch_settings.h"
 #include "platform/platform.h"
@@ -20,6 +21,13 @@ int locateAppConfig(LaunchSettings& settings, Platform& platform,
 // the file was opened and read to its end, 1 when it could not be opened.
 int readConfigFile(LaunchSettings& settings, Platform& platform,
                    const std::string& path);
+
+// The key a configuration line begins with, exactly as the reader matches
+// it (the first of the key table that the line starts with); null for none.
+const char* matchConfigKey(const std::string& line);
+
+// Every key, in the order the reader tests them.
+std::vector<const char*> configKeys();
 
 }  // namespace kite
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "config/config_observer.h"
 #include "launcher/text.h"
 
 namespace kite {
@@ -42,6 +43,7 @@ std::string expandValue(const LaunchSettings& settings, Platform& platform,
   std::string variable;
   if (name.empty() || !platform.getEnvironment(name, &variable)) {
     debugBox(settings, platform, name.c_str(), "Can't find variable");
+    if (settings.observer) settings.observer->variableMissing(name);
     return value;
   }
 

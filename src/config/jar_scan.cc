@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "config/config_observer.h"
 #include "config/expand_value.h"
 #include "launcher/text.h"
 
@@ -18,10 +19,12 @@ void addJarDirectory(LaunchSettings& settings, Platform& platform,
   const std::string searched = withoutSurroundingQuotes(dir);
   const bool quoted = searched.size() != dir.size();
 
+  const size_t before = settings.classPath.size();
   std::vector<FoundFile> matches;
   if (!platform.findFiles(searched + "/*.jar", &matches)) {
     debugTrace(settings, platform,
                formatText("No jar files found in [%s]\n", dir.c_str()));
+    if (settings.observer) settings.observer->jarsScanned(searched, 0);
     return;
   }
   // The order is the search's own; nothing is sorted or de-duplicated.
@@ -29,11 +32,18 @@ void addJarDirectory(LaunchSettings& settings, Platform& platform,
   for (const FoundFile& match : matches) {
     if (match.isDirectory) continue;
     std::string entry = searched + "/" + match.name;
-    if (quoted) entry = "\"" + entry + "\"";
+    // An entry holding a blank (a jar named "my lib.jar", or a directory
+    // written with a space) is quoted as a whole too: class-path entries go
+    // onto the command line as they stand, and unquoted it would split the
+    // class path in two.
+    if (quoted || entry.find_first_of(" \t") != std::string::npos)
+      entry = "\"" + entry + "\"";
     debugTrace(settings, platform,
                formatText("adding jar %s\n", entry.c_str()));
     settings.classPath.push_back(std::move(entry));
   }
+  if (settings.observer)
+    settings.observer->jarsScanned(searched, settings.classPath.size() - before);
 }
 
 }  // namespace kite

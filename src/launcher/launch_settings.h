@@ -10,6 +10,8 @@
 
 namespace kite {
 
+class ConfigObserver;
+
 // Text shown in the debug boxes.
 inline constexpr const char kVersionText[] = "1.0.16";
 
@@ -48,6 +50,10 @@ struct LaunchSettings {
   std::vector<std::string> vmParams;
   std::vector<std::string> classPath;
   std::vector<std::string> arguments;
+
+  // Told what the configuration reader does; null in the launcher, set by
+  // kitecheck (config/config_observer.h).
+  ConfigObserver* observer = nullptr;
 };
 
 }  // namespace kite

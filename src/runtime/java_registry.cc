@@ -136,31 +136,35 @@ void selectLatestPatch(LaunchSettings& settings, Platform& platform) {
   const std::string prefix = request.substr(0, request.find('_'));
   int wanted = patchLevel(request);
   std::string best;
-  platform.writeOut(formatText("javaVersion=%s, javaVer=%s\n", request.c_str(),
-                               prefix.c_str()));
+  // The trace lines of the search are collected and written at once when it
+  // is over: every write is a system call (under Wine a round trip to its
+  // server, too), and a search over many runtimes would otherwise make a few
+  // hundred of them.  Nothing in between shows, exits or writes elsewhere,
+  // so the output is the same.
+  std::string trace = formatText("javaVersion=%s, javaVer=%s\n", request.c_str(),
+                                 prefix.c_str());
 
   std::string name;
   for (unsigned long i = 0; i < count; ++i) {
     if (platform.enumRegistrySubkey(key, i, &name) != 0) continue;
-    platform.writeOut(formatText("checking (%d) %s\n", static_cast<int>(i + 1),
-                                 name.c_str()));
+    trace += formatText("checking (%d) %s\n", static_cast<int>(i + 1), name.c_str());
     if (name.compare(0, prefix.size(), prefix) != 0) continue;
-    platform.writeOut(formatText(
-        "found correct java version %s. checking patch level\n", name.c_str()));
+    trace += formatText("found correct java version %s. checking patch level\n",
+                        name.c_str());
     if (name.find('_') == std::string::npos) {
-      platform.writeOut(formatText("No patch level found in %s\n", name.c_str()));
+      trace += formatText("No patch level found in %s\n", name.c_str());
       continue;
     }
     const int level = patchLevel(name);
-    platform.writeOut(
-        formatText("checking patch level %d against %d\n", level, wanted));
+    trace += formatText("checking patch level %d against %d\n", level, wanted);
     // Greater or equal: among equal levels the one enumerated last wins.
     if (level >= wanted) {
       wanted = level;
       best = name;
-      platform.writeOut(formatText("found latest java version %s\n", best.c_str()));
+      trace += formatText("found latest java version %s\n", best.c_str());
     }
   }
+  platform.writeOut(trace);
   platform.closeRegistryKey(key);
 
   if (wanted <= 0) return;

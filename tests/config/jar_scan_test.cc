@@ -42,5 +42,20 @@ TEST(JarScan, QuotedDirectoryIsSearchedBareAndEntriesQuotedWhole) {
             (Entries{"\"C:/Program Files/App/lib/a.jar\""}));
 }
 
+// Class-path entries go onto the command line as they stand, so an entry
+// holding a blank (a jar named with a space, or a directory written with
+// one) is quoted as a whole, or the runtime would get the class path split.
+TEST(JarScan, EntriesHoldingABlankAreQuotedWhole) {
+  FakePlatform platform;
+  platform.addFile("C:\\Apps\\App\\lib\\my lib.jar", "");
+  platform.addFile("C:\\Apps\\App\\lib\\plain.jar", "");
+  platform.addFile("C:\\Apps\\App\\my jars\\a.jar", "");
+  LaunchSettings settings;
+  addJarDirectory(settings, platform, "lib");
+  addJarDirectory(settings, platform, "my jars");
+  EXPECT_EQ(settings.classPath, (Entries{"\"lib/my lib.jar\"", "lib/plain.jar",
+                                         "\"my jars/a.jar\""}));
+}
+
 }  // namespace
 }  // namespace kite

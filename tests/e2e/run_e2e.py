@@ -26,6 +26,8 @@ import launch  # noqa: E402
 import scenarios_launch  # noqa: E402,F401  (registers its scenarios)
 import scenarios_config  # noqa: E402,F401  (registers its scenarios)
 import scenarios_runtime  # noqa: E402,F401  (registers its scenarios)
+import scenarios_check  # noqa: E402,F401  (registers its scenarios)
+import scenarios_faults  # noqa: E402,F401  (registers its scenarios)
 import wine  # noqa: E402
 
 # Exit code when this machine cannot run the programs under test at all.
