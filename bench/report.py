@@ -65,10 +65,10 @@ def machine_section(options, wine):
         ("Memory", proc_value("/proc/meminfo", "MemTotal")),
         ("System", "%s %s, Debian %s" % (platform.system(), platform.release(),
                                          first_line(["cat", "/etc/debian_version"]))),
-        ("Load average", "%s before the Wine runs, %s after" % (options.load_before,
-                                                               options.load_after)),
+        ("Load average (1, 5, 15 min)", "%s before the host runs, %s before the Wine runs, "
+         "%s after them" % (options.load_start, options.load_before, options.load_after)),
         ("Wine", wine.get("wine_version", "not run") if wine else "not run"),
-        ("Priority of the Wine runs", "`%s`" % options.priority),
+        ("Priority of the benchmark runs", "`%s`" % options.priority),
         ("Cross compilers", "%s; %s" % (first_line(["i686-w64-mingw32-gcc", "--version"]),
                                         first_line(["x86_64-w64-mingw32-gcc", "--version"]))),
         ("Host compiler", first_line(["g++", "--version"])),
@@ -183,14 +183,17 @@ def memory_section(wine):
 def host_section(host):
     time_rows, instructions = host["time"], host.get("instructions", {})
     lines = ["## Scaling of the logic on the host", "",
-             "Google Benchmark (median CPU time of %d repetitions) and callgrind (instructions "
-             "of exactly one operation after one warm-up run, repeatable) on the launcher's logic built for the "
+             "Google Benchmark (each benchmark in a process of its own; CPU time of the "
+             "fastest of %d repetitions: other work on the machine only ever adds time) and "
+             "callgrind (instructions of exactly one "
+             "operation after one warm-up run: repeatable to the instruction) on the launcher's logic built for the "
              "host (`-O3`, no sanitizers), through a lean in-memory platform "
              "(`bench/lean_platform.h`) that answers every registry, file and search "
              "question in constant time or by copying what it holds, as the system's calls "
              "do. Cost per item = cost of one operation / n. Linear total cost means a flat "
-             "cost per item: the largest per-item cost at most %.1f times the smallest." % (
-                 host["repetitions"], FLAT_TARGET), "",
+             "cost per item: the largest per-item cost at most %.1f times the smallest. The "
+             "instruction counts decide where the machine's load blurs the times; the times "
+             "are given as measured." % (host["repetitions"], FLAT_TARGET), "",
              "| Workload | n | time per operation | ns per item | instructions per item |",
              "|---|---:|---:|---:|---:|"]
     verdicts = []
@@ -208,11 +211,13 @@ def host_section(host):
                 "%.0f" % (count / size) if count else "–"))
         spread_time = max(per_time) / min(per_time)
         spread_instr = max(per_instr) / min(per_instr) if per_instr else None
-        verdicts.append("| %s | %s | %.2f | %s | %s |" % (
+        verdicts.append("| %s | %s | %.2f | %s | %s | %s |" % (
             TITLES[kind], item, spread_time, "%.2f" % spread_instr if spread_instr else "–",
-            "yes" if spread_time <= FLAT_TARGET else "no"))
+            "yes" if spread_time <= FLAT_TARGET else "no",
+            ("yes" if spread_instr <= FLAT_TARGET else "no") if spread_instr else "–"))
     lines += ["", "| Workload | item | spread of time per item | spread of instructions per item "
-              "| within %.1f× |" % FLAT_TARGET, "|---|---|---:|---:|---|"] + verdicts + [""]
+              "| time within %.1f× | instructions within %.1f× |" % (FLAT_TARGET, FLAT_TARGET),
+              "|---|---|---:|---:|---|---|"] + verdicts + [""]
     lines += ["The whole launch of the typical configuration (configuration, registry, jar "
               "search, command line; the child is simulated) costs, on the host:", "",
               "| Launch | time | instructions |", "|---|---:|---:|"]
@@ -268,6 +273,7 @@ def main():
     parser.add_argument("--command", required=True, help="the command that was run")
     parser.add_argument("--priority", default="normal",
                         help="the priority the Wine runs had (a nice command)")
+    parser.add_argument("--load-start", default="unknown")
     parser.add_argument("--load-before", default="unknown")
     parser.add_argument("--load-after", default="unknown")
     parser.add_argument("--notes", help="Markdown file appended as the closing section")

@@ -136,16 +136,22 @@ void selectLatestPatch(LaunchSettings& settings, Platform& platform) {
   const std::string prefix = request.substr(0, request.find('_'));
   int wanted = patchLevel(request);
   std::string best;
-  // The trace lines of the search are collected and written at once when it
-  // is over: every write is a system call (under Wine a round trip to its
-  // server, too), and a search over many runtimes would otherwise make a few
-  // hundred of them.  Nothing in between shows, exits or writes elsewhere,
-  // so the output is the same.
+  // The trace lines of the search are collected and written in pieces of
+  // about kTracePiece bytes: every write is a system call (under Wine a
+  // round trip to its server, too), and a search over many runtimes would
+  // otherwise make a few hundred of them.  The pieces stay small so that
+  // the buffer is never one large allocation.  Nothing in between shows,
+  // exits or writes elsewhere, so the output is the same.
+  constexpr size_t kTracePiece = 8192;
   std::string trace = formatText("javaVersion=%s, javaVer=%s\n", request.c_str(),
                                  prefix.c_str());
 
   std::string name;
   for (unsigned long i = 0; i < count; ++i) {
+    if (trace.size() >= kTracePiece) {
+      platform.writeOut(trace);
+      trace.clear();
+    }
     if (platform.enumRegistrySubkey(key, i, &name) != 0) continue;
     trace += formatText("checking (%d) %s\n", static_cast<int>(i + 1), name.c_str());
     if (name.compare(0, prefix.size(), prefix) != 0) continue;

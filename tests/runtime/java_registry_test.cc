@@ -109,6 +109,27 @@ TEST(JavaVersionTest, SearchTracesAreWrittenOutsideDebugMode) {
   EXPECT_NE(family.out.find("No patch level found in 1.6\n"), std::string::npos);
 }
 
+TEST(JavaVersionTest, SearchTracesOfManyRuntimesArriveWhole) {
+  // Enough runtimes for the search to write its lines in several pieces.
+  std::vector<std::string> installed;
+  std::string expected = "javaVersion=1.6, javaVer=1.6\n";
+  for (int i = 1; i <= 400; ++i) {
+    const std::string family = i % 2 ? "1.5.0_" : "1.6.0_";
+    const std::string version = family + std::to_string(i);
+    installed.push_back(version);
+    expected += "checking (" + std::to_string(i) + ") " + version + "\n";
+    if (i % 2) continue;
+    expected += "found correct java version " + version + ". checking patch level\n";
+    expected += "checking patch level " + std::to_string(i) + " against " +
+                std::to_string(i == 2 ? 0 : i - 2) + "\n";
+    expected += "found latest java version " + version + "\n";
+  }
+  const Resolution r = resolve(installed, "1.6");
+  EXPECT_GT(r.out.size(), 3 * 8192u);
+  EXPECT_EQ(r.out, expected);
+  EXPECT_EQ(r.version, "1.6.0_400");
+}
+
 TEST(JavaVersionTest, FailureRows) {
   // Exact request: the search is skipped, the key simply opened.
   const Resolution exact = resolve({}, "1.6.0_07", /*withBase=*/false);
