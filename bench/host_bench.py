@@ -2,11 +2,12 @@
 """Runs the host benchmarks of the logic and collects their figures.
 
   python3 bench/host_bench.py --bench build/bench-host/bench/kite_bench --out HOST.json
-      [--repetitions 5] [--min-time 0.5] [--no-callgrind]
+      [--repetitions 3] [--processes 3] [--min-time 0.5] [--no-callgrind]
 
 Two measurements of every workload of kite_bench:
-  time          Google Benchmark, --repetitions runs of each benchmark; the
-                CPU time per operation of the fastest run and the median
+  time          Google Benchmark, --repetitions runs of each benchmark in
+                each of --processes processes; the CPU time per operation of
+                the fastest run and the median
   instructions  valgrind's callgrind counting the instructions of exactly one
                 operation (kite_bench --once, collecting only inside
                 kite_bench_measured); repeatable to the instruction, so it
@@ -36,32 +37,41 @@ KINDS = {
 TIME_UNITS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
 
 
-def run_google_benchmark(bench, repetitions, min_time):
+def run_google_benchmark(bench, repetitions, min_time, processes):
     """Per benchmark: the CPU time of one operation in the fastest of the
     repetitions (other work on the machine only ever adds time, so the
     fastest is the least disturbed) and the median.  Every benchmark runs in
-    a process of its own: in one long process the heap that earlier
-    benchmarks left behind changes the times of later ones (by up to 2.5
-    times for the same instructions)."""
+    `processes` processes of its own: in one long process the heap that
+    earlier benchmarks left behind changes the times of later ones (by up to
+    2.5 times for the same instructions), and one process can be unlucky in
+    where its memory lies."""
     rows, context = {}, None
     for kind, sizes in KINDS.items():
         for platform in ("lean", "fake"):
             for size in sizes:
                 name = "%s/%s/%d" % (kind, platform, size)
-                with tempfile.TemporaryDirectory() as scratch:
-                    out = Path(scratch) / "gbench.json"
-                    subprocess.run([bench, "--benchmark_filter=^%s$" % name,
-                                    "--benchmark_out=%s" % out, "--benchmark_out_format=json",
-                                    "--benchmark_repetitions=%d" % repetitions,
-                                    "--benchmark_min_time=%g" % min_time],
-                                   check=True, stdout=sys.stderr)
-                    data = json.loads(out.read_text())
-                context = context or data["context"]
-                times = [entry["cpu_time"] * TIME_UNITS[entry["time_unit"]]
-                         for entry in data["benchmarks"] if entry.get("run_type") == "iteration"]
+                times = []
+                for _ in range(processes):
+                    context = run_one(bench, name, repetitions, min_time, times) or context
                 rows.setdefault(platform, {}).setdefault(kind, {})[str(size)] = {
                     "cpu_ns": min(times), "cpu_ns_median": statistics.median(times)}
     return context, rows
+
+
+def run_one(bench, name, repetitions, min_time, times):
+    """Runs one benchmark in a process of its own; adds the CPU time per
+    operation of each repetition to `times` and returns the context."""
+    with tempfile.TemporaryDirectory() as scratch:
+        out = Path(scratch) / "gbench.json"
+        subprocess.run([bench, "--benchmark_filter=^%s$" % name,
+                        "--benchmark_out=%s" % out, "--benchmark_out_format=json",
+                        "--benchmark_repetitions=%d" % repetitions,
+                        "--benchmark_min_time=%g" % min_time],
+                       check=True, stdout=sys.stderr)
+        data = json.loads(out.read_text())
+    times += [entry["cpu_time"] * TIME_UNITS[entry["time_unit"]]
+              for entry in data["benchmarks"] if entry.get("run_type") == "iteration"]
+    return data["context"]
 
 
 def count_instructions(bench, kind, size):
@@ -82,12 +92,15 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--bench", required=True, help="the kite_bench executable")
     parser.add_argument("--out", required=True)
-    parser.add_argument("--repetitions", type=int, default=5)
+    parser.add_argument("--repetitions", type=int, default=3)
+    parser.add_argument("--processes", type=int, default=3,
+                        help="processes each benchmark runs in, one after the other")
     parser.add_argument("--min-time", type=float, default=0.5)
     parser.add_argument("--no-callgrind", action="store_true")
     options = parser.parse_args()
 
-    context, rows = run_google_benchmark(options.bench, options.repetitions, options.min_time)
+    context, rows = run_google_benchmark(options.bench, options.repetitions, options.min_time,
+                                         options.processes)
     instructions = {}
     if not options.no_callgrind and shutil.which("valgrind"):
         for kind, sizes in KINDS.items():
@@ -97,7 +110,9 @@ def main():
                 print("host_bench: %s %d: %d instructions"
                       % (kind, size, instructions[kind][str(size)]), file=sys.stderr)
     Path(options.out).write_text(json.dumps({
-        "context": context, "repetitions": options.repetitions, "min_time": options.min_time,
+        "context": context, "repetitions": options.repetitions * options.processes,
+        "processes": options.processes,
+        "min_time": options.min_time,
         "time": rows, "instructions": instructions, "sizes": KINDS}, indent=1))
     return 0
 

@@ -10,7 +10,12 @@
  * that both programs start the runtime with the very same text): the runtime
  * found in the registry, 5 JVM parameters, 50 jars of the directory "lib",
  * the main class and 3 arguments, each argument quoted and followed by a
- * space, as Kite writes them on Windows Vista and later. */
+ * space, as Kite writes them on Windows Vista and later.
+ *
+ * Built a second time with KITE_REFERENCE_WAIT_FOR_INPUT_IDLE defined
+ * (referenceNN-idle.exe), it also waits for the child to be ready for input
+ * as Kite does, which under Wine costs the loading of user32: the difference
+ * between the two yardsticks is that cost. */
 #include <windows.h>
 
 #define JAR(n) "lib/module" #n ".jar;"
@@ -44,6 +49,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR line, int show)
                       &process))
     return 4;
   CloseHandle(process.hThread);
+#ifdef KITE_REFERENCE_WAIT_FOR_INPUT_IDLE
+  /* The second yardstick: also waits, as Kite does, until the child is
+   * ready for input, with user32 loaded for that after the start. */
+  {
+    typedef DWORD(WINAPI * WaitForInputIdleFunction)(HANDLE, DWORD);
+    HMODULE user32 = LoadLibraryA("user32.dll");
+    WaitForInputIdleFunction waitForInputIdle =
+        user32 ? (WaitForInputIdleFunction)(void (*)(void))GetProcAddress(
+                     user32, "WaitForInputIdle")
+               : NULL;
+    if (waitForInputIdle) waitForInputIdle(process.hProcess, 5000);
+  }
+#endif
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD code = 0;
   GetExitCodeProcess(process.hProcess, &code);

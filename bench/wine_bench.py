@@ -17,12 +17,14 @@ width, three application directories made with the harness's App class:
                   over the 50 runtimes registered
   reference       the reference launcher (bench/reference.c), whose fixed
                   command line is the one Kite builds for both
+  reference-idle  the same built to wait for input idle too, as Kite does
+                  (referenceNN-idle.exe beside REFERENCE_EXE, when present)
 
 and the stand-in runtime (the harness's stand-in, which exits 0 at once)
 installed as the registry's runtime, started directly with the same
 arguments.  First one checked run of each launcher (through the harness's
-starter, with the stand-in recording its command line) proves that all
-three start the runtime with the very same command line.  Then:
+starter, with the stand-in recording its command line) proves that all of
+them start the runtime with the very same command line.  Then:
 
   launch  wall time from starting the program until it has ended (a launcher
           ends right after the stand-in it started), and the CPU time of the
@@ -107,6 +109,11 @@ def prepare(session, width, kite_exe, reference_exe, checks):
     reference = launch.App(session, reference_exe, "reference%d" % width,
                            exe_name="Reference.exe")
     variants.append(("reference", reference))
+    # The variant that also waits for input idle, built beside it.
+    idle_exe = Path(reference_exe).with_name(Path(reference_exe).stem + "-idle.exe")
+    if idle_exe.exists():
+        variants.append(("reference-idle", launch.App(session, idle_exe, "reference-idle%d" % width,
+                                                      exe_name="Reference.exe")))
     result = []
     for name, app in variants:
         begun = time.monotonic()
