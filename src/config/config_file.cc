@@ -237,8 +237,7 @@ int locateAppConfig(LaunchSettings& settings, Platform& platform,
     path = startDir + "\\" + base + ".config";
   }
   settings.configPath = path;
-  debugTrace(settings, platform,
-             formatText("reading app config %s\n", path.c_str()));
+  debugTrace(settings, platform, "reading app config %s\n", path.c_str());
   debugBox(settings, platform, formatText("[%s]", path.c_str()).c_str(),
            "Reading App Config file");
   return readConfigFile(settings, platform, path);

@@ -22,8 +22,7 @@ void addJarDirectory(LaunchSettings& settings, Platform& platform,
   const size_t before = settings.classPath.size();
   std::vector<FoundFile> matches;
   if (!platform.findFiles(searched + "/*.jar", &matches)) {
-    debugTrace(settings, platform,
-               formatText("No jar files found in [%s]\n", dir.c_str()));
+    debugTrace(settings, platform, "No jar files found in [%s]\n", dir.c_str());
     if (settings.observer) settings.observer->jarsScanned(searched, 0);
     return;
   }
@@ -38,8 +37,7 @@ void addJarDirectory(LaunchSettings& settings, Platform& platform,
     // class path in two.
     if (quoted || entry.find_first_of(" \t") != std::string::npos)
       entry = "\"" + entry + "\"";
-    debugTrace(settings, platform,
-               formatText("adding jar %s\n", entry.c_str()));
+    debugTrace(settings, platform, "adding jar %s\n", entry.c_str());
     settings.classPath.push_back(std::move(entry));
   }
   if (settings.observer)

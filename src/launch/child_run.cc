@@ -64,8 +64,7 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
             .c_str(),
         "Error", kBoxError);
   }
-  debugTrace(settings, platform,
-             formatText("CreateProcess ret %d, exitCode=%d\n", 1, code));
+  debugTrace(settings, platform, "CreateProcess ret %d, exitCode=%d\n", 1, code);
   return {0, code};
 }
 

@@ -35,11 +35,8 @@ std::string buildCommandLine(const LaunchSettings& settings, Platform& platform)
   for (const std::string& param : settings.vmParams) size += param.size() + 2;
   for (const std::string& entry : settings.classPath) size += entry.size() + 2;
   for (const std::string& argument : settings.arguments) size += argument.size() + 3;
-  // Formatted only when it is written: outside debug mode the text would be
-  // thrown away, and formatting it was most of a short command line's cost.
-  if (settings.debugMode)
-    debugTrace(settings, platform,
-               formatText("cmdLine is %d chars long\n", static_cast<int>(size)));
+  debugTrace(settings, platform, "cmdLine is %d chars long\n",
+             static_cast<int>(size));
 
   std::string line;
   line.reserve(size);

@@ -65,13 +65,11 @@ int runLauncher(const std::vector<std::string>& argv, LaunchSettings& settings,
 
   debugBox(settings, platform, orNullPointer(settings.mainClass), "MainClass is");
   for (size_t i = 0; i < settings.vmParams.size(); ++i)
-    debugTrace(settings, platform,
-               formatText("vmparam %d=%s\n", static_cast<int>(i),
-                          settings.vmParams[i].c_str()));
+    debugTrace(settings, platform, "vmparam %d=%s\n", static_cast<int>(i),
+               settings.vmParams[i].c_str());
   for (size_t i = 0; i < settings.classPath.size(); ++i)
-    debugTrace(settings, platform,
-               formatText("vmpath %d=%s\n", static_cast<int>(i),
-                          settings.classPath[i].c_str()));
+    debugTrace(settings, platform, "vmpath %d=%s\n", static_cast<int>(i),
+               settings.classPath[i].c_str());
 
   // Without a main class the runtime cannot start the application; say so
   // before looking for a runtime or starting anything.

@@ -5,9 +5,9 @@
 
 namespace kite {
 
-std::string formatText(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
+namespace {
+
+std::string formatArguments(const char* format, va_list args) {
   va_list copy;
   va_copy(copy, args);
   const int length = std::vsnprintf(nullptr, 0, format, copy);
@@ -18,6 +18,15 @@ std::string formatText(const char* format, ...) {
     std::vsnprintf(&result[0], result.size(), format, args);
     result.resize(static_cast<size_t>(length));
   }
+  return result;
+}
+
+}  // namespace
+
+std::string formatText(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string result = formatArguments(format, args);
   va_end(args);
   return result;
 }
@@ -36,8 +45,12 @@ void debugBox(const LaunchSettings& settings, Platform& platform,
 }
 
 void debugTrace(const LaunchSettings& settings, Platform& platform,
-                const std::string& line) {
-  if (settings.debugMode) platform.writeOut(line);
+                const char* format, ...) {
+  if (!settings.debugMode) return;
+  va_list args;
+  va_start(args, format);
+  platform.writeOut(formatArguments(format, args));
+  va_end(args);
 }
 
 }  // namespace kite

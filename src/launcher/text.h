@@ -27,12 +27,14 @@ const char* orNull(const OptionalText& text);
 const char* orNullPointer(const OptionalText& text);
 
 // In debug mode only: shows a diagnostic box (plain OK unless `style` says
-// otherwise) / writes a trace line to standard output.
+// otherwise) / formats a trace line and writes it to standard output.  The
+// line is formatted only when it is written, so tracing costs nothing
+// outside debug mode.
 void debugBox(const LaunchSettings& settings, Platform& platform,
               const char* text, const std::string& caption,
               unsigned style = kBoxPlain);
 void debugTrace(const LaunchSettings& settings, Platform& platform,
-                const std::string& line);
+                const char* format, ...) KITE_PRINTF_FORMAT(3, 4);
 
 }  // namespace kite
 
