@@ -68,11 +68,14 @@ std::string expandValue(const LaunchSettings& settings, Platform& platform,
   if (quoted) result += '"';
   if (wrappedWhole) *wrappedWhole = quoted && (!hasEquals || dollar == 0);
 
-  debugBox(settings, platform,
-           formatText("arg [%s] expanded to [%s]\n", value.c_str(),
-                      result.c_str())
-               .c_str(),
-           "Parse Path");
+  // Formatted only when it is shown: most launches expand values outside
+  // debug mode.
+  if (settings.debugMode)
+    debugBox(settings, platform,
+             formatText("arg [%s] expanded to [%s]\n", value.c_str(),
+                        result.c_str())
+                 .c_str(),
+             "Parse Path");
   toForwardSlashes(result);
   return result;
 }
