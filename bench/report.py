@@ -202,7 +202,11 @@ def host_section(host):
              "host (`-O3`, no sanitizers), through a lean in-memory platform "
              "(`bench/lean_platform.h`) that answers every registry, file and search "
              "question in constant time or by copying what it holds, as the system's calls "
-             "do. Cost per item = cost of one operation / n. Linear total cost means a flat "
+             "do. The C library's allocator keeps the memory a repetition frees for the next "
+             "(`GLIBC_TUNABLES`, in `bench/host_bench.py`): by default it gives blocks over "
+             "128 KiB back to the system, and then only the largest sizes pay fresh pages on "
+             "every repetition. A real launch touches its pages once at every size, a cost "
+             "linear in its memory. Cost per item = cost of one operation / n. Linear total cost means a flat "
              "cost per item: the largest per-item cost at most %.1f times the smallest. The "
              "instruction counts decide where the machine's load blurs the times; the times "
              "are given as measured." % (host.get("processes", 1), host["repetitions"], FLAT_TARGET), "",
