@@ -54,17 +54,22 @@ def run_google_benchmark(bench, repetitions, min_time, processes):
     `processes` processes of its own: in one long process the heap that
     earlier benchmarks left behind changes the times of later ones (by up to
     2.5 times for the same instructions), and one process can be unlucky in
-    where its memory lies."""
-    rows, context = {}, None
-    for kind, sizes in KINDS.items():
-        for platform in ("lean", "fake"):
-            for size in sizes:
-                name = "%s/%s/%d" % (kind, platform, size)
-                times = []
-                for _ in range(processes):
-                    context = run_one(bench, name, repetitions, min_time, times) or context
-                rows.setdefault(platform, {}).setdefault(kind, {})[str(size)] = {
-                    "cpu_ns": min(times), "cpu_ns_median": statistics.median(times)}
+    where its memory lies.  The processes of one benchmark are taken in
+    separate passes over all benchmarks, minutes apart: this virtual machine
+    now and then runs everything about twice as slow for some seconds, and
+    that should not catch every process of one benchmark."""
+    names = [(kind, platform, size) for kind, sizes in KINDS.items()
+             for platform in ("lean", "fake") for size in sizes]
+    times = {name: [] for name in names}
+    context = None
+    for _ in range(processes):
+        for kind, platform, size in names:
+            context = run_one(bench, "%s/%s/%d" % (kind, platform, size), repetitions,
+                              min_time, times[(kind, platform, size)]) or context
+    rows = {}
+    for (kind, platform, size), measured in times.items():
+        rows.setdefault(platform, {}).setdefault(kind, {})[str(size)] = {
+            "cpu_ns": min(measured), "cpu_ns_median": statistics.median(measured)}
     return context, rows
 
 

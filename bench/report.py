@@ -195,7 +195,8 @@ def memory_section(wine):
 def host_section(host):
     time_rows, instructions = host["time"], host.get("instructions", {})
     lines = ["## Scaling of the logic on the host", "",
-             "Google Benchmark (each benchmark in %d processes of its own; CPU time of the "
+             "Google Benchmark (each benchmark in %d processes of its own, taken in separate passes "
+             "over all benchmarks; CPU time of the "
              "fastest of its %d repetitions: other work on the machine only ever adds time) and "
              "callgrind (instructions of exactly one "
              "operation after one warm-up run: repeatable to the instruction) on the launcher's logic built for the "
