@@ -106,10 +106,10 @@ class LeanPlatform : public Platform {
     return true;
   }
   std::string currentDirectory() override { return cwd_; }
-  int readTextFile(const std::string& path, std::string* text) override {
+  int readFile(const std::string& path, std::string* bytes) override {
     auto found = files_.find(path);
     if (found == files_.end()) return 2;  // ENOENT
-    *text = found->second;
+    *bytes = found->second;
     return 0;
   }
   std::string fileIdentity(const std::string& path) override { return path; }
@@ -119,7 +119,6 @@ class LeanPlatform : public Platform {
   // C runtime, which is not the launcher's cost.
   void writeOut(const std::string& text) override { bytesOut += text.size(); }
   void writeError(const std::string& text) override { bytesOut += text.size(); }
-  [[noreturn]] void exitProcess(int) override { std::abort(); }
 
   size_t bytesOut = 0;
   size_t lastCommandLineSize = 0;

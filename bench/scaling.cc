@@ -6,11 +6,12 @@
 
 #include "config/config_file.h"
 #include "config/jar_scan.h"
-#include "launch/command_line.h"
+#include "launcher/command_line.h"
 #include "launcher/launcher.h"
 #include "lean_platform.h"
 #include "platform/fake_platform.h"
 #include "runtime/java_registry.h"
+#include "runtime/version_search.h"
 
 namespace kite {
 namespace bench {
@@ -150,7 +151,8 @@ std::unique_ptr<Workload> build(const std::string& name, size_t size) {
     platform.addFile(kConfigPath, configText(size));
     workload->operation = [](P& p) {
       LaunchSettings settings;
-      readConfigFile(settings, p, kConfigPath);
+      RegistryVersionResolver versions;
+      (void)readConfigFile(settings, p, kConfigPath, {versions});
       if (settings.classPath.empty()) std::abort();
     };
   } else if (name == "addjars") {
@@ -186,7 +188,7 @@ std::unique_ptr<Workload> build(const std::string& name, size_t size) {
       LaunchSettings settings;
       settings.alwaysQuote = true;
       settings.javaVersion = "1.6";
-      if (!findJavaForVersion(settings, p)) std::abort();
+      if (!findJavaForVersion(settings, p).runtime) std::abort();
     };
   } else if (name == "typical" || name == "typical-version") {
     putTypicalRuntimes(platform);

@@ -1,31 +1,15 @@
 // The one record of everything a launch needs.  The entry logic fills the
 // flags, the start directory and the pass-through arguments; the
 // configuration reader fills the rest; the command-line builder only reads.
-#ifndef KITE_LAUNCHER_LAUNCH_SETTINGS_H_
-#define KITE_LAUNCHER_LAUNCH_SETTINGS_H_
+// Plain data: nothing here acts.
+#ifndef KITE_BASE_LAUNCH_SETTINGS_H_
+#define KITE_BASE_LAUNCH_SETTINGS_H_
 
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace kite {
-
-class ConfigObserver;
-
-// Text shown in the debug boxes.
-inline constexpr const char kVersionText[] = "1.0.16";
-
-// A child exit code that makes the launcher start the application again.
-constexpr int RELAUNCH_EXIT_CODE = 999;
-
-// The launcher's own exit codes.
-constexpr int kExitOk = 0;
-constexpr int kExitNoConfig = 2;
-constexpr int kExitNoRuntime = 3;
-constexpr int kExitStartFailed = 4;
-constexpr int kExitVersionUnresolved = 5;
-constexpr int kExitNoMainClass = 6;
-constexpr int kExitRuntimeMissing = 11;
 
 // A string that may be unset.  Unset and empty differ: an unset working
 // directory means "inherit", and messages print an unset name as "(null)".
@@ -50,12 +34,8 @@ struct LaunchSettings {
   std::vector<std::string> vmParams;
   std::vector<std::string> classPath;
   std::vector<std::string> arguments;
-
-  // Told what the configuration reader does; null in the launcher, set by
-  // kitecheck (config/config_observer.h).
-  ConfigObserver* observer = nullptr;
 };
 
 }  // namespace kite
 
-#endif  // KITE_LAUNCHER_LAUNCH_SETTINGS_H_
+#endif  // KITE_BASE_LAUNCH_SETTINGS_H_

@@ -1,13 +1,17 @@
-#include "launcher/text.h"
+#include "base/text.h"
 
-#include <cstdarg>
 #include <cstdio>
 
 namespace kite {
-
 namespace {
 
-std::string formatArguments(const char* format, va_list args) {
+char lowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+std::string formatTextV(const char* format, va_list args) {
   va_list copy;
   va_copy(copy, args);
   const int length = std::vsnprintf(nullptr, 0, format, copy);
@@ -21,12 +25,10 @@ std::string formatArguments(const char* format, va_list args) {
   return result;
 }
 
-}  // namespace
-
 std::string formatText(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  std::string result = formatArguments(format, args);
+  std::string result = formatTextV(format, args);
   va_end(args);
   return result;
 }
@@ -39,18 +41,51 @@ const char* orNullPointer(const OptionalText& text) {
   return text ? text->c_str() : nullptr;
 }
 
-void debugBox(const LaunchSettings& settings, Platform& platform,
-              const char* text, const std::string& caption, unsigned style) {
-  if (settings.debugMode) platform.showMessageBox(text, caption, style);
+std::string asciiLower(std::string text) {
+  for (char& c : text) c = lowerAscii(c);
+  return text;
 }
 
-void debugTrace(const LaunchSettings& settings, Platform& platform,
-                const char* format, ...) {
-  if (!settings.debugMode) return;
-  va_list args;
-  va_start(args, format);
-  platform.writeOut(formatArguments(format, args));
-  va_end(args);
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+  return true;
+}
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool wildcardMatch(std::string_view pattern, std::string_view name) {
+  // Greedy matching with one back-tracking point: after a "*" fails to
+  // line up, retry one byte further from the last "*" only.  Every earlier
+  // "*" can absorb whatever a later one would, so no other choice matters.
+  size_t p = 0, n = 0;
+  size_t star = std::string_view::npos, resume = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      resume = n;
+    } else if (p < pattern.size() &&
+               (pattern[p] == '?' ||
+                lowerAscii(pattern[p]) == lowerAscii(name[n]))) {
+      ++p;
+      ++n;
+    } else if (star != std::string_view::npos) {
+      p = star + 1;
+      n = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+bool isAbsolutePath(std::string_view path) {
+  return (!path.empty() && (path[0] == '/' || path[0] == '\\')) ||
+         (path.size() > 1 && path[1] == ':');
 }
 
 }  // namespace kite

@@ -1,12 +1,15 @@
-// printf-style formatting into a std::string, for trace lines and the texts
-// of message boxes.  No fixed buffers: the result is as long as it needs to be.
-#ifndef KITE_LAUNCHER_TEXT_H_
-#define KITE_LAUNCHER_TEXT_H_
+// Small text helpers every layer uses: printf-style formatting into a
+// std::string (no fixed buffers: the result is as long as it needs to be),
+// the "(null)" convention for unset values, ASCII letter case, prefixes,
+// Windows wildcard matching and the Windows absolute-path test.
+#ifndef KITE_BASE_TEXT_H_
+#define KITE_BASE_TEXT_H_
 
+#include <cstdarg>
 #include <string>
+#include <string_view>
 
-#include "launcher/launch_settings.h"
-#include "platform/platform.h"
+#include "base/launch_settings.h"
 
 namespace kite {
 
@@ -17,6 +20,7 @@ namespace kite {
 #endif
 
 std::string formatText(const char* format, ...) KITE_PRINTF_FORMAT(1, 2);
+std::string formatTextV(const char* format, va_list args);
 
 // The text of an optional value for "%s": "(null)" when it is unset, as the
 // C runtime prints a null string.
@@ -26,16 +30,22 @@ const char* orNull(const OptionalText& text);
 // it is unset.
 const char* orNullPointer(const OptionalText& text);
 
-// In debug mode only: shows a diagnostic box (plain OK unless `style` says
-// otherwise) / formats a trace line and writes it to standard output.  The
-// line is formatted only when it is written, so tracing costs nothing
-// outside debug mode.
-void debugBox(const LaunchSettings& settings, Platform& platform,
-              const char* text, const std::string& caption,
-              unsigned style = kBoxPlain);
-void debugTrace(const LaunchSettings& settings, Platform& platform,
-                const char* format, ...) KITE_PRINTF_FORMAT(3, 4);
+// `text` with the ASCII letters A-Z lower-cased; other bytes unchanged, so
+// UTF-8 text stays valid.
+std::string asciiLower(std::string text);
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+bool startsWith(std::string_view text, std::string_view prefix);
+
+// Windows wildcard matching without regard to ASCII letter case: "*" any
+// run of bytes, "?" any one byte.  Linear in the name's length times the
+// pattern's, however many stars the pattern holds.
+bool wildcardMatch(std::string_view pattern, std::string_view name);
+
+// True for a path Windows would not resolve against the current directory
+// of a drive: "C:..." (a drive), "\..." or "/..." (a root).
+bool isAbsolutePath(std::string_view path);
 
 }  // namespace kite
 
-#endif  // KITE_LAUNCHER_TEXT_H_
+#endif  // KITE_BASE_TEXT_H_

@@ -1,14 +1,6 @@
 #include "check/check_platform.h"
 
 namespace kite {
-namespace {
-
-constexpr int kAnswerNo = 7;
-constexpr int kAnswerOk = 1;
-constexpr unsigned kButtonsMask = 0x0F;
-constexpr unsigned kButtonsYesNo = 0x04;
-
-}  // namespace
 
 long CheckPlatform::openRegistryKey(const std::string& path, RegistryKey* key) {
   return base_.openRegistryKey(path, key);
@@ -37,7 +29,7 @@ void CheckPlatform::closeRegistryKey(RegistryKey key) {
 int CheckPlatform::showMessageBox(const char* text, const std::string& caption,
                                   unsigned style) {
   boxes.push_back({text ? text : "(null)", caption, style});
-  return (style & kButtonsMask) == kButtonsYesNo ? kAnswerNo : kAnswerOk;
+  return (style & kBoxButtonsMask) == kBoxYesNo ? kAnswerNo : kAnswerOk;
 }
 
 bool CheckPlatform::startProcess(const std::string& commandLine, const char*,
@@ -47,7 +39,5 @@ bool CheckPlatform::startProcess(const std::string& commandLine, const char*,
   *error = "kitecheck starts no process";
   return false;
 }
-
-void CheckPlatform::exitProcess(int code) { throw CheckExit{code}; }
 
 }  // namespace kite

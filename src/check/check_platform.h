@@ -2,8 +2,7 @@
 // around the real one.  Files, directories, the environment and the
 // registry are read through it; message boxes are recorded (and answered
 // "No") instead of shown, trace lines and standard-error lines are kept
-// instead of written, no process is started, and a process exit unwinds
-// with CheckExit instead of ending kitecheck.
+// instead of written, and no process is started.
 #ifndef KITE_CHECK_CHECK_PLATFORM_H_
 #define KITE_CHECK_CHECK_PLATFORM_H_
 
@@ -13,11 +12,6 @@
 #include "platform/platform.h"
 
 namespace kite {
-
-// Thrown by CheckPlatform::exitProcess: where the launcher would end.
-struct CheckExit {
-  int code;
-};
 
 // A message box the launcher would have shown.
 struct RecordedBox {
@@ -31,8 +25,8 @@ class CheckPlatform : public Platform {
   explicit CheckPlatform(Platform& base) : base_(base) {}
 
   std::vector<RecordedBox> boxes;
-  std::string out;   // trace lines, as the launcher would write them
-  std::string err;   // its standard-error lines
+  std::string out;  // trace lines, as the launcher would write them
+  std::string err;  // its standard-error lines
   std::vector<std::string> refusedStarts;  // command lines not started
 
   long openRegistryKey(const std::string& path, RegistryKey* key) override;
@@ -65,8 +59,8 @@ class CheckPlatform : public Platform {
     return base_.changeDirectory(path);
   }
   std::string currentDirectory() override { return base_.currentDirectory(); }
-  int readTextFile(const std::string& path, std::string* text) override {
-    return base_.readTextFile(path, text);
+  int readFile(const std::string& path, std::string* bytes) override {
+    return base_.readFile(path, bytes);
   }
   std::string fileIdentity(const std::string& path) override {
     return base_.fileIdentity(path);
@@ -75,7 +69,6 @@ class CheckPlatform : public Platform {
   std::time_t now() override { return base_.now(); }
   void writeOut(const std::string& text) override { out += text; }
   void writeError(const std::string& text) override { err += text; }
-  [[noreturn]] void exitProcess(int code) override;
 
  private:
   Platform& base_;

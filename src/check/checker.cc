@@ -1,23 +1,19 @@
 #include "check/checker.h"
 
+#include "base/text.h"
 #include "check/check_platform.h"
 #include "check/findings.h"
 #include "check/recorder.h"
 #include "config/config_file.h"
-#include "launch/command_line.h"
+#include "launcher/command_line.h"
 #include "launcher/launcher.h"
 
 namespace kite {
 namespace {
 
-bool isAbsolute(const std::string& path) {
-  return (!path.empty() && (path[0] == '/' || path[0] == '\\')) ||
-         (path.size() > 1 && path[1] == ':');
-}
-
 std::string absolute(const std::string& path, const std::string& cwd,
                      char separator) {
-  if (path.empty() || isAbsolute(path)) return path;
+  if (path.empty() || isAbsolutePath(path)) return path;
   if (!cwd.empty() && (cwd.back() == '/' || cwd.back() == '\\'))
     return cwd + path;
   return cwd + separator + path;
@@ -62,15 +58,11 @@ Report runCheck(const CheckOptions& options, Platform& base) {
     for (char& c : exeForLauncher)
       if (c == '/') c = '\\';
 
+  // The recorder resolves every "javaVersion" line and always goes on, so
+  // the reader ends only where the main file cannot be opened.
   Recorder recorder(report, settings, platform);
-  settings.observer = &recorder;
-  try {
-    locateAppConfig(settings, platform, exeForLauncher, startDir);
-  } catch (const CheckExit&) {
-    // Every lookup that could end the launcher is run by the recorder,
-    // which catches it; nothing else ends the launcher while it reads.
-  }
-  settings.observer = nullptr;
+  (void)locateAppConfig(settings, platform, exeForLauncher, startDir,
+                        {recorder, &recorder});
   report.config = settings.configPath;
 
   // The launcher looks for the registry's current runtime at launch time

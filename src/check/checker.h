@@ -16,8 +16,8 @@ struct CheckOptions {
   std::string exe;     // the launcher's path; empty: not given
   std::string config;  // the configuration file; empty: the launcher's own
   std::vector<std::string> arguments;  // passed on to the application
-  bool registryAvailable = true;  // false on a host without a registry
-  bool hostPaths = false;         // a POSIX host: "/" separates, "/" is root
+  bool registryAvailable = true;       // false on a host without a registry
+  bool hostPaths = false;  // a POSIX host: "/" separates, "/" is root
 };
 
 // Checks the configuration.  `platform` is only read from, except that the

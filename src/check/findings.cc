@@ -1,23 +1,20 @@
 #include "check/findings.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstring>
 #include <map>
 #include <set>
+#include <unordered_map>
+#include <unordered_set>
 
-#include "config/config_file.h"
+#include "base/exit_codes.h"
+#include "base/text.h"
+#include "base/unicode.h"
+#include "config/config_keys.h"
 #include "config/expand_value.h"
-#include "launch/command_line.h"
-#include "launcher/text.h"
+#include "launcher/command_line.h"
 
 namespace kite {
 namespace {
-
-std::string lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 class Collector {
  public:
@@ -47,29 +44,18 @@ class Collector {
   Report& report_;
   Platform& platform_;
   std::map<std::string, const LineRecord*> setBy_;  // single-value slots
+  std::unordered_set<std::string> unreadable_;      // files saved as UTF-16
 };
 
 bool isUtf16(const std::string& text) {
-  return text.compare(0, 2, "\xFF\xFE") == 0 || text.compare(0, 2, "\xFE\xFF") == 0;
+  return text.compare(0, 2, "\xFF\xFE") == 0 ||
+         text.compare(0, 2, "\xFE\xFF") == 0;
 }
 
 bool isAscii(const std::string& text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-// True when `text` is well-formed UTF-8 (and so most likely saved as such).
-bool looksLikeUtf8(const std::string& text) {
-  for (size_t i = 0; i < text.size();) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    const size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3
-                                       : (c >> 3) == 30 ? 4 : 0;
-    if (length == 0 || i + length > text.size()) return false;
-    for (size_t k = 1; k < length; ++k)
-      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-    i += length;
-  }
-  return true;
+  return std::all_of(text.begin(), text.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x80;
+  });
 }
 
 void Collector::files() {
@@ -77,12 +63,13 @@ void Collector::files() {
   for (const FileRecord& file : report_.files) {
     if (file.skipped) {
       warn("include-cycle", file.includedFrom, file.includedAt,
-           "\"" + file.path + "\" is already being read (an include cycle): "
-           "the launcher skips this include");
+           "\"" + file.path +
+               "\" is already being read (an include cycle): "
+               "the launcher skips this include");
     } else if (file.error != 0 && file.depth == 0) {
       error("file-not-opened", file.path, 0,
             "cannot open the configuration file (" + file.errorText +
-                "): the launcher exits with 2");
+                "): the launcher exits with " + std::to_string(kExitNoConfig));
     } else if (file.error != 0) {
       error("file-not-opened", file.includedFrom, file.includedAt,
             "cannot open the included file \"" + file.path + "\" (" +
@@ -90,11 +77,12 @@ void Collector::files() {
     } else if (!seen.insert(file.path).second) {
       continue;
     } else if (isUtf16(file.text)) {
+      unreadable_.insert(file.path);
       warn("encoding", file.path, 1,
            "the file is saved as UTF-16 (\"Unicode\"): the launcher reads it "
            "byte by byte and finds no key in it; save it as ANSI or UTF-8");
     } else {
-      if (file.text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+      if (startsWith(file.text, kUtf8ByteOrderMark))
         warn("encoding", file.path, 1,
              "the file starts with a UTF-8 byte-order mark: the launcher skips "
              "the mark, but reads the file in the system's ANSI code page, not "
@@ -102,15 +90,20 @@ void Collector::files() {
       int first = 0, more = 0;
       for (const LineRecord& line : report_.lines) {
         if (line.file != file.path || isAscii(line.text)) continue;
-        if (first == 0) first = line.number; else ++more;
+        if (first == 0)
+          first = line.number;
+        else
+          ++more;
       }
       if (first != 0)
-        warn("encoding", file.path, first,
-             std::string("the line holds characters outside ASCII") +
-                 (more ? " (so do " + std::to_string(more) + " later lines)" : "") +
-                 ": the launcher reads them in the system's ANSI code page, "
-                 "where they may stand for other characters" +
-                 (looksLikeUtf8(file.text) ? " (the file looks like UTF-8)" : ""));
+        warn(
+            "encoding", file.path, first,
+            std::string("the line holds characters outside ASCII") +
+                (more ? " (so do " + std::to_string(more) + " later lines)"
+                      : "") +
+                ": the launcher reads them in the system's ANSI code page, "
+                "where they may stand for other characters" +
+                (isValidUtf8(file.text) ? " (the file looks like UTF-8)" : ""));
     }
   }
 }
@@ -118,10 +111,7 @@ void Collector::files() {
 void Collector::lines() {
   for (size_t i = 0; i < report_.lines.size(); ++i) {
     const LineRecord& line = report_.lines[i];
-    const bool unreadable = std::any_of(
-        report_.files.begin(), report_.files.end(),
-        [&](const FileRecord& f) { return f.path == line.file && isUtf16(f.text); });
-    if (unreadable) continue;
+    if (unreadable_.count(line.file)) continue;
     if (line.key)
       matchedLine(i);
     else
@@ -138,19 +128,20 @@ void Collector::ignoredLine(const LineRecord& line) {
   const std::string stripped = text.substr(start);
   if (stripped[0] == '#' || stripped[0] == '/') return;
   if (start > 0) {
-    if (const char* key = matchConfigKey(stripped)) {
+    if (const KeyRule* rule = matchConfigKey(stripped)) {
       warn("indented-key", line.file, line.number,
-           std::string("the key \"") + key + "\" is indented: keys count only "
-           "at the very start of a line, so the launcher ignores it");
+           std::string("the key \"") + rule->text +
+               "\" is indented: keys count only "
+               "at the very start of a line, so the launcher ignores it");
       return;
     }
   }
   const size_t blank = stripped.find_first_of(" \t");
   const std::string word = stripped.substr(0, blank);
   if (blank != std::string::npos && stripped[blank] == '\t') {
-    if (const char* key = matchConfigKey(word)) {
+    if (const KeyRule* rule = matchConfigKey(word)) {
       warn("tab-after-key", line.file, line.number,
-           std::string("a tab, not a space, follows \"") + key +
+           std::string("a tab, not a space, follows \"") + rule->text +
                "\": only a space separates key and value, so the launcher "
                "ignores the line");
       return;
@@ -158,11 +149,13 @@ void Collector::ignoredLine(const LineRecord& line) {
   }
   if (text.find(' ') == std::string::npos && matchConfigKey(text)) {
     warn("no-value", line.file, line.number,
-         "\"" + text + "\" has no value (no space follows it): the launcher "
-         "ignores the line");
+         "\"" + text +
+             "\" has no value (no space follows it): the launcher "
+             "ignores the line");
     return;
   }
-  std::string message = "unknown key \"" + word + "\": the launcher ignores the line";
+  std::string message =
+      "unknown key \"" + word + "\": the launcher ignores the line";
   const std::string suggestion = nearestKey(word);
   if (!suggestion.empty()) message += "; did you mean \"" + suggestion + "\"?";
   warn("unknown-key", line.file, line.number, message);
@@ -170,24 +163,31 @@ void Collector::ignoredLine(const LineRecord& line) {
 
 void Collector::matchedLine(size_t index) {
   const LineRecord& line = report_.lines[index];
-  const std::string key = line.key;
+  const ConfigKey id = *line.key;
+  const std::string key = keyText(id);
   const std::string& text = line.text;
   const std::string word = text.substr(0, text.find(' '));
   if (text.size() > key.size() && text[key.size()] == '\t') {
     warn("tab-after-key", line.file, line.number,
-         "a tab, not a space, follows \"" + key + "\": the value is what "
-         "follows the first space, \"" + line.raw + "\"");
+         "a tab, not a space, follows \"" + key +
+             "\": the value is what "
+             "follows the first space, \"" +
+             line.raw + "\"");
   } else if (word != key) {
     warn("key-prefix", line.file, line.number,
-         "\"" + word + "\" is read as the key \"" + key + "\" (keys are "
-         "compared over their own length only); the value is \"" + line.raw + "\"");
+         "\"" + word + "\" is read as the key \"" + key +
+             "\" (keys are "
+             "compared over their own length only); the value is \"" +
+             line.raw + "\"");
   }
   for (const std::string& name : line.missingVariables) {
     warn("variable-not-set", line.file, line.number,
          name.empty() ? "a \"$\" at the end of the value names no variable: "
                         "the value is used as written"
-                      : "the variable \"" + name + "\" is not set: the value is "
-                        "used as written, \"" + line.raw + "\"");
+                      : "the variable \"" + name +
+                            "\" is not set: the value is "
+                            "used as written, \"" +
+                            line.raw + "\"");
   }
 
   // Quotes that expansion added (a variable's value holds a space); those
@@ -195,18 +195,25 @@ void Collector::matchedLine(size_t index) {
   const auto quotes = [](const std::string& s) {
     return std::count(s.begin(), s.end(), '"');
   };
-  const bool removedAgain = (key == "workingDir" || key == "consoleTitle") &&
-                            withoutSurroundingQuotes(line.value) != line.value;
-  if (key != "addjars" && quotes(line.value) > quotes(line.raw) && !removedAgain)
+  const bool removedAgain =
+      (id == ConfigKey::kWorkingDir || id == ConfigKey::kConsoleTitle) &&
+      withoutSurroundingQuotes(line.value) != line.value;
+  if (id != ConfigKey::kAddJars && quotes(line.value) > quotes(line.raw) &&
+      !removedAgain)
     warn("value-quoted", line.file, line.number,
          "the value will be put in double quotes, because a variable's value "
-         "holds a space: " + line.value);
+         "holds a space: " +
+             line.value);
 
-  static const std::map<std::string, std::string> kSlots = {
-      {"javapath", "runtime"}, {"javaVersion", "runtime"},
-      {"mainclass", "mainclass"}, {"appname", "appname"},
-      {"consoleTitle", "consoleTitle"}, {"workingDir", "workingDir"}};
-  const auto slot = kSlots.find(key);
+  // The keys that set one value; "javapath" and "javaVersion" share one.
+  static const std::map<ConfigKey, std::string> kSlots = {
+      {ConfigKey::kJavaPath, "runtime"},
+      {ConfigKey::kJavaVersion, "runtime"},
+      {ConfigKey::kMainClass, "mainclass"},
+      {ConfigKey::kAppName, "appname"},
+      {ConfigKey::kConsoleTitle, "consoleTitle"},
+      {ConfigKey::kWorkingDir, "workingDir"}};
+  const auto slot = kSlots.find(id);
   if (slot != kSlots.end()) {
     const LineRecord*& earlier = setBy_[slot->second];
     if (earlier) {
@@ -214,8 +221,9 @@ void Collector::matchedLine(size_t index) {
                                 std::to_string(earlier->number);
       warn("key-set-twice", line.file, line.number,
            slot->second == "runtime"
-               ? "the runtime was already set by \"" + std::string(earlier->key) +
-                     " " + earlier->raw + "\" on " + where + "; that is lost"
+               ? "the runtime was already set by \"" +
+                     std::string(keyText(*earlier->key)) + " " + earlier->raw +
+                     "\" on " + where + "; that is lost"
                : "\"" + key + "\" was already set on " + where + " (\"" +
                      earlier->value + "\"); that value is lost");
     }
@@ -227,8 +235,8 @@ void Collector::matchedLine(size_t index) {
 // "addjar" and "addpath" entries and "addjars" directories that do not
 // exist, and jar directories without a jar.
 void Collector::checkPaths(const LineRecord& line, size_t index) {
-  const std::string key = line.key;
-  if (key == "addjars") {
+  const ConfigKey key = *line.key;
+  if (key == ConfigKey::kAddJars) {
     const std::string dir = line.jarDirectory;
     if (line.jarsAdded == 0) {
       if (!exists(dir))
@@ -236,7 +244,8 @@ void Collector::checkPaths(const LineRecord& line, size_t index) {
              "the directory \"" + dir + "\" does not exist" + fromStart(dir));
       else
         warn("jar-directory-empty", line.file, line.number,
-             "the directory \"" + dir + "\" holds no .jar file" + fromStart(dir));
+             "the directory \"" + dir + "\" holds no .jar file" +
+                 fromStart(dir));
     }
     const size_t end = index + 1 < report_.lines.size()
                            ? report_.lines[index + 1].classPathBefore
@@ -245,19 +254,21 @@ void Collector::checkPaths(const LineRecord& line, size_t index) {
       if (report_.settings.classPath[i].front() != '"') continue;
       warn("value-quoted", line.file, line.number,
            "the jars go on the class path in double quotes (the directory or a "
-           "file name holds a space), such as " + report_.settings.classPath[i]);
+           "file name holds a space), such as " +
+               report_.settings.classPath[i]);
       break;
     }
     return;
   }
-  if (key != "addjar" && key != "addpath") return;
+  if (key != ConfigKey::kAddJar && key != ConfigKey::kAddPath) return;
   // One line may name several entries separated by ";".
   const std::string value = withoutSurroundingQuotes(line.value);
   size_t start = 0;
   while (start <= value.size()) {
     size_t end = value.find(';', start);
     if (end == std::string::npos) end = value.size();
-    const std::string entry = withoutSurroundingQuotes(value.substr(start, end - start));
+    const std::string entry =
+        withoutSurroundingQuotes(value.substr(start, end - start));
     start = end + 1;
     if (!entry.empty() && !exists(entry))
       warn("path-missing", line.file, line.number,
@@ -273,21 +284,23 @@ bool Collector::exists(std::string path) {
 }
 
 std::string Collector::fromStart(const std::string& path) const {
-  const bool absolute = (!path.empty() && (path[0] == '/' || path[0] == '\\')) ||
-                        (path.size() > 1 && path[1] == ':');
-  return absolute ? std::string()
-                  : " (looked up from the start directory " +
-                        report_.displayPath(report_.startDirectory) + ")";
+  return isAbsolutePath(path)
+             ? std::string()
+             : " (looked up from the start directory " +
+                   report_.displayPath(report_.startDirectory) + ")";
 }
 
 void Collector::settings() {
   const LaunchSettings& settings = report_.settings;
   const bool configRead = !report_.files.empty() && report_.files[0].error == 0;
   if (configRead && (!settings.mainClass || settings.mainClass->empty())) {
-    const LineRecord* line = report_.lastLineWithKey("mainclass");
-    error("no-main-class", line ? line->file : report_.config, line ? line->number : 0,
-          line ? "the main class is empty: the launcher shows an error and exits with 6"
-               : "no \"mainclass\" line: the launcher shows an error and exits with 6");
+    const LineRecord* line = report_.lastLineWithKey(ConfigKey::kMainClass);
+    error("no-main-class", line ? line->file : report_.config,
+          line ? line->number : 0,
+          std::string(line ? "the main class is empty"
+                           : "no \"mainclass\" line") +
+              ": the launcher shows an error and exits with " +
+              std::to_string(kExitNoMainClass));
   }
   for (const RuntimeSearch& search : report_.searches) {
     if (search.exitCode == 0) continue;
@@ -297,7 +310,8 @@ void Collector::settings() {
     } else if (search.request.empty()) {
       message = "\"javaVersion\" has no value: ";
     } else {
-      message = "the requested runtime " + search.request + " cannot be found: ";
+      message =
+          "the requested runtime " + search.request + " cannot be found: ";
     }
     if (!search.boxes.empty()) {
       const RecordedBox& box = search.boxes.back();
@@ -311,22 +325,25 @@ void Collector::settings() {
       message += ", reading no further line";
       error("runtime-not-found", search.file, search.line, message);
     } else {
-      error("runtime-not-found", report_.config, 0, message + " when it starts");
+      error("runtime-not-found", report_.config, 0,
+            message + " when it starts");
     }
   }
   const size_t length = report_.commandLine.size();
   if (length + 1 > kCommandLineLimit)
     error("command-line-too-long", report_.config, 0,
           formatText("the command line is %lu characters long; Windows accepts "
-                     "at most %lu: the launcher refuses to start it and exits with 4",
+                     "at most %lu: the launcher refuses to start it and exits "
+                     "with %d",
                      static_cast<unsigned long>(length),
-                     static_cast<unsigned long>(kCommandLineLimit - 1)));
+                     static_cast<unsigned long>(kCommandLineLimit - 1),
+                     kExitStartFailed));
 }
 
 }  // namespace
 
 size_t editDistance(const std::string& a, const std::string& b) {
-  const std::string x = lower(a), y = lower(b);
+  const std::string x = asciiLower(a), y = asciiLower(b);
   std::vector<size_t> row(y.size() + 1);
   for (size_t j = 0; j <= y.size(); ++j) row[j] = j;
   for (size_t i = 1; i <= x.size(); ++i) {
@@ -345,10 +362,10 @@ size_t editDistance(const std::string& a, const std::string& b) {
 std::string nearestKey(const std::string& word) {
   std::string best;
   size_t bestDistance = 0;
-  for (const char* key : configKeys()) {
-    const size_t distance = editDistance(word, key);
+  for (const KeyRule& rule : configKeys()) {
+    const size_t distance = editDistance(word, rule.text);
     if (best.empty() || distance < bestDistance) {
-      best = key;
+      best = rule.text;
       bestDistance = distance;
     }
   }
@@ -366,18 +383,30 @@ void collectFindings(Report& report, Platform& platform) {
   // In reading order, so that an included file's findings come at its
   // "include" line; findings about the whole configuration (line 0) last,
   // except that its main file cannot be opened, which comes first.
-  const auto position = [&](const Finding& f) -> long {
-    const long end = static_cast<long>(report.lines.size());
-    if (f.line == 0) return f.kind == "file-not-opened" ? -1 : end;
-    for (size_t i = 0; i < report.lines.size(); ++i)
-      if (report.lines[i].file == f.file && report.lines[i].number == f.line)
-        return static_cast<long>(i);
-    return end;
-  };
-  std::stable_sort(report.findings.begin(), report.findings.end(),
-                   [&](const Finding& a, const Finding& b) {
-                     return position(a) < position(b);
-                   });
+  std::unordered_map<std::string, std::unordered_map<int, long>> lineIndex;
+  for (size_t i = 0; i < report.lines.size(); ++i)
+    lineIndex[report.lines[i].file].emplace(report.lines[i].number,
+                                            static_cast<long>(i));
+  const long end = static_cast<long>(report.lines.size());
+  std::vector<std::pair<long, Finding>> ordered;
+  ordered.reserve(report.findings.size());
+  for (Finding& f : report.findings) {
+    long position = end;
+    if (f.line == 0) {
+      if (f.kind == "file-not-opened") position = -1;
+    } else if (const auto file = lineIndex.find(f.file);
+               file != lineIndex.end()) {
+      if (const auto at = file->second.find(f.line); at != file->second.end())
+        position = at->second;
+    }
+    ordered.emplace_back(position, std::move(f));
+  }
+  std::stable_sort(
+      ordered.begin(), ordered.end(),
+      [](const auto& a, const auto& b) { return a.first < b.first; });
+  report.findings.clear();
+  for (auto& entry : ordered)
+    report.findings.push_back(std::move(entry.second));
 }
 
 }  // namespace kite

@@ -1,7 +1,8 @@
 // kitecheck: reads a Kite configuration with the launcher's own code and
 // prints what the launcher would do with it and everything that looks wrong.
 //
-//   kitecheck [--json] [--exe PATH_OF_THE_LAUNCHER] [CONFIG] [-- APPLICATION ARGUMENTS...]
+//   kitecheck [--json] [--exe PATH_OF_THE_LAUNCHER] [CONFIG] [-- APPLICATION
+//   ARGUMENTS...]
 //
 // Exit code 0 when nothing is wrong, 1 when there are only warnings, 2 when
 // there are errors (or the command line cannot be understood).
@@ -30,7 +31,8 @@ const char kUsage[] =
     "  Exit code: 0 nothing wrong, 1 warnings only, 2 errors.\n";
 
 int usage(const std::string& problem) {
-  if (!problem.empty()) std::fprintf(stderr, "kitecheck: %s\n", problem.c_str());
+  if (!problem.empty())
+    std::fprintf(stderr, "kitecheck: %s\n", problem.c_str());
   std::fputs(kUsage, stderr);
   return kUsageError;
 }

@@ -1,7 +1,7 @@
-// The observer kitecheck gives the configuration reader: it records every
-// file, line, failed variable lookup and jar scan into the report, and runs
-// each "javaVersion" lookup so that a runtime that cannot be found becomes a
-// finding instead of the end of the check.
+// The observer and the version resolver kitecheck gives the configuration
+// reader: they record every file, line, failed variable lookup, jar scan
+// and runtime search into the report, and a runtime that cannot be found
+// becomes a finding instead of the end of the check.
 #ifndef KITE_CHECK_RECORDER_H_
 #define KITE_CHECK_RECORDER_H_
 
@@ -9,11 +9,13 @@
 
 #include "check/check_platform.h"
 #include "check/report.h"
+#include "config/config_file.h"
 #include "config/config_observer.h"
+#include "runtime/version_search.h"
 
 namespace kite {
 
-class Recorder : public ConfigObserver {
+class Recorder : public ConfigObserver, public VersionResolver {
  public:
   Recorder(Report& report, LaunchSettings& settings, CheckPlatform& platform)
       : report_(report), settings_(settings), platform_(platform) {}
@@ -23,12 +25,15 @@ class Recorder : public ConfigObserver {
   void includeSkipped(const std::string& path, int depth) override;
   void lineRead(const std::string& path, int number,
                 const std::string& line) override;
-  void keyMatched(const char* key, const std::string& raw,
+  void keyMatched(ConfigKey key, const std::string& raw,
                   const std::string& value) override;
   void variableMissing(const std::string& name) override;
   void jarsScanned(const std::string& directory, size_t added) override;
-  OptionalText resolveJavaVersion(LaunchSettings& settings,
-                                  Platform& platform) override;
+
+  // The resolver for "javaVersion" lines: runs the launcher's version
+  // search and records it; always goes on, with a stand-in runtime path
+  // where the launcher would end, so the rest of the file is checked too.
+  Outcome resolve(LaunchSettings& settings, Platform& platform) override;
 
  private:
   LineRecord* lastLine();
@@ -44,9 +49,9 @@ class Recorder : public ConfigObserver {
 void recordDefaultRuntime(Report& report, LaunchSettings& settings,
                           CheckPlatform& platform);
 
-// Fills search->subkeys (and family) from the trace lines the version search
-// writes while it considers each registry subkey.
-void readSearchTrace(const std::string& trace, RuntimeSearch* search);
+// The steps of a family search as kitecheck shows them: each subkey, and
+// why it was taken or passed over.
+std::vector<SubkeyStep> describeSubkeys(const VersionSearch& search);
 
 }  // namespace kite
 

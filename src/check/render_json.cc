@@ -2,24 +2,17 @@
 
 #include <cstdio>
 
-#include "launch/command_line.h"
-#include "launcher/launch_settings.h"
+#include "base/launch_settings.h"
+#include "base/unicode.h"
+#include "base/version.h"
+#include "launcher/command_line.h"
 
 namespace kite {
 namespace {
 
-// Length of the UTF-8 sequence starting at text[i]; 0 when it is not one.
-size_t utf8Length(const std::string& text, size_t i) {
-  const unsigned char c = static_cast<unsigned char>(text[i]);
-  const size_t length = (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-  if (length == 0 || i + length > text.size()) return 0;
-  for (size_t k = 1; k < length; ++k)
-    if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
-  return length;
-}
-
 std::string quote(const std::string& text) {
   std::string out = "\"";
+  char32_t decoded = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
     char escaped[8];
@@ -37,9 +30,9 @@ std::string quote(const std::string& text) {
       out += escaped;
     } else if (c < 0x80) {
       out += static_cast<char>(c);
-    } else if (const size_t length = utf8Length(text, i)) {
-      out.append(text, i, length);
-      i += length - 1;
+    } else if (size_t next = i; decodeUtf8(text, &next, &decoded)) {
+      out.append(text, i, next - i);
+      i = next - 1;
     } else {
       // A byte of the ANSI code page: taken as Latin-1.
       std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
@@ -61,7 +54,7 @@ std::string originFields(const Report& report, const LineRecord* line) {
 }
 
 std::string single(const Report& report, const OptionalText& value,
-                   const char* key) {
+                   ConfigKey key) {
   if (!value) return "null";
   return "{\"value\": " + quote(*value) + ", " +
          originFields(report, report.lastLineWithKey(key)) + "}";
@@ -72,38 +65,45 @@ std::string list(const Report& report,
   const std::vector<std::string>& values = report.settings.*member;
   std::string out = "[";
   for (size_t i = 0; i < values.size(); ++i)
-    out += std::string(i ? ", " : "") + "{\"value\": " + quote(values[i]) + ", " +
-           originFields(report, report.originOf(member, i)) + "}";
+    out += std::string(i ? ", " : "") + "{\"value\": " + quote(values[i]) +
+           ", " + originFields(report, report.originOf(member, i)) + "}";
   return out + "]";
 }
 
 std::string boxes(const std::vector<RecordedBox>& shown) {
   std::string out = "[";
   for (size_t i = 0; i < shown.size(); ++i)
-    out += std::string(i ? ", " : "") + "{\"caption\": " + quote(shown[i].caption) +
+    out += std::string(i ? ", " : "") +
+           "{\"caption\": " + quote(shown[i].caption) +
            ", \"text\": " + quote(shown[i].text) +
            ", \"style\": " + std::to_string(shown[i].style) + "}";
   return out + "]";
 }
 
 std::string search(const Report& report, const RuntimeSearch& s) {
-  std::string out = "{\"request\": " + (s.file.empty() ? "null" : quote(s.request));
-  out += ", \"file\": " + (s.file.empty() ? "null" : quote(report.displayPath(s.file)));
+  std::string out =
+      "{\"request\": " + (s.file.empty() ? "null" : quote(s.request));
+  out += ", \"file\": " +
+         (s.file.empty() ? "null" : quote(report.displayPath(s.file)));
   out += ", \"line\": " + (s.file.empty() ? "null" : std::to_string(s.line));
   out += ", \"searched\": " + std::string(s.available ? "true" : "false");
-  out += ", \"family\": " + (s.familySearch && s.available ? quote(s.family) : "null");
+  out += ", \"family\": " +
+         (s.familySearch && s.available ? quote(s.family) : "null");
   out += ", \"subkeys\": [";
   for (size_t i = 0; i < s.subkeys.size(); ++i) {
     const SubkeyStep& step = s.subkeys[i];
-    out += std::string(i ? ", " : "") + "{\"index\": " + std::to_string(step.index) +
+    out += std::string(i ? ", " : "") +
+           "{\"index\": " + std::to_string(step.index) +
            ", \"name\": " + quote(step.name) +
            ", \"taken\": " + (step.taken ? "true" : "false") +
            ", \"reason\": " + quote(step.reason) + "}";
   }
-  out += "], \"versionKey\": " + (s.versionKey.empty() ? "null" : quote(s.versionKey));
+  out += "], \"versionKey\": " +
+         (s.versionKey.empty() ? "null" : quote(s.versionKey));
   out += ", \"runtime\": " + optional(s.runtime);
   out += ", \"boxes\": " + boxes(s.boxes);
-  out += ", \"launcherExitCode\": " + (s.exitCode ? std::to_string(s.exitCode) : "null");
+  out += ", \"launcherExitCode\": " +
+         (s.exitCode ? std::to_string(s.exitCode) : "null");
   return out + "}";
 }
 
@@ -114,12 +114,14 @@ std::string renderJson(const Report& report) {
   std::string out = "{\n";
   out += "  \"version\": " + quote(kVersionText) + ",\n";
   out += "  \"config\": " + quote(report.displayPath(report.config)) + ",\n";
-  out += "  \"startDirectory\": " + quote(report.displayPath(report.startDirectory)) + ",\n";
+  out += "  \"startDirectory\": " +
+         quote(report.displayPath(report.startDirectory)) + ",\n";
 
   out += "  \"files\": [";
   for (size_t i = 0; i < report.files.size(); ++i) {
     const FileRecord& f = report.files[i];
-    out += std::string(i ? "," : "") + "\n    {\"path\": " + quote(report.displayPath(f.path)) +
+    out += std::string(i ? "," : "") +
+           "\n    {\"path\": " + quote(report.displayPath(f.path)) +
            ", \"depth\": " + std::to_string(f.depth) +
            ", \"opened\": " + (f.error == 0 && !f.skipped ? "true" : "false") +
            ", \"skipped\": " + (f.skipped ? "true" : "false") +
@@ -129,37 +131,48 @@ std::string renderJson(const Report& report) {
 
   const LineRecord* runtime = report.runtimeLine();
   out += "  \"settings\": {\n";
-  out += "    \"mainClass\": " + single(report, s.mainClass, "mainclass") + ",\n";
-  out += "    \"appName\": " + single(report, s.appName, "appname") + ",\n";
-  out += "    \"runtime\": {\"path\": " + optional(s.javaPath) +
-         ", \"source\": " + quote(runtime ? runtime->key : "registry") + ", " +
-         originFields(report, runtime) + ", \"known\": " +
-         (report.runtimePlaceholder ? "false" : "true") + "},\n";
+  out += "    \"mainClass\": " +
+         single(report, s.mainClass, ConfigKey::kMainClass) + ",\n";
+  out += "    \"appName\": " + single(report, s.appName, ConfigKey::kAppName) +
+         ",\n";
+  out +=
+      "    \"runtime\": {\"path\": " + optional(s.javaPath) +
+      ", \"source\": " + quote(runtime ? keyText(*runtime->key) : "registry") +
+      ", " + originFields(report, runtime) +
+      ", \"known\": " + (report.runtimePlaceholder ? "false" : "true") + "},\n";
   out += "    \"vmParams\": " + list(report, &LaunchSettings::vmParams) + ",\n";
-  out += "    \"classPath\": " + list(report, &LaunchSettings::classPath) + ",\n";
-  out += "    \"arguments\": " + list(report, &LaunchSettings::arguments) + ",\n";
-  out += "    \"workingDir\": " + single(report, s.workingDir, "workingDir") + ",\n";
-  out += "    \"consoleTitle\": " + single(report, s.consoleTitle, "consoleTitle") + "\n";
+  out +=
+      "    \"classPath\": " + list(report, &LaunchSettings::classPath) + ",\n";
+  out +=
+      "    \"arguments\": " + list(report, &LaunchSettings::arguments) + ",\n";
+  out += "    \"workingDir\": " +
+         single(report, s.workingDir, ConfigKey::kWorkingDir) + ",\n";
+  out += "    \"consoleTitle\": " +
+         single(report, s.consoleTitle, ConfigKey::kConsoleTitle) + "\n";
   out += "  },\n";
 
   out += "  \"runtimeSearch\": {\"available\": " +
-         std::string(report.registryAvailable ? "true" : "false") + ", \"searches\": [";
+         std::string(report.registryAvailable ? "true" : "false") +
+         ", \"searches\": [";
   for (size_t i = 0; i < report.searches.size(); ++i)
-    out += std::string(i ? "," : "") + "\n    " + search(report, report.searches[i]);
+    out += std::string(i ? "," : "") + "\n    " +
+           search(report, report.searches[i]);
   out += "\n  ]},\n";
 
   const size_t length = report.commandLine.size();
   out += "  \"commandLine\": {\"text\": " + quote(report.commandLine) +
          ", \"length\": " + std::to_string(length) +
          ", \"limit\": " + std::to_string(kCommandLineLimit) +
-         ", \"withinLimit\": " + (length + 1 <= kCommandLineLimit ? "true" : "false") + "},\n";
+         ", \"withinLimit\": " +
+         (length + 1 <= kCommandLineLimit ? "true" : "false") + "},\n";
 
   out += "  \"findings\": [";
   for (size_t i = 0; i < report.findings.size(); ++i) {
     const Finding& f = report.findings[i];
     out += std::string(i ? "," : "") + "\n    {\"severity\": " +
            (f.severity == Severity::kError ? "\"error\"" : "\"warning\"") +
-           ", \"kind\": " + quote(f.kind) + ", \"file\": " + quote(report.displayPath(f.file)) +
+           ", \"kind\": " + quote(f.kind) +
+           ", \"file\": " + quote(report.displayPath(f.file)) +
            ", \"line\": " + (f.line > 0 ? std::to_string(f.line) : "null") +
            ", \"message\": " + quote(f.message) + "}";
   }

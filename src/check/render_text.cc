@@ -1,7 +1,8 @@
 #include "check/render.h"
 
-#include "launch/command_line.h"
-#include "launcher/launch_settings.h"
+#include "base/launch_settings.h"
+#include "base/version.h"
+#include "launcher/command_line.h"
 #include "runtime/java_registry.h"
 
 namespace kite {
@@ -26,7 +27,8 @@ std::string origin(const Report& report, const LineRecord* line) {
 // A box's text on one line.
 std::string oneLine(const std::string& text) {
   std::string result;
-  for (char c : text) result += c == '\n' ? std::string(" / ") : std::string(1, c);
+  for (char c : text)
+    result += c == '\n' ? std::string(" / ") : std::string(1, c);
   return result;
 }
 
@@ -37,7 +39,7 @@ void field(std::string& out, const char* label, const std::string& value) {
 }
 
 void single(std::string& out, const Report& report, const char* label,
-            const OptionalText& value, const char* key, const char* unset) {
+            const OptionalText& value, ConfigKey key, const char* unset) {
   if (!value) return field(out, label, unset);
   field(out, label, *value + origin(report, report.lastLineWithKey(key)));
 }
@@ -54,28 +56,36 @@ void list(std::string& out, const Report& report, const char* label,
 void settings(std::string& out, const Report& report) {
   const LaunchSettings& s = report.settings;
   out += "\nSettings\n";
-  single(out, report, "main class", s.mainClass, "mainclass", "(not set)");
-  single(out, report, "application name", s.appName, "appname", "(not set)");
+  single(out, report, "main class", s.mainClass, ConfigKey::kMainClass,
+         "(not set)");
+  single(out, report, "application name", s.appName, ConfigKey::kAppName,
+         "(not set)");
   const LineRecord* runtime = report.runtimeLine();
-  std::string from = runtime ? "  (" + std::string(runtime->key) + " " + runtime->raw +
-                                   ", " + where(report, runtime->file, runtime->number) + ")"
-                             : "  (the registry's current runtime)";
+  std::string from =
+      runtime
+          ? "  (" + std::string(keyText(*runtime->key)) + " " + runtime->raw +
+                ", " + where(report, runtime->file, runtime->number) + ")"
+          : "  (the registry's current runtime)";
   if (report.runtimePlaceholder) from += ", not known here";
   field(out, "runtime", s.javaPath ? *s.javaPath + from : "(not looked up)");
   list(out, report, "JVM parameters", &LaunchSettings::vmParams);
   list(out, report, "class path", &LaunchSettings::classPath);
   list(out, report, "arguments", &LaunchSettings::arguments);
-  single(out, report, "working directory", s.workingDir, "workingDir",
+  single(out, report, "working directory", s.workingDir, ConfigKey::kWorkingDir,
          "(not set: the start directory)");
-  single(out, report, "console title", s.consoleTitle, "consoleTitle", "(not set)");
+  single(out, report, "console title", s.consoleTitle, ConfigKey::kConsoleTitle,
+         "(not set)");
 }
 
 void search(std::string& out, const Report& report, const RuntimeSearch& s) {
   const std::string base = kJavaRegistryKey;
   if (s.file.empty()) {
-    out += "  no javapath or javaVersion: the runtime the registry names as current\n";
+    out +=
+        "  no javapath or javaVersion: the runtime the registry names as "
+        "current\n";
   } else {
-    out += "  javaVersion " + s.request + " (" + where(report, s.file, s.line) + "): ";
+    out += "  javaVersion " + s.request + " (" + where(report, s.file, s.line) +
+           "): ";
     if (s.request.empty())
       out += "no version given\n";
     else if (!s.available)
@@ -94,7 +104,8 @@ void search(std::string& out, const Report& report, const RuntimeSearch& s) {
     out += "    box \"" + box.caption + "\": " + oneLine(box.text) + "\n";
   if (!s.available) return;
   if (s.exitCode != 0) {
-    out += "    -> not found: the launcher exits with " + std::to_string(s.exitCode) + "\n";
+    out += "    -> not found: the launcher exits with " +
+           std::to_string(s.exitCode) + "\n";
   } else if (s.runtime) {
     out += "    -> ";
     if (!s.versionKey.empty()) out += base + "\\" + s.versionKey + ": ";
@@ -105,12 +116,13 @@ void search(std::string& out, const Report& report, const RuntimeSearch& s) {
 void runtimeSearches(std::string& out, const Report& report) {
   out += "\nRuntime search\n";
   if (!report.registryAvailable)
-    out += "  not available on Linux: the launcher finds Java runtimes in the "
-           "Windows registry; run kitecheck.exe on the target machine to see "
-           "which one it takes\n";
+    out +=
+        "  not available on Linux: the launcher finds Java runtimes in the "
+        "Windows registry; run kitecheck.exe on the target machine to see "
+        "which one it takes\n";
   for (const RuntimeSearch& s : report.searches) search(out, report, s);
   const LineRecord* runtime = report.runtimeLine();
-  if (runtime && std::string(runtime->key) == "javapath")
+  if (runtime && runtime->key == ConfigKey::kJavaPath)
     out += "  the runtime is set by \"javapath\" on " +
            where(report, runtime->file, runtime->number) + "\n";
 }
@@ -152,13 +164,14 @@ std::string renderText(const Report& report) {
   out += "\nFindings\n";
   for (const Finding& f : report.findings)
     out += "  " + where(report, f.file, f.line) + ": " +
-           (f.severity == Severity::kError ? "error: " : "warning: ") + f.message +
-           " [" + f.kind + "]\n";
+           (f.severity == Severity::kError ? "error: " : "warning: ") +
+           f.message + " [" + f.kind + "]\n";
   if (report.findings.empty()) out += "  none\n";
   const int errors = report.errors(), warnings = report.warnings();
-  out += "\n" + std::to_string(errors) + (errors == 1 ? " error, " : " errors, ") +
-         std::to_string(warnings) + (warnings == 1 ? " warning" : " warnings") +
-         " (exit code " + std::to_string(report.exitCode()) + ")\n";
+  out += "\n" + std::to_string(errors) +
+         (errors == 1 ? " error, " : " errors, ") + std::to_string(warnings) +
+         (warnings == 1 ? " warning" : " warnings") + " (exit code " +
+         std::to_string(report.exitCode()) + ")\n";
   return out;
 }
 

@@ -20,24 +20,23 @@ int Report::exitCode() const {
   return warnings() > 0 ? 1 : 0;
 }
 
-const LineRecord* Report::lastLineWithKey(const std::string& key) const {
+const LineRecord* Report::lastLineWithKey(ConfigKey key) const {
   for (size_t i = lines.size(); i-- > 0;)
-    if (lines[i].key && key == lines[i].key) return &lines[i];
+    if (lines[i].key == key) return &lines[i];
   return nullptr;
 }
 
 const LineRecord* Report::runtimeLine() const {
-  for (size_t i = lines.size(); i-- > 0;) {
-    if (!lines[i].key) continue;
-    const std::string key = lines[i].key;
-    if (key == "javapath" || key == "javaVersion") return &lines[i];
-  }
+  for (size_t i = lines.size(); i-- > 0;)
+    if (lines[i].key == ConfigKey::kJavaPath ||
+        lines[i].key == ConfigKey::kJavaVersion)
+      return &lines[i];
   return nullptr;
 }
 
 const RuntimeSearch* Report::runtimeSearch() const {
   const LineRecord* line = runtimeLine();
-  if (line && std::string(line->key) == "javapath") return nullptr;
+  if (line && line->key == ConfigKey::kJavaPath) return nullptr;
   for (size_t i = searches.size(); i-- > 0;) {
     const RuntimeSearch& search = searches[i];
     if (line ? search.file == line->file && search.line == line->number
@@ -49,20 +48,22 @@ const RuntimeSearch* Report::runtimeSearch() const {
 
 const LineRecord* Report::originOf(
     const std::vector<std::string> LaunchSettings::*list, size_t index) const {
-  const LineRecord* origin = nullptr;
-  for (const LineRecord& line : lines) {
-    const size_t before = list == &LaunchSettings::vmParams ? line.vmParamsBefore
-                          : list == &LaunchSettings::classPath ? line.classPathBefore
-                                                               : line.argumentsBefore;
-    if (before > index) break;
-    origin = &line;
-  }
   // Entries there before the first line came from the command line.
-  if (origin == nullptr || index < (list == &LaunchSettings::arguments
-                                        ? commandLineArguments
-                                        : 0))
+  if (list == &LaunchSettings::arguments && index < commandLineArguments)
     return nullptr;
-  return origin;
+  const auto before = [list](const LineRecord& line) {
+    return list == &LaunchSettings::vmParams    ? line.vmParamsBefore
+           : list == &LaunchSettings::classPath ? line.classPathBefore
+                                                : line.argumentsBefore;
+  };
+  // The lengths only grow from line to line, so the entry belongs to the
+  // last line that started at or below it.
+  const auto after =
+      std::upper_bound(lines.begin(), lines.end(), index,
+                       [&](size_t value, const LineRecord& line) {
+                         return value < before(line);
+                       });
+  return after == lines.begin() ? nullptr : &*(after - 1);
 }
 
 std::string Report::displayPath(const std::string& path) const {

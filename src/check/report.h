@@ -5,11 +5,13 @@
 #ifndef KITE_CHECK_REPORT_H_
 #define KITE_CHECK_REPORT_H_
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "base/launch_settings.h"
 #include "check/check_platform.h"
-#include "launcher/launch_settings.h"
+#include "config/config_keys.h"
 
 namespace kite {
 
@@ -26,13 +28,13 @@ struct Finding {
 // One configuration file the reader opened, tried to open, or skipped.
 struct FileRecord {
   std::string path;
-  int depth = 0;        // 0: the main file, 1: included by it, ...
-  int error = 0;        // 0: read; otherwise the errno value
+  int depth = 0;  // 0: the main file, 1: included by it, ...
+  int error = 0;  // 0: read; otherwise the errno value
   std::string errorText;
-  bool skipped = false; // an include of a file that was already being read
+  bool skipped = false;      // an include of a file that was already being read
   std::string includedFrom;  // the file and line of its "include" line
   int includedAt = 0;
-  std::string text;     // the whole content, byte-order mark included
+  std::string text;  // the whole content, byte-order mark included
 };
 
 // One line as the reader took it, and what it did with it.
@@ -40,11 +42,11 @@ struct LineRecord {
   std::string file;
   int number = 0;
   std::string text;
-  const char* key = nullptr;  // the key it matched; null: ignored
-  std::string raw;            // the value as written
-  std::string value;          // after expansion
+  std::optional<ConfigKey> key;  // the key it matched; unset: ignored
+  std::string raw;               // the value as written
+  std::string value;             // after expansion
   std::vector<std::string> missingVariables;
-  bool scannedJars = false;   // an "addjars" line: the directory searched
+  bool scannedJars = false;  // an "addjars" line: the directory searched
   std::string jarDirectory;
   size_t jarsAdded = 0;
   // The lengths of the three lists before this line took effect; entries
@@ -56,7 +58,7 @@ struct LineRecord {
 
 // One registry subkey the version search considered.
 struct SubkeyStep {
-  int index = 0;     // from 1, in the registry's enumeration order
+  int index = 0;  // from 1, in the registry's enumeration order
   std::string name;
   bool taken = false;  // the one the search chose in the end
   std::string reason;
@@ -66,15 +68,15 @@ struct SubkeyStep {
 struct RuntimeSearch {
   std::string file;  // the "javaVersion" line; empty for the default runtime
   int line = 0;
-  std::string request;  // the version asked for; empty for the default
+  std::string request;    // the version asked for; empty for the default
   bool available = true;  // false: no registry on this host
   bool familySearch = false;
   std::string family;
   std::vector<SubkeyStep> subkeys;
-  std::string versionKey;  // the version key opened in the end
-  OptionalText runtime;    // the executable found
+  std::string versionKey;          // the version key opened in the end
+  OptionalText runtime;            // the executable found
   std::vector<RecordedBox> boxes;  // what the launcher would show
-  int exitCode = 0;        // where the launcher would end; 0: it goes on
+  int exitCode = 0;  // where the launcher would end; 0: it goes on
 };
 
 struct Report {
@@ -84,7 +86,7 @@ struct Report {
   bool hostPaths = false;  // print file names with "/" (a POSIX host)
   std::vector<FileRecord> files;
   std::vector<LineRecord> lines;
-  LaunchSettings settings;  // as the reader left them (observer cleared)
+  LaunchSettings settings;          // as the reader left them
   size_t commandLineArguments = 0;  // arguments given after "--"
   std::vector<RuntimeSearch> searches;
   bool runtimePlaceholder = false;  // the path is a stand-in, not known here
@@ -96,7 +98,7 @@ struct Report {
   // 0: nothing wrong, 1: warnings only, 2: errors.
   int exitCode() const;
   // The line that last set a single-value key, or null.
-  const LineRecord* lastLineWithKey(const std::string& key) const;
+  const LineRecord* lastLineWithKey(ConfigKey key) const;
   // The "javapath" or "javaVersion" line the runtime comes from; null when
   // it comes from the registry's current runtime.
   const LineRecord* runtimeLine() const;
@@ -104,8 +106,8 @@ struct Report {
   // "javapath" line).
   const RuntimeSearch* runtimeSearch() const;
   // The line an entry of a list came from (null: the command line).
-  const LineRecord* originOf(const std::vector<std::string> LaunchSettings::*list,
-                             size_t index) const;
+  const LineRecord* originOf(
+      const std::vector<std::string> LaunchSettings::*list, size_t index) const;
   // A file name for printing: with "/" on a POSIX host.
   std::string displayPath(const std::string& path) const;
 };

@@ -3,63 +3,17 @@
 #include <utility>
 #include <vector>
 
+#include "base/exit_codes.h"
+#include "base/text.h"
+#include "base/unicode.h"
+#include "config/config_keys.h"
 #include "config/config_observer.h"
 #include "config/expand_value.h"
 #include "config/jar_scan.h"
-#include "launcher/text.h"
-#include "runtime/java_registry.h"
+#include "platform/debug_output.h"
 
 namespace kite {
 namespace {
-
-enum class Key {
-  kVmParam,
-  kJavaPath,
-  kAddPath,
-  kMainClass,
-  kAppName,
-  kJavaVersion,
-  kAddJars,
-  kArgument,
-  kAddJar,
-  kInclude,
-  kConsoleTitle,
-  kWorkingDir,
-};
-
-struct KeyRule {
-  const char* text;
-  Key key;
-  bool expand;  // pass the value through expandValue first
-  bool quote;   // the quote flag given to expandValue
-};
-
-// Tested in this order; the first key that the line begins with wins.  The
-// key is compared with the start of the line, not with a word cut out of
-// it, so "vmparameter -Xss1m" is a "vmparam" line, and "addjars" has to come
-// before "addjar", whose text it begins with.
-const KeyRule kKeyRules[] = {
-    {"vmparam", Key::kVmParam, true, true},
-    {"javapath", Key::kJavaPath, true, true},
-    {"addpath", Key::kAddPath, true, true},
-    {"mainclass", Key::kMainClass, true, false},
-    {"appname", Key::kAppName, true, false},
-    {"javaVersion", Key::kJavaVersion, true, false},
-    {"addjars", Key::kAddJars, true, true},
-    {"argument", Key::kArgument, false, false},
-    {"addjar", Key::kAddJar, true, true},
-    {"include", Key::kInclude, true, false},
-    {"consoleTitle", Key::kConsoleTitle, true, true},
-    {"workingDir", Key::kWorkingDir, true, true},
-};
-
-const KeyRule* matchKey(const std::string& line) {
-  for (const KeyRule& rule : kKeyRules)
-    if (line.compare(0, std::char_traits<char>::length(rule.text),
-                     rule.text) == 0)
-      return &rule;
-  return nullptr;
-}
 
 // One file being read: what names it for the include-cycle check, its whole
 // text, and where the next line starts.
@@ -70,6 +24,20 @@ struct OpenFile {
   std::string path;    // as given, for the observer
   int lineNumber = 0;  // of the line last taken, for the observer
 };
+
+// Text mode, as the C runtime reads a file opened with "r": CR LF is read
+// as LF, and a Ctrl-Z ends the file.
+std::string inTextMode(const std::string& bytes) {
+  std::string text;
+  text.reserve(bytes.size());
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\x1a') break;
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+      continue;
+    text.push_back(bytes[i]);
+  }
+  return text;
+}
 
 // The files being read, the outermost first.  Includes are followed with
 // this explicit stack rather than by recursion, so a long chain of includes
@@ -88,13 +56,15 @@ std::string identityOf(Platform& platform, const std::string& path) {
 // standard-error line) when it cannot be opened.
 bool openConfig(LaunchSettings& settings, Platform& platform,
                 const std::string& path, std::string identity,
-                ReadStack& reading) {
+                ConfigObserver* observer, ReadStack& reading) {
   debugBox(settings, platform, path.c_str(), "Reading Config file");
   OpenFile file;
-  const int error = platform.readTextFile(path, &file.text);
-  if (settings.observer)
-    settings.observer->fileOpened(path, static_cast<int>(reading.size()),
-                                  error, file.text);
+  std::string bytes;
+  const int error = platform.readFile(path, &bytes);
+  if (error == 0) file.text = inTextMode(bytes);
+  if (observer)
+    observer->fileOpened(path, static_cast<int>(reading.size()), error,
+                         file.text);
   if (error != 0) {
     platform.writeError(formatText("Can't open %s Error %s\n", path.c_str(),
                                    platform.errorText(error).c_str()));
@@ -102,7 +72,8 @@ bool openConfig(LaunchSettings& settings, Platform& platform,
   }
   // A UTF-8 byte-order mark (Notepad writes one) is not part of the first
   // line; without this its key would never match.
-  if (file.text.compare(0, 3, "\xEF\xBB\xBF") == 0) file.next = 3;
+  if (startsWith(file.text, kUtf8ByteOrderMark))
+    file.next = kUtf8ByteOrderMark.size();
   file.identity = std::move(identity);
   file.path = path;
   reading.push_back(std::move(file));
@@ -114,112 +85,103 @@ bool openConfig(LaunchSettings& settings, Platform& platform,
 // one standard-error line and the including file goes on.  "Already being
 // read" compares identities, so the same file is found however it is named.
 void includeConfig(LaunchSettings& settings, Platform& platform,
-                   const std::string& path, ReadStack& reading) {
+                   const std::string& path, ConfigObserver* observer,
+                   ReadStack& reading) {
   std::string identity = identityOf(platform, path);
   for (const OpenFile& file : reading) {
     if (file.identity == identity) {
       platform.writeError(formatText(
           "Skipping include of %s: it is already being read\n", path.c_str()));
-      if (settings.observer)
-        settings.observer->includeSkipped(path, static_cast<int>(reading.size()));
+      if (observer)
+        observer->includeSkipped(path, static_cast<int>(reading.size()));
       return;
     }
   }
   // A file that cannot be opened has already been reported; the including
   // file is read on either way.
-  openConfig(settings, platform, path, std::move(identity), reading);
+  openConfig(settings, platform, path, std::move(identity), observer, reading);
 }
 
-// Resolves the requested runtime version at once, while the file is read,
-// so that a later "javapath" line can still replace what it finds.  A
-// version that cannot be resolved ends the launcher.
-void applyJavaVersion(LaunchSettings& settings, Platform& platform,
-                      std::string version) {
-  settings.javaVersion = std::move(version);
-  OptionalText found =
-      settings.observer ? settings.observer->resolveJavaVersion(settings, platform)
-                        : findJavaForVersion(settings, platform);
-  if (!found || found->empty()) platform.exitProcess(kExitVersionUnresolved);
-  settings.javaPath = std::move(*found);
-}
-
-// Performs one configuration line.
-void applyLine(LaunchSettings& settings, Platform& platform,
-               const std::string& line, ReadStack& reading) {
-  if (line.empty() || line[0] == '#' || line[0] == '/') return;
+// Performs one configuration line; the launcher ends there when a
+// "javaVersion" line cannot be resolved.
+Outcome applyLine(LaunchSettings& settings, Platform& platform,
+                  const std::string& line, const ConfigReading& config,
+                  ReadStack& reading) {
+  if (line.empty() || line[0] == '#' || line[0] == '/') return Outcome::goOn();
   // Only a space separates key and value (a tab does not); the value is all
   // that follows the first space, further spaces included.
   const size_t space = line.find(' ');
-  if (space == std::string::npos) return;
-  const KeyRule* rule = matchKey(line);
-  if (!rule) return;
+  if (space == std::string::npos) return Outcome::goOn();
+  const KeyRule* rule = matchConfigKey(line);
+  if (!rule) return Outcome::goOn();
   const std::string raw = line.substr(space + 1);
-  bool wrappedWhole = false;
-  std::string value =
-      rule->expand
-          ? expandValue(settings, platform, raw, rule->quote, &wrappedWhole)
-          : raw;
-  if (settings.observer) settings.observer->keyMatched(rule->text, raw, value);
+  Expansion expansion;
+  if (rule->expand)
+    expansion = expand(settings, platform, raw, rule->quote);
+  else
+    expansion.text = raw;
+  std::string& value = expansion.text;
+  ConfigObserver* observer = config.observer;
+  if (observer) {
+    if (expansion.missingVariable)
+      observer->variableMissing(*expansion.missingVariable);
+    observer->keyMatched(rule->key, raw, value);
+  }
 
   switch (rule->key) {
-    case Key::kVmParam:
+    case ConfigKey::kVmParam:
       settings.vmParams.push_back(std::move(value));
       break;
-    case Key::kJavaPath:
+    case ConfigKey::kJavaPath:
       settings.javaPath = std::move(value);
       break;
-    case Key::kAddPath:
-    case Key::kAddJar:
+    case ConfigKey::kAddPath:
+    case ConfigKey::kAddJar:
       settings.classPath.push_back(std::move(value));
       break;
-    case Key::kMainClass:
+    case ConfigKey::kMainClass:
       settings.mainClass = std::move(value);
       break;
-    case Key::kAppName:
+    case ConfigKey::kAppName:
       settings.appName = std::move(value);
       break;
-    case Key::kJavaVersion:
-      applyJavaVersion(settings, platform, std::move(value));
+    case ConfigKey::kJavaVersion:
+      // Resolved at once, while the file is read, so that a later
+      // "javapath" line can still replace what it finds.
+      settings.javaVersion = std::move(value);
+      return config.versions.resolve(settings, platform);
+    case ConfigKey::kAddJars: {
+      const JarScan scan = addJarDirectory(settings, platform, value);
+      if (observer) observer->jarsScanned(scan.directory, scan.added);
       break;
-    case Key::kAddJars:
-      addJarDirectory(settings, platform, value);
-      break;
-    case Key::kArgument:
+    }
+    case ConfigKey::kArgument:
       settings.arguments.push_back(std::move(value));
       break;
-    case Key::kInclude:
-      includeConfig(settings, platform, value, reading);
+    case ConfigKey::kInclude:
+      includeConfig(settings, platform, value, observer, reading);
       break;
-    case Key::kConsoleTitle:
-    case Key::kWorkingDir:
+    case ConfigKey::kConsoleTitle:
+    case ConfigKey::kWorkingDir:
       // The child's directory and console title are not command-line text:
       // quotes that expansion put around the whole value (a variable whose
       // value holds a space) would make the directory unusable and show up
       // in the title, so exactly that pair is taken off.  Quotes the user
       // typed into the value are not expansion's and are kept as written.
-      if (wrappedWhole) value = withoutSurroundingQuotes(value);
-      (rule->key == Key::kWorkingDir ? settings.workingDir
-                                     : settings.consoleTitle) =
+      if (expansion.wrappedWhole) value = withoutSurroundingQuotes(value);
+      (rule->key == ConfigKey::kWorkingDir ? settings.workingDir
+                                           : settings.consoleTitle) =
           std::move(value);
       break;
   }
+  return Outcome::goOn();
 }
 
 }  // namespace
 
-const char* matchConfigKey(const std::string& line) {
-  const KeyRule* rule = matchKey(line);
-  return rule ? rule->text : nullptr;
-}
-
-std::vector<const char*> configKeys() {
-  std::vector<const char*> keys;
-  for (const KeyRule& rule : kKeyRules) keys.push_back(rule.text);
-  return keys;
-}
-
-int locateAppConfig(LaunchSettings& settings, Platform& platform,
-                    const std::string& exePath, const std::string& startDir) {
+Outcome locateAppConfig(LaunchSettings& settings, Platform& platform,
+                        const std::string& exePath, const std::string& startDir,
+                        const ConfigReading& reading) {
   std::string path;
   if (settings.configOverride) {
     // A "-c" path is used as given; a relative one is relative to the
@@ -240,15 +202,19 @@ int locateAppConfig(LaunchSettings& settings, Platform& platform,
   debugTrace(settings, platform, "reading app config %s\n", path.c_str());
   debugBox(settings, platform, formatText("[%s]", path.c_str()).c_str(),
            "Reading App Config file");
-  return readConfigFile(settings, platform, path);
+  const Outcome outcome = readConfigFile(settings, platform, path, reading);
+  if (outcome == Outcome::exitWith(kExitNoConfig))
+    debugBox(settings, platform, formatText("[%s]", exePath.c_str()).c_str(),
+             "LpCmdLine");
+  return outcome;
 }
 
-int readConfigFile(LaunchSettings& settings, Platform& platform,
-                   const std::string& path) {
+Outcome readConfigFile(LaunchSettings& settings, Platform& platform,
+                       const std::string& path, const ConfigReading& config) {
   ReadStack reading;
   if (!openConfig(settings, platform, path, identityOf(platform, path),
-                  reading))
-    return 1;
+                  config.observer, reading))
+    return Outcome::exitWith(kExitNoConfig);
   // Lines are taken whole, however long, from the top file of the stack; an
   // "include" line pushes the included file, which is then read to its end
   // before the including file goes on with its next line.
@@ -263,11 +229,14 @@ int readConfigFile(LaunchSettings& settings, Platform& platform,
     const std::string line = file.text.substr(file.next, end - file.next);
     file.next = end + 1;
     ++file.lineNumber;
-    if (settings.observer)
-      settings.observer->lineRead(file.path, file.lineNumber, line);
-    applyLine(settings, platform, line, reading);  // may grow `reading`
+    if (config.observer)
+      config.observer->lineRead(file.path, file.lineNumber, line);
+    // May grow `reading`, so `file` is not used after it.
+    const Outcome outcome =
+        applyLine(settings, platform, line, config, reading);
+    if (outcome.endsLauncher()) return outcome;
   }
-  return 0;
+  return Outcome::goOn();
 }
 
 }  // namespace kite

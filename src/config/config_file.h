@@ -3,31 +3,45 @@
 #define KITE_CONFIG_CONFIG_FILE_H_
 
 #include <string>
-#include <vector>
 
-#include "launcher/launch_settings.h"
+#include "base/launch_settings.h"
+#include "base/outcome.h"
 #include "platform/platform.h"
 
 namespace kite {
 
+class ConfigObserver;
+
+// Resolves settings.javaVersion when a "javaVersion" line is read.  The
+// reader gets it from its caller, so it needs no runtime code of its own.
+class VersionResolver {
+ public:
+  virtual ~VersionResolver() = default;
+  /// Sets settings.javaPath to the runtime found and goes on, or says with
+  /// which code the launcher ends (the user has then been told why).
+  virtual Outcome resolve(LaunchSettings& settings, Platform& platform) = 0;
+};
+
+// What the reader needs besides the settings and the platform.
+struct ConfigReading {
+  VersionResolver& versions;
+  ConfigObserver* observer = nullptr;  // null: nobody is told
+};
+
 // Reads the configuration that belongs to the launcher started as `exePath`:
 // the "-c" file when one was given, otherwise startDir\<base name>.config.
-// Records the path in settings.configPath.  Returns 0 when the file was
-// read, 1 otherwise.
-int locateAppConfig(LaunchSettings& settings, Platform& platform,
-                    const std::string& exePath, const std::string& startDir);
+// Records the path in settings.configPath.  Ends the launcher with
+// kExitNoConfig when the file cannot be opened, or with the resolver's code
+// where a "javaVersion" line ends it.
+Outcome locateAppConfig(LaunchSettings& settings, Platform& platform,
+                        const std::string& exePath, const std::string& startDir,
+                        const ConfigReading& reading);
 
-// Reads one configuration file, following "include" lines.  Returns 0 when
-// the file was opened and read to its end, 1 when it could not be opened.
-int readConfigFile(LaunchSettings& settings, Platform& platform,
-                   const std::string& path);
-
-// The key a configuration line begins with, exactly as the reader matches
-// it (the first of the key table that the line starts with); null for none.
-const char* matchConfigKey(const std::string& line);
-
-// Every key, in the order the reader tests them.
-std::vector<const char*> configKeys();
+// Reads one configuration file, following "include" lines, up to its end or
+// to the line where the launcher ends.  Ends the launcher with
+// kExitNoConfig when the file cannot be opened.
+Outcome readConfigFile(LaunchSettings& settings, Platform& platform,
+                       const std::string& path, const ConfigReading& reading);
 
 }  // namespace kite
 

@@ -1,16 +1,14 @@
-// An optional listener to the configuration reader.  The launcher sets none
-// (LaunchSettings::observer stays null) and behaves exactly as without it;
-// kitecheck sets one to learn what the reader did with each file and line,
-// with the reader's own code rather than a second parser.
+// An optional listener to the configuration reader.  The launcher passes
+// none and behaves exactly as with one; kitecheck passes one to learn what
+// the reader did with each file and line, with the reader's own code rather
+// than a second parser.
 #ifndef KITE_CONFIG_CONFIG_OBSERVER_H_
 #define KITE_CONFIG_CONFIG_OBSERVER_H_
 
 #include <cstddef>
 #include <string>
 
-#include "launcher/launch_settings.h"
-#include "platform/platform.h"
-#include "runtime/java_registry.h"
+#include "config/config_keys.h"
 
 namespace kite {
 
@@ -18,9 +16,9 @@ class ConfigObserver {
  public:
   virtual ~ConfigObserver() = default;
 
-  /// A configuration file was read (`error` 0; `text` is its whole content,
-  /// a byte-order mark included) or could not be opened (`error` is the
-  /// errno value).  `depth` is 0 for the main file, 1 for a file it
+  /// A configuration file was read (`error` 0; `text` is its whole content
+  /// as stored, a byte-order mark included) or could not be opened (`error`
+  /// is the errno value).  `depth` is 0 for the main file, 1 for a file it
   /// includes, and so on.
   virtual void fileOpened(const std::string& /*path*/, int /*depth*/,
                           int /*error*/, const std::string& /*text*/) {}
@@ -29,23 +27,16 @@ class ConfigObserver {
   /// The reader took line `number` (counted from 1) of `path`.
   virtual void lineRead(const std::string& /*path*/, int /*number*/,
                         const std::string& /*line*/) {}
-  /// The line last read matched `key` (the key table's own text); `raw` is
-  /// the value as written and `value` what the key works with (expanded,
-  /// or the raw value for a key that is not expanded).  Called before the
-  /// key takes effect.
-  virtual void keyMatched(const char* /*key*/, const std::string& /*raw*/,
+  /// The line last read matched `key`; `raw` is the value as written and
+  /// `value` what the key works with (expanded, or the raw value for a key
+  /// that is not expanded).  Called before the key takes effect.
+  virtual void keyMatched(ConfigKey /*key*/, const std::string& /*raw*/,
                           const std::string& /*value*/) {}
   /// Expansion found no variable `name` (empty: a lone "$" at the end).
   virtual void variableMissing(const std::string& /*name*/) {}
   /// "addjars" searched `directory` and added `added` class-path entries.
   virtual void jarsScanned(const std::string& /*directory*/,
                            std::size_t /*added*/) {}
-  /// Resolves settings.javaVersion for a "javaVersion" line; by default
-  /// exactly as the launcher does.
-  virtual OptionalText resolveJavaVersion(LaunchSettings& settings,
-                                          Platform& platform) {
-    return findJavaForVersion(settings, platform);
-  }
 };
 
 }  // namespace kite

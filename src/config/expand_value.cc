@@ -1,9 +1,9 @@
 #include "config/expand_value.h"
 
 #include <algorithm>
+#include <utility>
 
-#include "config/config_observer.h"
-#include "launcher/text.h"
+#include "platform/debug_output.h"
 
 namespace kite {
 namespace {
@@ -12,16 +12,16 @@ bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
 }  // namespace
 
-std::string expandValue(const LaunchSettings& settings, Platform& platform,
-                        const std::string& value, bool quote,
-                        bool* wrappedWhole) {
-  if (wrappedWhole) *wrappedWhole = false;
-  if (value.empty()) return std::string();
-
+Expansion expand(const LaunchSettings& settings, Platform& platform,
+                 const std::string& value, bool quote) {
+  Expansion expansion;
   // Only the first "$" is expanded; a value without one is used as it
   // stands, backslashes included.
   const size_t dollar = value.find('$');
-  if (dollar == std::string::npos) return value;
+  if (dollar == std::string::npos) {
+    expansion.text = value;
+    return expansion;
+  }
 
   // The name runs up to the first backslash after the "$"; only when there
   // is none does a forward slash end it, and otherwise the end of the value.
@@ -43,8 +43,9 @@ std::string expandValue(const LaunchSettings& settings, Platform& platform,
   std::string variable;
   if (name.empty() || !platform.getEnvironment(name, &variable)) {
     debugBox(settings, platform, name.c_str(), "Can't find variable");
-    if (settings.observer) settings.observer->variableMissing(name);
-    return value;
+    expansion.text = value;
+    expansion.missingVariable = name;
+    return expansion;
   }
 
   // Quotes go around the variable's part when its value holds a space.
@@ -66,23 +67,24 @@ std::string expandValue(const LaunchSettings& settings, Platform& platform,
     ++rest;
   result.append(value, rest, std::string::npos);
   if (quoted) result += '"';
-  if (wrappedWhole) *wrappedWhole = quoted && (!hasEquals || dollar == 0);
+  expansion.wrappedWhole = quoted && (!hasEquals || dollar == 0);
 
   // Formatted only when it is shown: most launches expand values outside
   // debug mode.
   if (settings.debugMode)
-    debugBox(settings, platform,
-             formatText("arg [%s] expanded to [%s]\n", value.c_str(),
-                        result.c_str())
-                 .c_str(),
-             "Parse Path");
+    debugBox(
+        settings, platform,
+        formatText("arg [%s] expanded to [%s]\n", value.c_str(), result.c_str())
+            .c_str(),
+        "Parse Path");
   toForwardSlashes(result);
-  return result;
+  expansion.text = std::move(result);
+  return expansion;
 }
 
 std::string expandValue(const LaunchSettings& settings, Platform& platform,
                         const std::string& value, bool quote) {
-  return expandValue(settings, platform, value, quote, nullptr);
+  return expand(settings, platform, value, quote).text;
 }
 
 void toForwardSlashes(std::string& text) {

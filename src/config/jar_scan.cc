@@ -2,14 +2,13 @@
 
 #include <vector>
 
-#include "config/config_observer.h"
 #include "config/expand_value.h"
-#include "launcher/text.h"
+#include "platform/debug_output.h"
 
 namespace kite {
 
-void addJarDirectory(LaunchSettings& settings, Platform& platform,
-                     const std::string& dir) {
+JarScan addJarDirectory(LaunchSettings& settings, Platform& platform,
+                        const std::string& dir) {
   // A directory wrapped in double quotes (expansion quotes a variable whose
   // value holds a space, such as a folder under Program Files) is searched
   // without them, since a file name can never contain a double quote.  The
@@ -23,8 +22,7 @@ void addJarDirectory(LaunchSettings& settings, Platform& platform,
   std::vector<FoundFile> matches;
   if (!platform.findFiles(searched + "/*.jar", &matches)) {
     debugTrace(settings, platform, "No jar files found in [%s]\n", dir.c_str());
-    if (settings.observer) settings.observer->jarsScanned(searched, 0);
-    return;
+    return {searched, 0};
   }
   // The order is the search's own; nothing is sorted or de-duplicated.
   // Directories (".", ".." and any whose name ends in ".jar") are skipped.
@@ -40,8 +38,7 @@ void addJarDirectory(LaunchSettings& settings, Platform& platform,
     debugTrace(settings, platform, "adding jar %s\n", entry.c_str());
     settings.classPath.push_back(std::move(entry));
   }
-  if (settings.observer)
-    settings.observer->jarsScanned(searched, settings.classPath.size() - before);
+  return {searched, settings.classPath.size() - before};
 }
 
 }  // namespace kite

@@ -4,16 +4,21 @@
 
 #include <string>
 
-#include "launcher/launch_settings.h"
+#include "base/launch_settings.h"
 #include "platform/platform.h"
 
 namespace kite {
 
+struct JarScan {
+  std::string directory;  // as searched: without surrounding quotes
+  size_t added = 0;       // class-path entries appended
+};
+
 // Appends "dir/name.jar" to settings.classPath for every jar file in `dir`,
 // in the order the directory search delivers them; sub-directories are
 // skipped.
-void addJarDirectory(LaunchSettings& settings, Platform& platform,
-                     const std::string& dir);
+JarScan addJarDirectory(LaunchSettings& settings, Platform& platform,
+                        const std::string& dir);
 
 }  // namespace kite
 

@@ -1,9 +1,10 @@
-#include "launch/child_run.h"
+#include "launcher/child_run.h"
 
 #include <ctime>
 
-#include "launch/command_line.h"
-#include "launcher/text.h"
+#include "base/exit_codes.h"
+#include "launcher/command_line.h"
+#include "platform/debug_output.h"
 #include "runtime/java_registry.h"
 
 namespace kite {
@@ -11,8 +12,10 @@ namespace kite {
 RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   // The first launch looks the runtime up; relaunches reuse what it found.
   if (!settings.javaPath) {
-    settings.javaPath = findDefaultJava(settings, platform);
-    if (!settings.javaPath) return {kExitNoRuntime, 0};  // the user was told
+    const DefaultLookup lookup = findDefaultJava(settings, platform);
+    // The user has been told why there is none.
+    if (lookup.outcome.endsLauncher()) return {lookup.outcome.exitCode(), 0};
+    settings.javaPath = lookup.runtime;
   }
   debugBox(settings, platform, settings.javaPath->c_str(), "Javapath is");
 
@@ -57,14 +60,15 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   platform.closeProcess(child);
   const double elapsed = std::difftime(platform.now(), start);
 
-  if (code != 0 && elapsed < QUICK_FAILURE_SECONDS) {
+  if (code != 0 && elapsed < kQuickFailureSeconds) {
     platform.showMessageBox(
         formatText("Error launching Class %s\n with Java %s.\nError=%d",
                    orNull(settings.mainClass), settings.javaPath->c_str(), code)
             .c_str(),
         "Error", kBoxError);
   }
-  debugTrace(settings, platform, "CreateProcess ret %d, exitCode=%d\n", 1, code);
+  debugTrace(settings, platform, "CreateProcess ret %d, exitCode=%d\n", 1,
+             code);
   return {0, code};
 }
 

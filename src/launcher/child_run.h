@@ -1,14 +1,17 @@
 // One launch of the Java application: start the runtime, wait, judge.
-#ifndef KITE_LAUNCH_CHILD_RUN_H_
-#define KITE_LAUNCH_CHILD_RUN_H_
+#ifndef KITE_LAUNCHER_CHILD_RUN_H_
+#define KITE_LAUNCHER_CHILD_RUN_H_
 
-#include "launcher/launch_settings.h"
+#include "base/launch_settings.h"
 #include "platform/platform.h"
 
 namespace kite {
 
+// How long the launcher waits for the child to be ready for input before
+// it waits for the child's end.
 constexpr unsigned kInputIdleMilliseconds = 5000;
-constexpr double QUICK_FAILURE_SECONDS = 3.0;
+// A child that ends with a non-zero code sooner than this is reported.
+constexpr double kQuickFailureSeconds = 3.0;
 
 struct RunResult {
   // 0 when the child ran (its code is in exitCode); otherwise the launcher's
@@ -23,4 +26,4 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform);
 
 }  // namespace kite
 
-#endif  // KITE_LAUNCH_CHILD_RUN_H_
+#endif  // KITE_LAUNCHER_CHILD_RUN_H_

@@ -1,6 +1,6 @@
-#include "launch/command_line.h"
+#include "launcher/command_line.h"
 
-#include "launcher/text.h"
+#include "platform/debug_output.h"
 
 namespace kite {
 
@@ -26,7 +26,8 @@ std::string quoteArgument(const std::string& argument, bool alwaysQuote) {
   return quoted;
 }
 
-std::string buildCommandLine(const LaunchSettings& settings, Platform& platform) {
+std::string buildCommandLine(const LaunchSettings& settings,
+                             Platform& platform) {
   const std::string javaPath = settings.javaPath.value_or("");
   const std::string mainClass = settings.mainClass.value_or("");
 
@@ -34,7 +35,8 @@ std::string buildCommandLine(const LaunchSettings& settings, Platform& platform)
   size_t size = javaPath.size() + 2 + mainClass.size() + 2 + 12;
   for (const std::string& param : settings.vmParams) size += param.size() + 2;
   for (const std::string& entry : settings.classPath) size += entry.size() + 2;
-  for (const std::string& argument : settings.arguments) size += argument.size() + 3;
+  for (const std::string& argument : settings.arguments)
+    size += argument.size() + 3;
   debugTrace(settings, platform, "cmdLine is %d chars long\n",
              static_cast<int>(size));
 
@@ -60,7 +62,8 @@ std::string buildCommandLine(const LaunchSettings& settings, Platform& platform)
   for (const std::string& argument : settings.arguments) {
     const std::string item = quoteArgument(argument, settings.alwaysQuote);
     if (item.size() != argument.size())
-      debugBox(settings, platform, argument.c_str(), "Adding double quotes around");
+      debugBox(settings, platform, argument.c_str(),
+               "Adding double quotes around");
     line += item;
     line += ' ';
   }

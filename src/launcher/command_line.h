@@ -1,10 +1,10 @@
 // Assembly of the Java runtime's command line.
-#ifndef KITE_LAUNCH_COMMAND_LINE_H_
-#define KITE_LAUNCH_COMMAND_LINE_H_
+#ifndef KITE_LAUNCHER_COMMAND_LINE_H_
+#define KITE_LAUNCHER_COMMAND_LINE_H_
 
 #include <string>
 
-#include "launcher/launch_settings.h"
+#include "base/launch_settings.h"
 #include "platform/platform.h"
 
 namespace kite {
@@ -19,8 +19,9 @@ std::string quoteArgument(const std::string& argument, bool alwaysQuote);
 
 // runtime, JVM parameters, "-classpath" with the entries joined by ";", the
 // main class, then the program arguments (each followed by a space).
-std::string buildCommandLine(const LaunchSettings& settings, Platform& platform);
+std::string buildCommandLine(const LaunchSettings& settings,
+                             Platform& platform);
 
 }  // namespace kite
 
-#endif  // KITE_LAUNCH_COMMAND_LINE_H_
+#endif  // KITE_LAUNCHER_COMMAND_LINE_H_

@@ -1,8 +1,13 @@
 #include "launcher/launcher.h"
 
+#include <utility>
+
+#include "base/exit_codes.h"
+#include "base/version.h"
 #include "config/config_file.h"
-#include "launch/child_run.h"
-#include "launcher/text.h"
+#include "launcher/child_run.h"
+#include "platform/debug_output.h"
+#include "runtime/version_search.h"
 
 namespace kite {
 namespace {
@@ -43,6 +48,14 @@ bool isVistaOrLater(Platform& platform) {
   return platform.osMajorVersion() > 5;
 }
 
+Outcome RegistryVersionResolver::resolve(LaunchSettings& settings,
+                                         Platform& platform) {
+  VersionSearch search = findJavaForVersion(settings, platform);
+  if (search.outcome.endsLauncher()) return search.outcome;
+  settings.javaPath = std::move(search.runtime);
+  return Outcome::goOn();
+}
+
 int runLauncher(const std::vector<std::string>& argv, LaunchSettings& settings,
                 Platform& platform) {
   const std::string exePath = argv.empty() ? std::string() : argv[0];
@@ -58,12 +71,13 @@ int runLauncher(const std::vector<std::string>& argv, LaunchSettings& settings,
   fixStartDirectory(exePath, settings, platform);
   debugBox(settings, platform, settings.startDir.c_str(), "CWD");
 
-  if (locateAppConfig(settings, platform, exePath, settings.startDir) != 0) {
-    debugBox(settings, platform, bracketed.c_str(), "LpCmdLine");
-    return kExitNoConfig;
-  }
+  RegistryVersionResolver versions;
+  const Outcome read = locateAppConfig(settings, platform, exePath,
+                                       settings.startDir, {versions, nullptr});
+  if (read.endsLauncher()) return read.exitCode();
 
-  debugBox(settings, platform, orNullPointer(settings.mainClass), "MainClass is");
+  debugBox(settings, platform, orNullPointer(settings.mainClass),
+           "MainClass is");
   for (size_t i = 0; i < settings.vmParams.size(); ++i)
     debugTrace(settings, platform, "vmparam %d=%s\n", static_cast<int>(i),
                settings.vmParams[i].c_str());
@@ -87,7 +101,7 @@ int runLauncher(const std::vector<std::string>& argv, LaunchSettings& settings,
   do {
     result = runJavaOnce(settings, platform);
     if (result.failure != 0) return result.failure;
-  } while (result.exitCode == RELAUNCH_EXIT_CODE);
+  } while (result.exitCode == kRelaunchExitCode);
   return kExitOk;
 }
 

@@ -6,13 +6,23 @@
 #include <string>
 #include <vector>
 
-#include "launcher/launch_settings.h"
+#include "base/launch_settings.h"
+#include "base/outcome.h"
+#include "config/config_file.h"
 #include "platform/platform.h"
 
 namespace kite {
 
-// 1 when the OS major version is above 5 (Vista and later), otherwise 0.
+// True when the OS major version is above 5 (Vista and later).
 bool isVistaOrLater(Platform& platform);
+
+// The launcher's resolver for "javaVersion" lines: sets settings.javaPath
+// to the runtime the version search finds, or ends the launcher where the
+// search does.
+class RegistryVersionResolver : public VersionResolver {
+ public:
+  Outcome resolve(LaunchSettings& settings, Platform& platform) override;
+};
 
 // Runs the launcher with its own argv; returns the process exit code.
 int runLauncher(const std::vector<std::string>& argv, LaunchSettings& settings,

@@ -11,7 +11,8 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // The C runtime has already split the command line by the standard rules.
   std::vector<std::string> argv;
-  for (int i = 0; i < __argc; ++i) argv.emplace_back(__argv[i] ? __argv[i] : "");
+  for (int i = 0; i < __argc; ++i)
+    argv.emplace_back(__argv[i] ? __argv[i] : "");
   kite::LaunchSettings settings;
   kite::Win32Platform platform;
   return kite::runLauncher(argv, settings, platform);

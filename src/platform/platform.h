@@ -1,10 +1,10 @@
 // The one seam between Kite's logic and the operating system.
 //
 // Every operation the launcher needs from Windows (registry, message boxes,
-// processes, files, environment, clock, output, process exit) is a method
-// here.  platform_win32.cc implements it for the real executable; the unit
-// tests use an in-memory double that records what was asked of it.  No other
-// file calls the OS, so the logic builds and runs on any host.
+// processes, files, environment, clock, output) is a method here.
+// platform_win32.cc implements it for the real executable; the unit tests use
+// an in-memory double that records what was asked of it.  No other file calls
+// the OS, so the logic builds and runs on any host.
 #ifndef KITE_PLATFORM_PLATFORM_H_
 #define KITE_PLATFORM_PLATFORM_H_
 
@@ -15,13 +15,17 @@
 
 namespace kite {
 
-// Message box styles and the one answer the logic looks at.  The values are
-// the Win32 ones (MB_OK, MB_ICONERROR, MB_YESNO | MB_ICONERROR, IDYES) so the
-// Win32 side passes them through unchanged.
+// Message box styles and answers.  The values are the Win32 ones (MB_OK,
+// MB_ICONERROR, MB_YESNO, the MB_TYPEMASK of the buttons; IDOK, IDYES, IDNO)
+// so the Win32 side passes them through unchanged.
 constexpr unsigned kBoxPlain = 0x00;
 constexpr unsigned kBoxError = 0x10;
-constexpr unsigned kBoxYesNoError = 0x14;
+constexpr unsigned kBoxYesNo = 0x04;
+constexpr unsigned kBoxYesNoError = kBoxYesNo | kBoxError;
+constexpr unsigned kBoxButtonsMask = 0x0F;
+constexpr int kAnswerOk = 1;
 constexpr int kAnswerYes = 6;
+constexpr int kAnswerNo = 7;
 
 // An open registry key or a started child process; 0 is never a valid one.
 using RegistryKey = std::uintptr_t;
@@ -29,8 +33,8 @@ using ChildProcess = std::uintptr_t;
 
 // One match of a wildcard search.
 struct FoundFile {
-  std::string name;    // file name without its directory
-  bool isDirectory;    // the _A_SUBDIR attribute
+  std::string name;  // file name without its directory
+  bool isDirectory;  // the _A_SUBDIR attribute
 };
 
 class Platform {
@@ -101,9 +105,9 @@ class Platform {
   virtual bool changeDirectory(const std::string& path) = 0;
   /// Returns the current directory; empty on failure.
   virtual std::string currentDirectory() = 0;
-  /// Reads a whole file in text mode (CR LF read as LF, Ctrl-Z ends the
-  /// file); returns 0, or the errno value when it cannot be opened.
-  virtual int readTextFile(const std::string& path, std::string* text) = 0;
+  /// Reads a whole file as it is stored, byte for byte; returns 0, or the
+  /// errno value when it cannot be opened or read (a directory included).
+  virtual int readFile(const std::string& path, std::string* bytes) = 0;
   /// Returns a key that is equal for two names of the same existing file
   /// (relative or absolute, other letter case); empty when it is unknown.
   virtual std::string fileIdentity(const std::string& path) = 0;
@@ -115,8 +119,6 @@ class Platform {
   virtual void writeOut(const std::string& text) = 0;
   /// Writes a line to standard error; nothing to report on failure.
   virtual void writeError(const std::string& text) = 0;
-  /// Ends the process with `code`; never returns.
-  [[noreturn]] virtual void exitProcess(int code) = 0;
 };
 
 }  // namespace kite

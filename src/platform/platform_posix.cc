@@ -8,11 +8,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "base/text.h"
 
 extern char** environ;
 
@@ -21,8 +22,6 @@ namespace {
 
 // The Win32 error code for a key that does not exist.
 constexpr long kNoSuchKey = 2;
-constexpr int kAnswerNo = 7;
-constexpr int kAnswerOk = 1;
 
 bool exists(const std::string& path) {
   struct stat info;
@@ -40,23 +39,10 @@ std::vector<std::string> namesIn(const std::string& dir) {
   std::vector<std::string> names;
   DIR* handle = ::opendir(dir.empty() ? "/" : dir.c_str());
   if (!handle) return names;
-  while (const dirent* entry = ::readdir(handle)) names.push_back(entry->d_name);
+  while (const dirent* entry = ::readdir(handle))
+    names.push_back(entry->d_name);
   ::closedir(handle);
   return names;
-}
-
-// Windows wildcard matching without regard to case: "*" any run, "?" one
-// character.
-bool wildcardMatch(const char* pattern, const char* name) {
-  if (*pattern == '\0') return *name == '\0';
-  if (*pattern == '*')
-    return wildcardMatch(pattern + 1, name) ||
-           (*name != '\0' && wildcardMatch(pattern, name + 1));
-  if (*name == '\0') return false;
-  if (*pattern != '?' && std::tolower(static_cast<unsigned char>(*pattern)) !=
-                             std::tolower(static_cast<unsigned char>(*name)))
-    return false;
-  return wildcardMatch(pattern + 1, name + 1);
 }
 
 // Name order without regard to case, as NTFS delivers a directory.
@@ -105,7 +91,8 @@ long PosixPlatform::readRegistryString(RegistryKey, const std::string&,
   return kNoSuchKey;
 }
 unsigned long PosixPlatform::countRegistrySubkeys(RegistryKey) { return 0; }
-long PosixPlatform::enumRegistrySubkey(RegistryKey, unsigned long, std::string*) {
+long PosixPlatform::enumRegistrySubkey(RegistryKey, unsigned long,
+                                       std::string*) {
   return kNoSuchKey;
 }
 void PosixPlatform::closeRegistryKey(RegistryKey) {}
@@ -116,7 +103,7 @@ void PosixPlatform::closeRegistryKey(RegistryKey) {}
 int PosixPlatform::showMessageBox(const char* text, const std::string& caption,
                                   unsigned style) {
   writeError("[" + caption + "] " + (text ? text : "(null)") + "\n");
-  return (style & 0x0F) == 0x04 ? kAnswerNo : kAnswerOk;
+  return (style & kBoxButtonsMask) == kBoxYesNo ? kAnswerNo : kAnswerOk;
 }
 
 bool PosixPlatform::startProcess(const std::string&, const char*, const char*,
@@ -136,7 +123,8 @@ std::string PosixPlatform::systemDirectory() { return std::string(); }
 
 // --- Standard runtime library. ---
 
-bool PosixPlatform::getEnvironment(const std::string& name, std::string* value) {
+bool PosixPlatform::getEnvironment(const std::string& name,
+                                   std::string* value) {
   if (name.empty()) return false;
   if (const char* found = std::getenv(name.c_str())) {
     *value = found;
@@ -160,13 +148,14 @@ bool PosixPlatform::findFiles(const std::string& pattern,
   std::string text = pattern;
   std::replace(text.begin(), text.end(), '\\', '/');
   const size_t cut = text.rfind('/');
-  const std::string glob = cut == std::string::npos ? text : text.substr(cut + 1);
+  const std::string glob =
+      cut == std::string::npos ? text : text.substr(cut + 1);
   std::string dir = cut == std::string::npos ? "." : text.substr(0, cut);
   if (cut == 0) dir = "/";
   dir = hostPath(dir);
   if (glob.empty() || !isDirectory(dir)) return false;
   for (const std::string& name : namesIn(dir))
-    if (wildcardMatch(glob.c_str(), name.c_str()))
+    if (wildcardMatch(glob, name))
       matches->push_back({name, isDirectory(dir + "/" + name)});
   std::sort(matches->begin(), matches->end(), nameOrder);
   return !matches->empty();
@@ -185,28 +174,20 @@ std::string PosixPlatform::currentDirectory() {
   return buffer.data();
 }
 
-int PosixPlatform::readTextFile(const std::string& path, std::string* text) {
+int PosixPlatform::readFile(const std::string& path, std::string* bytes) {
   const std::string name = hostPath(path);
   // Windows cannot open a directory as a file.
   if (isDirectory(name)) return EACCES;
   FILE* file = std::fopen(name.c_str(), "rb");
   if (!file) return errno ? errno : ENOENT;
-  std::string raw;
+  bytes->clear();
   char buffer[16384];
   size_t got;
   while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-    raw.append(buffer, got);
+    bytes->append(buffer, got);
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
-  if (failed) return EACCES;
-  // Text mode: CR LF becomes LF and Ctrl-Z ends the file.
-  text->clear();
-  for (size_t i = 0; i < raw.size(); ++i) {
-    if (raw[i] == '\x1a') break;
-    if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
-    text->push_back(raw[i]);
-  }
-  return 0;
+  return failed ? EACCES : 0;
 }
 
 std::string PosixPlatform::fileIdentity(const std::string& path) {
@@ -216,7 +197,9 @@ std::string PosixPlatform::fileIdentity(const std::string& path) {
          std::to_string(static_cast<unsigned long long>(info.st_ino));
 }
 
-std::string PosixPlatform::errorText(int errnum) { return std::strerror(errnum); }
+std::string PosixPlatform::errorText(int errnum) {
+  return std::strerror(errnum);
+}
 
 std::time_t PosixPlatform::now() { return std::time(nullptr); }
 
@@ -229,7 +212,5 @@ void PosixPlatform::writeError(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stderr);
   std::fflush(stderr);
 }
-
-void PosixPlatform::exitProcess(int code) { std::exit(code); }
 
 }  // namespace kite

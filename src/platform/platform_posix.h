@@ -37,13 +37,12 @@ class PosixPlatform : public Platform {
                  std::vector<FoundFile>* matches) override;
   bool changeDirectory(const std::string& path) override;
   std::string currentDirectory() override;
-  int readTextFile(const std::string& path, std::string* text) override;
+  int readFile(const std::string& path, std::string* bytes) override;
   std::string fileIdentity(const std::string& path) override;
   std::string errorText(int errnum) override;
   std::time_t now() override;
   void writeOut(const std::string& text) override;
   void writeError(const std::string& text) override;
-  [[noreturn]] void exitProcess(int code) override;
 };
 
 // `path` as this host names it: "\" turned into "/", and each component

@@ -117,7 +117,9 @@ long Win32Platform::enumRegistrySubkey(RegistryKey key, unsigned long index,
   return status;
 }
 
-void Win32Platform::closeRegistryKey(RegistryKey key) { RegCloseKey(asKey(key)); }
+void Win32Platform::closeRegistryKey(RegistryKey key) {
+  RegCloseKey(asKey(key));
+}
 
 int Win32Platform::showMessageBox(const char* text, const std::string& caption,
                                   unsigned style) {
@@ -150,7 +152,8 @@ bool Win32Platform::startProcess(const std::string& commandLine,
   return true;
 }
 
-void Win32Platform::waitForInputIdle(ChildProcess child, unsigned milliseconds) {
+void Win32Platform::waitForInputIdle(ChildProcess child,
+                                     unsigned milliseconds) {
   using WaitForInputIdleFunction = DWORD(WINAPI*)(HANDLE, DWORD);
   static const auto waitForInputIdle =
       asFunction<WaitForInputIdleFunction>(user32Function("WaitForInputIdle"));
@@ -174,7 +177,7 @@ void Win32Platform::closeProcess(ChildProcess child) {
 unsigned long Win32Platform::osMajorVersion() {
   OSVERSIONINFOA version;
   std::memset(&version, 0, sizeof version);
-  version.dwOSVersionInfoSize = 148;
+  version.dwOSVersionInfoSize = sizeof version;
   GetVersionExA(&version);
   return version.dwMajorVersion;
 }
@@ -191,7 +194,8 @@ std::string Win32Platform::systemDirectory() {
   return large;
 }
 
-bool Win32Platform::getEnvironment(const std::string& name, std::string* value) {
+bool Win32Platform::getEnvironment(const std::string& name,
+                                   std::string* value) {
   const char* found = std::getenv(name.c_str());
   if (!found) return false;
   *value = found;
@@ -224,14 +228,14 @@ std::string Win32Platform::currentDirectory() {
   return result;
 }
 
-int Win32Platform::readTextFile(const std::string& path, std::string* text) {
-  FILE* file = std::fopen(path.c_str(), "r");
+int Win32Platform::readFile(const std::string& path, std::string* bytes) {
+  FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return errno ? errno : ENOENT;
-  text->clear();
+  bytes->clear();
   char buffer[16384];
   size_t got;
   while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-    text->append(buffer, got);
+    bytes->append(buffer, got);
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   // A directory opens on some systems but cannot be read.
@@ -240,10 +244,9 @@ int Win32Platform::readTextFile(const std::string& path, std::string* text) {
 
 std::string Win32Platform::fileIdentity(const std::string& path) {
   // Volume and file index name one file however the path is spelled.
-  HANDLE file = CreateFileA(path.c_str(), 0,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                            nullptr);
+  HANDLE file = CreateFileA(
+      path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file != INVALID_HANDLE_VALUE) {
     BY_HANDLE_FILE_INFORMATION info;
     const BOOL ok = GetFileInformationByHandle(file, &info);
@@ -261,7 +264,8 @@ std::string Win32Platform::fileIdentity(const std::string& path) {
   const DWORD length = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
   if (length == 0) return std::string();
   std::string full(length, '\0');
-  const DWORD written = GetFullPathNameA(path.c_str(), length, &full[0], nullptr);
+  const DWORD written =
+      GetFullPathNameA(path.c_str(), length, &full[0], nullptr);
   if (written == 0 || written >= length) return std::string();
   full.resize(written);
   using CharUpperBuffFunction = DWORD(WINAPI*)(LPSTR, DWORD);
@@ -276,16 +280,17 @@ std::string Win32Platform::fileIdentity(const std::string& path) {
   return full;
 }
 
-std::string Win32Platform::errorText(int errnum) { return std::strerror(errnum); }
+std::string Win32Platform::errorText(int errnum) {
+  return std::strerror(errnum);
+}
 
 std::time_t Win32Platform::now() { return std::time(nullptr); }
 
 void Win32Platform::writeOut(const std::string& text) {
   // Standard output gets a buffer before its first use.  Without one, the C
   // runtime takes a character device (NUL, a console) for an interactive
-  // stream, leaves it unbuffered and writes it one byte per system call
-  // (under Wine, about 40 microseconds each); with it, each text written
-  // here is one write.
+  // stream, leaves it unbuffered and writes it one byte per system call;
+  // with it, each text written here is one write.
   static const int buffered = std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
   (void)buffered;
   // Flushed at once so the lines keep their order with standard error and
@@ -298,7 +303,5 @@ void Win32Platform::writeError(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stderr);
   std::fflush(stderr);
 }
-
-void Win32Platform::exitProcess(int code) { std::exit(code); }
 
 }  // namespace kite

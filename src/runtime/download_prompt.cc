@@ -1,8 +1,7 @@
 #include "runtime/download_prompt.h"
 
-#include <cstdlib>
-
-#include "launcher/text.h"
+#include "base/exit_codes.h"
+#include "base/text.h"
 
 namespace kite {
 namespace {
@@ -20,22 +19,21 @@ const char* downloadPage(const std::string& version) {
 }  // namespace
 
 std::string runtimePromptText(const LaunchSettings& settings) {
-  const OptionalText& name =
-      settings.appName && !settings.appName->empty() ? settings.appName
-                                                     : settings.mainClass;
+  const OptionalText& name = settings.appName && !settings.appName->empty()
+                                 ? settings.appName
+                                 : settings.mainClass;
   return formatText(
       "%s requires the Java Runtime Environment version %s\n"
       "Do you want to download it?",
       orNull(name), orNull(settings.javaVersion));
 }
 
-void offerRuntimeDownload(LaunchSettings& settings, Platform& platform,
-                          const std::string& caption) {
+Outcome offerRuntimeDownload(const LaunchSettings& settings, Platform& platform,
+                             const std::string& caption) {
   if (platform.showMessageBox(runtimePromptText(settings).c_str(), caption,
                               kBoxYesNoError) == kAnswerYes)
     openDownloadPage(settings, platform);
-  platform.exitProcess(kExitRuntimeMissing);
-  std::abort();  // not reached: exitProcess does not return
+  return Outcome::exitWith(kExitRuntimeMissing);
 }
 
 void openDownloadPage(const LaunchSettings& settings, Platform& platform) {

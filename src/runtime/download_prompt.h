@@ -4,7 +4,8 @@
 
 #include <string>
 
-#include "launcher/launch_settings.h"
+#include "base/launch_settings.h"
+#include "base/outcome.h"
 #include "platform/platform.h"
 
 namespace kite {
@@ -13,11 +14,10 @@ namespace kite {
 // Do you want to download it?"
 std::string runtimePromptText(const LaunchSettings& settings);
 
-// Asks whether to download the missing runtime, opens the page on Yes, and
-// ends the process with 11 whatever the answer.
-[[noreturn]] void offerRuntimeDownload(LaunchSettings& settings,
-                                       Platform& platform,
-                                       const std::string& caption);
+// Asks whether to download the missing runtime and opens the page on Yes;
+// the launcher then ends with kExitRuntimeMissing whatever the answer.
+Outcome offerRuntimeDownload(const LaunchSettings& settings, Platform& platform,
+                             const std::string& caption);
 
 // Opens the download page for settings.javaVersion, if there is one.
 void openDownloadPage(const LaunchSettings& settings, Platform& platform);

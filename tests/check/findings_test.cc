@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "check/checker.h"
+#include "base/exit_codes.h"
 #include "platform/fake_platform.h"
 #include "runtime/java_registry.h"
 

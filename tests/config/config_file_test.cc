@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "base/exit_codes.h"
 #include "platform/fake_platform.h"
 #include "runtime/java_registry.h"
+#include "support/config_reading.h"
 
 namespace kite {
 namespace {
@@ -69,7 +71,7 @@ TEST(ConfigFile, KeyTable) {
     platform.setEnvironment("HOME", "C:\\Users\\A B");
     platform.addFile("App.config", std::string(c.line) + "\r\n");
     LaunchSettings settings;
-    EXPECT_EQ(readConfigFile(settings, platform, "App.config"), 0);
+    EXPECT_EQ(readAsLauncher(settings, platform, "App.config"), 0);
     EXPECT_EQ(describe(settings), c.expected) << c.line;
   }
 }
@@ -79,7 +81,7 @@ TEST(ConfigFile, LinesAreReadWholeAndTheLastKeepsItsLastCharacter) {
   FakePlatform platform;
   platform.addFile("App.config", "vmparam " + longValue + "\nmainclass a.Main");
   LaunchSettings settings;
-  readConfigFile(settings, platform, "App.config");
+  readAsLauncher(settings, platform, "App.config");
   EXPECT_EQ(describe(settings), "vmParams=" + longValue + "\nmainClass=a.Main\n");
 }
 
@@ -89,10 +91,10 @@ TEST(ConfigFile, IncludesAreReadInPlaceRelativeToTheCurrentDirectory) {
                    "addjar a\ninclude sub.config\ninclude missing.config\naddjar d\n");
   platform.addFile("sub.config", "addjar b\naddjar c\n");
   LaunchSettings settings;
-  EXPECT_EQ(readConfigFile(settings, platform, "conf\\main.config"), 0);
+  EXPECT_EQ(readAsLauncher(settings, platform, "conf\\main.config"), 0);
   EXPECT_EQ(settings.classPath, (Entries{"a", "b", "c", "d"}));
   EXPECT_EQ(platform.err, "Can't open missing.config Error No such file or directory\n");
-  EXPECT_EQ(readConfigFile(settings, platform, "nothing.config"), 1);
+  EXPECT_EQ(readAsLauncher(settings, platform, "nothing.config"), kExitNoConfig);
 }
 
 TEST(ConfigFile, IncludeOfAFileBeingReadIsSkippedHoweverItIsNamed) {
@@ -100,7 +102,7 @@ TEST(ConfigFile, IncludeOfAFileBeingReadIsSkippedHoweverItIsNamed) {
   platform.addFile("a.config", "addjar a1\ninclude b.config\ninclude a.config\naddjar a2\n");
   platform.addFile("b.config", "addjar b1\ninclude C:\\APPS\\App\\.\\A.CONFIG\naddjar b2\n");
   LaunchSettings settings;
-  EXPECT_EQ(readConfigFile(settings, platform, "a.config"), 0);
+  EXPECT_EQ(readAsLauncher(settings, platform, "a.config"), 0);
   EXPECT_EQ(settings.classPath, (Entries{"a1", "b1", "b2", "a2"}));
   EXPECT_EQ(platform.err,
             "Skipping include of C:\\APPS\\App\\.\\A.CONFIG: it is already being read\n"
@@ -116,7 +118,7 @@ TEST(ConfigFile, LongIncludeChainsWork) {
                          std::to_string(i) + "\n");
   platform.addFile("f300.config", "");
   LaunchSettings settings;
-  EXPECT_EQ(readConfigFile(settings, platform, "f0.config"), 0);
+  EXPECT_EQ(readAsLauncher(settings, platform, "f0.config"), 0);
   ASSERT_EQ(settings.classPath.size(), 300u);
   EXPECT_EQ(settings.classPath.front(), "299");  // innermost first
   EXPECT_EQ(platform.err, "");
@@ -130,12 +132,11 @@ TEST(ConfigFile, JavaVersionResolvesWhileTheFileIsRead) {
   platform.addFile("Missing.config", "javaVersion 1.7.0_01\nmainclass a.Main\n");
   platform.addFile("Empty.config", "javaVersion \nmainclass a.Main\n");
   LaunchSettings settings;
-  EXPECT_EQ(readConfigFile(settings, platform, "App.config"), 0);
+  EXPECT_EQ(readAsLauncher(settings, platform, "App.config"), 0);
   EXPECT_EQ(settings.javaPath, "C:\\jre6\\bin\\javaw.exe");
   // Unresolved, or empty: the launcher ends at once, before the next line.
   for (const char* file : {"Missing.config", "Empty.config"}) {
-    EXPECT_EQ(FakePlatform::run([&] { return readConfigFile(settings, platform, file); }),
-              kExitVersionUnresolved);
+    EXPECT_EQ(readAsLauncher(settings, platform, file), kExitVersionUnresolved);
     EXPECT_FALSE(settings.mainClass);
   }
 }
@@ -158,7 +159,7 @@ TEST(ConfigFile, LocateAppConfigNamesTheFileAfterTheExecutable) {
     FakePlatform platform;
     LaunchSettings settings;
     if (c.override) settings.configOverride = c.override;
-    EXPECT_EQ(locateAppConfig(settings, platform, c.exePath, "C:\\Apps\\App"), 1);
+    EXPECT_EQ(locateAsLauncher(settings, platform, c.exePath, "C:\\Apps\\App"), kExitNoConfig);
     EXPECT_EQ(settings.configPath, c.expected);
     EXPECT_EQ(platform.filesRead, (Entries{c.expected}));
     EXPECT_EQ(platform.err, "Can't open " + std::string(c.expected) +
@@ -172,7 +173,7 @@ TEST(ConfigFile, DebugModeTracesAndShowsThePaths) {
   platform.addFile("sub.config", "");
   LaunchSettings settings;
   settings.debugMode = true;
-  EXPECT_EQ(locateAppConfig(settings, platform, "C:\\Apps\\App\\App.exe", "C:\\Apps\\App"), 0);
+  EXPECT_EQ(locateAsLauncher(settings, platform, "C:\\Apps\\App\\App.exe", "C:\\Apps\\App"), 0);
   EXPECT_EQ(platform.out, "reading app config C:\\Apps\\App\\App.config\n");
   ASSERT_EQ(platform.boxes.size(), 3u);
   EXPECT_EQ(platform.boxes[0].text, "[C:\\Apps\\App\\App.config]");

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "config/config_file.h"
+#include "config/config_keys.h"
 #include "platform/fake_platform.h"
+#include "support/config_reading.h"
 
 namespace kite {
 namespace {
@@ -24,9 +26,9 @@ class Log : public ConfigObserver {
   void lineRead(const std::string& path, int number, const std::string& line) override {
     events += path + ":" + std::to_string(number) + " [" + line + "]\n";
   }
-  void keyMatched(const char* key, const std::string& raw,
+  void keyMatched(ConfigKey key, const std::string& raw,
                   const std::string& value) override {
-    events += "  key " + std::string(key) + " [" + raw + "] -> [" + value + "]\n";
+    events += "  key " + std::string(keyText(key)) + " [" + raw + "] -> [" + value + "]\n";
   }
   void variableMissing(const std::string& name) override {
     events += "  missing [" + name + "]\n";
@@ -51,8 +53,7 @@ TEST(ConfigObserver, ToldEveryFileLineAndLookupInReadingOrder) {
   prepare(platform);
   Log log;
   LaunchSettings settings;
-  settings.observer = &log;
-  EXPECT_EQ(readConfigFile(settings, platform, "App.config"), 0);
+  EXPECT_EQ(readAsLauncher(settings, platform, "App.config", &log), 0);
   EXPECT_EQ(log.events,
             "open App.config depth 0 error 0 bytes 79\n"
             "App.config:1 [mainclass a.Main]\n"
@@ -86,9 +87,8 @@ TEST(ConfigObserver, WithOrWithoutOneTheSettingsAreTheSame) {
   prepare(observed);
   LaunchSettings plain, watched;
   Log log;
-  watched.observer = &log;
-  readConfigFile(plain, quiet, "App.config");
-  readConfigFile(watched, observed, "App.config");
+  readAsLauncher(plain, quiet, "App.config");
+  readAsLauncher(watched, observed, "App.config", &log);
   EXPECT_EQ(plain.mainClass, watched.mainClass);
   EXPECT_EQ(plain.vmParams, watched.vmParams);
   EXPECT_EQ(plain.classPath, watched.classPath);
@@ -98,9 +98,9 @@ TEST(ConfigObserver, WithOrWithoutOneTheSettingsAreTheSame) {
 }
 
 TEST(ConfigObserver, KeyMatchingIsTheReaders) {
-  EXPECT_STREQ(matchConfigKey("addjars lib"), "addjars");
-  EXPECT_STREQ(matchConfigKey("addjar x"), "addjar");
-  EXPECT_STREQ(matchConfigKey("vmparameter x"), "vmparam");
+  EXPECT_STREQ(matchConfigKey("addjars lib")->text, "addjars");
+  EXPECT_STREQ(matchConfigKey("addjar x")->text, "addjar");
+  EXPECT_EQ(matchConfigKey("vmparameter x")->key, ConfigKey::kVmParam);
   EXPECT_EQ(matchConfigKey(" mainclass x"), nullptr);
   EXPECT_EQ(configKeys().size(), 12u);
 }

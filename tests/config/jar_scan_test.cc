@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "config/config_file.h"
 #include "platform/fake_platform.h"
+#include "support/config_reading.h"
 
 namespace kite {
 namespace {
@@ -36,7 +36,7 @@ TEST(JarScan, QuotedDirectoryIsSearchedBareAndEntriesQuotedWhole) {
   platform.addFile("C:\\Program Files\\App\\lib\\a.jar", "");
   platform.addFile("C:\\Apps\\App\\App.config", "addjars $APP\\lib\n");
   LaunchSettings settings;
-  EXPECT_EQ(readConfigFile(settings, platform, "App.config"), 0);
+  EXPECT_EQ(readAsLauncher(settings, platform, "App.config"), 0);
   EXPECT_EQ(platform.findPatterns, (Entries{"C:/Program Files/App/lib/*.jar"}));
   EXPECT_EQ(settings.classPath,
             (Entries{"\"C:/Program Files/App/lib/a.jar\""}));

@@ -46,7 +46,7 @@
 #include "config/expand_value.h"
 #include "config/jar_scan.h"
 #include "fuzz_support.h"
-#include "launch/command_line.h"
+#include "launcher/command_line.h"
 #include "platform/fake_platform.h"
 #include "runtime/java_registry.h"
 #include "support/windows_argv.h"

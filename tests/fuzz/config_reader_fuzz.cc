@@ -8,7 +8,7 @@
 // small, so "$" references, "javaVersion" and "addjars" lines do real work.
 //
 // Checked for every input, besides what the sanitizers catch:
-//  - the reader returns 0, or the process ends with 5 or 11 (a
+//  - the reader goes on to the end, or ends the launcher with 5 or 11 (a
 //    "javaVersion" line that cannot be met) and with nothing else;
 //  - nothing is lost: every "argument" line of every file read arrives in
 //    the arguments whole and unchanged (in file order when only the main
@@ -24,7 +24,9 @@
 #include <vector>
 
 #include "config/config_file.h"
+#include "config/config_observer.h"
 #include "fuzz_support.h"
+#include "launcher/launcher.h"
 #include "platform/fake_platform.h"
 
 namespace kite {
@@ -39,19 +41,26 @@ const char* const kOtherPaths[] = {"a.config", "b.config", "c.config",
 // many reads the files count as missing, which keeps every run short.
 constexpr int kReadBudget = 100;
 
-// The fake platform, recording the text of every file read successfully.
+// The fake platform with a budget of file reads.
 class ConfigPlatform : public FakePlatform {
  public:
-  int readTextFile(const std::string& path, std::string* text) override {
+  int readFile(const std::string& path, std::string* bytes) override {
     if (++reads_ > kReadBudget) return ENOENT;
-    const int error = FakePlatform::readTextFile(path, text);
-    if (error == 0) texts.push_back(*text);
-    return error;
+    return FakePlatform::readFile(path, bytes);
   }
-  std::vector<std::string> texts;
 
  private:
   int reads_ = 0;
+};
+
+// Keeps the text of every file read, as the reader sees it.
+class TextKeeper : public ConfigObserver {
+ public:
+  void fileOpened(const std::string&, int, int error,
+                  const std::string& text) override {
+    if (error == 0) texts.push_back(text);
+  }
+  std::vector<std::string> texts;
 };
 
 void setUp(ConfigPlatform& platform, const std::vector<std::string>& files) {
@@ -76,25 +85,24 @@ void setUp(ConfigPlatform& platform, const std::vector<std::string>& files) {
   platform.addRegistryKey(base + "\\1.5.0_01");  // no JavaHome
 }
 
-struct Outcome {
-  std::optional<int> exitCode;  // set when the process was ended
-  int result = 0;
+struct Result {
+  std::optional<int> exitCode;  // set when the launcher would end
   LaunchSettings settings;
   std::vector<std::string> texts;
 };
 
-Outcome readAll(const std::vector<std::string>& files, bool debug) {
+Result readAll(const std::vector<std::string>& files, bool debug) {
   ConfigPlatform platform;
   setUp(platform, files);
-  Outcome outcome;
-  outcome.settings.debugMode = debug;
-  try {
-    outcome.result = readConfigFile(outcome.settings, platform, kMainPath);
-  } catch (const ProcessExit& exit) {
-    outcome.exitCode = exit.code;
-  }
-  outcome.texts = std::move(platform.texts);
-  return outcome;
+  Result result;
+  result.settings.debugMode = debug;
+  TextKeeper keeper;
+  RegistryVersionResolver versions;
+  const Outcome outcome = readConfigFile(result.settings, platform, kMainPath,
+                                         {versions, &keeper});
+  if (outcome.endsLauncher()) result.exitCode = outcome.exitCode();
+  result.texts = std::move(keeper.texts);
+  return result;
 }
 
 // The "argument" values and the number of "vmparam" lines of one file text
@@ -114,12 +122,11 @@ void expectedLines(const std::string& text, std::vector<std::string>* arguments,
   }
 }
 
-void check(const Outcome& outcome) {
+void check(const Result& outcome) {
   if (outcome.exitCode) {
     FUZZ_CHECK(*outcome.exitCode == 5 || *outcome.exitCode == 11);
     return;  // ended part-way: the lists hold what came before
   }
-  FUZZ_CHECK(outcome.result == 0);
   FUZZ_CHECK(!outcome.texts.empty());
   std::vector<std::string> arguments;
   size_t vmParams = 0;
@@ -143,9 +150,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
   const std::vector<std::string> files = fuzz::splitOn(input, "\n%%%%\n");
 
-  const Outcome plain = readAll(files, false);
+  const Result plain = readAll(files, false);
   check(plain);
-  const Outcome debug = readAll(files, true);
+  const Result debug = readAll(files, true);
   FUZZ_CHECK(debug.exitCode == plain.exitCode);
   FUZZ_CHECK(debug.settings.vmParams == plain.settings.vmParams);
   FUZZ_CHECK(debug.settings.classPath == plain.settings.classPath);

@@ -55,28 +55,25 @@ void setEnvironment(FakePlatform& platform,
   }
 }
 
-struct Expansion {
+struct Expanded {
   std::string result;
   bool wrapped = false;
   std::vector<std::string> lookups;
 };
 
-Expansion expand(const std::string& value, bool quote, bool debug,
-                 const std::vector<std::string>& entries) {
+Expanded expandWith(const std::string& value, bool quote, bool debug,
+                    const std::vector<std::string>& entries) {
   FakePlatform platform;
   setEnvironment(platform, entries);
   LaunchSettings settings;
   settings.debugMode = debug;
-  Expansion expansion;
-  expansion.result =
-      expandValue(settings, platform, value, quote, &expansion.wrapped);
-  expansion.lookups = platform.environmentLookups;
-  return expansion;
+  const Expansion expansion = expand(settings, platform, value, quote);
+  return {expansion.text, expansion.wrappedWhole, platform.environmentLookups};
 }
 
 void checkExpansion(const std::string& value, bool quote,
                     const std::vector<std::string>& entries,
-                    const Expansion& got) {
+                    const Expanded& got) {
   for (const std::string& name : got.lookups) FUZZ_CHECK(!name.empty());
   const size_t dollar = value.find('$');
   size_t nameEnd = std::string::npos;
@@ -135,8 +132,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string value = lines[0];
   lines.erase(lines.begin());
 
-  const Expansion plain = expand(value, quote, false, lines);
-  const Expansion debug = expand(value, quote, true, lines);
+  const Expanded plain = expandWith(value, quote, false, lines);
+  const Expanded debug = expandWith(value, quote, true, lines);
   FUZZ_CHECK(debug.result == plain.result);
   FUZZ_CHECK(debug.wrapped == plain.wrapped);
   checkExpansion(value, quote, lines, plain);

@@ -9,8 +9,9 @@
 // request there is no base key at all.
 //
 // Checked for every input, besides what the sanitizers catch:
-//  - findJavaForVersion returns a path or nothing, or ends the process with
-//    11, and leaves no registry key open; so does findDefaultJava;
+//  - findJavaForVersion finds a path, or finds none and ends the launcher
+//    with 5 or 11, and leaves no registry key open; so does findDefaultJava
+//    (ending it with its own code);
 //  - an exact request (a "_" and no "+") is used as it stands;
 //  - a family request that changes the version picks an installed subkey of
 //    that family with a patch level, at least the one asked for and at
@@ -26,9 +27,11 @@
 #include <string>
 #include <vector>
 
+#include "base/exit_codes.h"
 #include "fuzz_support.h"
 #include "platform/fake_platform.h"
 #include "runtime/java_registry.h"
+#include "runtime/version_search.h"
 
 namespace kite {
 namespace {
@@ -109,29 +112,31 @@ std::optional<std::string> homeOf(FakePlatform& platform,
   return home;
 }
 
-struct Outcome {
+struct Result {
   std::optional<int> exitCode;
   OptionalText path;
   OptionalText version;
 };
 
-Outcome selectVersion(const std::string& request, const Registry& registry,
-                      bool debug) {
+Result selectVersion(const std::string& request, const Registry& registry,
+                     bool debug) {
   FakePlatform platform;
   install(platform, registry);
   LaunchSettings settings;
   settings.debugMode = debug;
   settings.javaVersion = request;
-  Outcome outcome;
-  try {
-    outcome.path = findJavaForVersion(settings, platform);
-  } catch (const ProcessExit& exit) {
-    outcome.exitCode = exit.code;
-  }
+  Result outcome;
+  const VersionSearch search = findJavaForVersion(settings, platform);
+  outcome.path = search.runtime;
+  if (search.outcome.endsLauncher()) outcome.exitCode = search.outcome.exitCode();
   outcome.version = settings.javaVersion;
   FUZZ_CHECK(platform.openRegistryKeys == 0);
-  FUZZ_CHECK(!outcome.exitCode || *outcome.exitCode == kExitRuntimeMissing);
-  if (outcome.exitCode || debug) return outcome;
+  // A search that ends the launcher found nothing, and the other way round.
+  FUZZ_CHECK(outcome.exitCode.has_value() == !outcome.path.has_value());
+  FUZZ_CHECK(!outcome.exitCode || *outcome.exitCode == kExitRuntimeMissing ||
+             *outcome.exitCode == kExitVersionUnresolved);
+  if ((outcome.exitCode && *outcome.exitCode == kExitRuntimeMissing) || debug)
+    return outcome;
 
   // What the registry holds, asked independently of the code under test.
   const std::vector<std::string> names = installedNames(platform);
@@ -163,7 +168,9 @@ void checkDefault(const Registry& registry) {
   FakePlatform platform;
   install(platform, registry);
   LaunchSettings settings;
-  const OptionalText path = findDefaultJava(settings, platform);
+  const DefaultLookup lookup = findDefaultJava(settings, platform);
+  const OptionalText& path = lookup.runtime;
+  FUZZ_CHECK(lookup.outcome.endsLauncher() == !path.has_value());
   FUZZ_CHECK(platform.openRegistryKeys == 0);
   std::optional<std::string> home;
   if (registry.hasBase && registry.currentVersion)
@@ -182,8 +189,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<std::string> lines = fuzz::splitOn(
       std::string(reinterpret_cast<const char*>(data), size), "\n");
   const Registry registry = parse(lines);
-  const Outcome plain = selectVersion(lines[0], registry, false);
-  const Outcome debug = selectVersion(lines[0], registry, true);
+  const Result plain = selectVersion(lines[0], registry, false);
+  const Result debug = selectVersion(lines[0], registry, true);
   FUZZ_CHECK(debug.exitCode == plain.exitCode);
   FUZZ_CHECK(debug.version == plain.version);
   FUZZ_CHECK(debug.path.has_value() == plain.path.has_value());

@@ -1,8 +1,9 @@
-#include "launch/child_run.h"
+#include "launcher/child_run.h"
 
 #include <gtest/gtest.h>
 
-#include "launch/command_line.h"
+#include "launcher/command_line.h"
+#include "base/exit_codes.h"
 #include "platform/fake_platform.h"
 
 namespace kite {

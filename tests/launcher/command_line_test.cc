@@ -1,4 +1,4 @@
-#include "launch/command_line.h"
+#include "launcher/command_line.h"
 
 #include <gtest/gtest.h>
 
@@ -89,29 +89,6 @@ TEST(CommandLineTest, DebugModeTracesSizeAndReportsQuoting) {
   EXPECT_EQ(platform.boxes[0].text, "a b");
   EXPECT_EQ(platform.boxes[0].caption, "Adding double quotes around");
   EXPECT_EQ(platform.boxes[0].style, kBoxPlain);
-}
-
-}  // namespace
-}  // namespace kite
-
-namespace kite {
-namespace {
-
-// The splitter the round trip relies on, against the documented examples.
-TEST(WindowsArgvTest, DocumentedExamples) {
-  const struct {
-    const char* line;
-    Args args;
-  } cases[] = {
-      {"p \"a b c\" d e", {"p", "a b c", "d", "e"}},
-      {"p \"ab\\\"c\" \"\\\\\" d", {"p", "ab\"c", "\\", "d"}},
-      {"p a\\\\\\b d\"e f\"g h", {"p", "a\\\\\\b", "de fg", "h"}},
-      {"p a\\\\\\\"b c d", {"p", "a\\\"b", "c", "d"}},
-      {"p a\\\\\\\\\"b c\" d e", {"p", "a\\\\b c", "d", "e"}},
-      {"\"C:\\a b\\x.exe\" y", {"C:\\a b\\x.exe", "y"}},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(splitWindowsCommandLine(c.line), c.args) << c.line;
 }
 
 }  // namespace

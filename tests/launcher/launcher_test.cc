@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/exit_codes.h"
 #include "platform/fake_platform.h"
 
 namespace kite {
@@ -24,7 +25,7 @@ struct Launch {
     if (config) platform.addFile(configPath, config);
   }
   Launch& run(const Args& argv) {
-    code = FakePlatform::run([&] { return runLauncher(argv, settings, platform); });
+    code = runLauncher(argv, settings, platform);
     return *this;
   }
 };

@@ -1,30 +1,13 @@
 #include "platform/fake_platform.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 
+#include "base/text.h"
+
 namespace kite {
 namespace {
-
-std::string lower(std::string text) {
-  for (char& c : text)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-// Wildcard match of "*" and "?" without regard to case, as _findfirst does.
-bool matches(const char* pattern, const char* name) {
-  if (*pattern == '\0') return *name == '\0';
-  if (*pattern == '*')
-    return matches(pattern + 1, name) || (*name && matches(pattern, name + 1));
-  if (*name == '\0') return false;
-  if (*pattern != '?' && std::tolower(static_cast<unsigned char>(*pattern)) !=
-                             std::tolower(static_cast<unsigned char>(*name)))
-    return false;
-  return matches(pattern + 1, name + 1);
-}
 
 std::string parentOf(const std::string& normalized) {
   const size_t slash = normalized.rfind('/');
@@ -35,20 +18,12 @@ std::string parentOf(const std::string& normalized) {
 
 FakePlatform::FakePlatform() = default;
 
-int FakePlatform::run(const std::function<int()>& scenario) {
-  try {
-    return scenario();
-  } catch (const ProcessExit& exit) {
-    return exit.code;
-  }
-}
-
 // --- Registry. ---
 
 FakePlatform::RegistryEntry* FakePlatform::findKey(const std::string& path) {
-  const std::string wanted = lower(path);
+  const std::string wanted = asciiLower(path);
   for (RegistryEntry& entry : registry_)
-    if (lower(entry.path) == wanted) return &entry;
+    if (asciiLower(entry.path) == wanted) return &entry;
   return nullptr;
 }
 
@@ -63,7 +38,7 @@ void FakePlatform::setRegistryValue(const std::string& path,
                                     const std::string& name,
                                     const std::string& value) {
   addRegistryKey(path);
-  findKey(path)->values[lower(name)] = value;
+  findKey(path)->values[asciiLower(name)] = value;
 }
 
 long FakePlatform::openRegistryKey(const std::string& path, RegistryKey* key) {
@@ -81,7 +56,7 @@ long FakePlatform::readRegistryString(RegistryKey key, const std::string& name,
   auto open = openKeys_.find(key);
   if (open == openKeys_.end()) return 6;  // ERROR_INVALID_HANDLE
   const auto& values = registry_[open->second].values;
-  auto found = values.find(lower(name));
+  auto found = values.find(asciiLower(name));
   if (found == values.end()) return 2;
   *value = found->second;
   return 0;
@@ -90,10 +65,10 @@ long FakePlatform::readRegistryString(RegistryKey key, const std::string& name,
 unsigned long FakePlatform::countRegistrySubkeys(RegistryKey key) {
   auto open = openKeys_.find(key);
   if (open == openKeys_.end()) return 0;
-  const std::string prefix = lower(registry_[open->second].path) + "\\";
+  const std::string prefix = asciiLower(registry_[open->second].path) + "\\";
   unsigned long count = 0;
   for (const RegistryEntry& entry : registry_) {
-    const std::string path = lower(entry.path);
+    const std::string path = asciiLower(entry.path);
     if (path.compare(0, prefix.size(), prefix) == 0 &&
         path.find('\\', prefix.size()) == std::string::npos)
       ++count;
@@ -105,10 +80,10 @@ long FakePlatform::enumRegistrySubkey(RegistryKey key, unsigned long index,
                                       std::string* name) {
   auto open = openKeys_.find(key);
   if (open == openKeys_.end()) return 6;
-  const std::string prefix = lower(registry_[open->second].path) + "\\";
+  const std::string prefix = asciiLower(registry_[open->second].path) + "\\";
   unsigned long seen = 0;
   for (const RegistryEntry& entry : registry_) {
-    const std::string path = lower(entry.path);
+    const std::string path = asciiLower(entry.path);
     if (path.compare(0, prefix.size(), prefix) != 0 ||
         path.find('\\', prefix.size()) != std::string::npos)
       continue;
@@ -180,18 +155,16 @@ void FakePlatform::closeProcess(ChildProcess child) {
   running_.erase(child);
 }
 
-[[noreturn]] void FakePlatform::exitProcess(int code) { throw ProcessExit{code}; }
-
 // --- Environment and files. ---
 
 void FakePlatform::setEnvironment(const std::string& name,
                                   const std::string& value) {
-  environment_[lower(name)] = {name, value};
+  environment_[asciiLower(name)] = {name, value};
 }
 
 bool FakePlatform::getEnvironment(const std::string& name, std::string* value) {
   environmentLookups.push_back(name);
-  auto found = environment_.find(lower(name));
+  auto found = environment_.find(asciiLower(name));
   if (found == environment_.end()) return false;
   *value = found->second.second;
   return true;
@@ -221,7 +194,7 @@ std::string FakePlatform::normalize(const std::string& path) const {
   }
   std::string result;
   for (const std::string& part : parts) result += (result.empty() ? "" : "/") + part;
-  return lower(result);
+  return asciiLower(result);
 }
 
 void FakePlatform::addDirectory(const std::string& path) {
@@ -256,7 +229,7 @@ bool FakePlatform::findFiles(const std::string& pattern,
   if (pattern.find('"') != std::string::npos) return false;  // never a file name
   for (const std::string& key : fileOrder_) {
     const FileEntry& entry = files_.at(key);
-    if (entry.parent == dir && matches(glob.c_str(), entry.name.c_str()))
+    if (entry.parent == dir && wildcardMatch(glob, entry.name))
       found->push_back({entry.name, entry.isDirectory});
   }
   return !found->empty();
@@ -268,19 +241,12 @@ bool FakePlatform::changeDirectory(const std::string& path) {
   return true;
 }
 
-int FakePlatform::readTextFile(const std::string& path, std::string* text) {
+int FakePlatform::readFile(const std::string& path, std::string* bytes) {
   filesRead.push_back(path);
   auto found = files_.find(normalize(path));
   if (path.empty() || found == files_.end()) return ENOENT;
   if (found->second.isDirectory) return EACCES;
-  // Text mode: CR LF becomes LF and Ctrl-Z ends the file.
-  text->clear();
-  const std::string& raw = found->second.contents;
-  for (size_t i = 0; i < raw.size(); ++i) {
-    if (raw[i] == '\x1a') break;
-    if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
-    text->push_back(raw[i]);
-  }
+  *bytes = found->second.contents;
   return 0;
 }
 

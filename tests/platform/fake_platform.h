@@ -1,13 +1,11 @@
 // An in-memory platform for the unit tests: a registry, files and
 // directories, an environment, scripted message-box answers and scripted
-// children, a clock that advances while a child runs, and a process exit
-// that ends the scenario under test (it throws ProcessExit) rather than the
-// test program.  Everything asked of it is recorded for the tests to check.
+// children and a clock that advances while a child runs.  Everything asked
+// of it is recorded for the tests to check.
 #ifndef KITE_TESTS_PLATFORM_FAKE_PLATFORM_H_
 #define KITE_TESTS_PLATFORM_FAKE_PLATFORM_H_
 
 #include <deque>
-#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -16,11 +14,6 @@
 #include "platform/platform.h"
 
 namespace kite {
-
-// Thrown by FakePlatform::exitProcess.
-struct ProcessExit {
-  int code;
-};
 
 struct FakeBox {
   std::optional<std::string> text;
@@ -56,9 +49,6 @@ class FakePlatform : public Platform {
   void setEnvironment(const std::string& name, const std::string& value);
   void queueAnswer(int answer) { answers.push_back(answer); }
   void queueChild(const ChildScript& child) { children.push_back(child); }
-
-  // Runs `scenario`; returns its result, or the code given to exitProcess.
-  static int run(const std::function<int()>& scenario);
 
   // --- State the tests set or read directly. ---
   std::string cwd = "C:\\Apps\\App";
@@ -103,13 +93,12 @@ class FakePlatform : public Platform {
                  std::vector<FoundFile>* matches) override;
   bool changeDirectory(const std::string& path) override;
   std::string currentDirectory() override { return cwd; }
-  int readTextFile(const std::string& path, std::string* text) override;
+  int readFile(const std::string& path, std::string* bytes) override;
   std::string fileIdentity(const std::string& path) override;
   std::string errorText(int errnum) override;
   std::time_t now() override { return clock; }
   void writeOut(const std::string& text) override { out += text; }
   void writeError(const std::string& text) override { err += text; }
-  [[noreturn]] void exitProcess(int code) override;
 
   // A path made absolute against cwd, with "/" as separator, "." and ".."
   // resolved and letters lower-cased: how the fake compares file names.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/exit_codes.h"
 #include "platform/fake_platform.h"
 
 namespace kite {
@@ -48,10 +49,10 @@ TEST(DownloadPromptTest, YesOpensTheFamilyPageThenExits) {
     LaunchSettings settings;
     settings.mainClass = "app.Main";
     settings.javaVersion = c.version;
-    const int code = FakePlatform::run([&]() -> int {
-      offerRuntimeDownload(settings, platform, "Incompatible JRE Version Found");
-    });
-    EXPECT_EQ(code, kExitRuntimeMissing) << c.version;
+    EXPECT_EQ(offerRuntimeDownload(settings, platform,
+                                   "Incompatible JRE Version Found"),
+              Outcome::exitWith(kExitRuntimeMissing))
+        << c.version;
     ASSERT_EQ(platform.boxes.size(), 1u);
     EXPECT_EQ(platform.boxes[0].caption, "Incompatible JRE Version Found");
     EXPECT_EQ(platform.boxes[0].style, kBoxYesNoError);

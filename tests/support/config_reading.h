@@ -1,0 +1,35 @@
+// Reading a configuration as the launcher does (its own version resolver),
+// for tests: the result is 0 when the reader went on to the end, otherwise
+// the code the launcher ends with.
+#ifndef KITE_TESTS_SUPPORT_CONFIG_READING_H_
+#define KITE_TESTS_SUPPORT_CONFIG_READING_H_
+
+#include <string>
+
+#include "config/config_file.h"
+#include "launcher/launcher.h"
+
+namespace kite {
+
+inline int codeOf(Outcome outcome) {
+  return outcome.endsLauncher() ? outcome.exitCode() : 0;
+}
+
+inline int readAsLauncher(LaunchSettings& settings, Platform& platform,
+                          const std::string& path,
+                          ConfigObserver* observer = nullptr) {
+  RegistryVersionResolver versions;
+  return codeOf(readConfigFile(settings, platform, path, {versions, observer}));
+}
+
+inline int locateAsLauncher(LaunchSettings& settings, Platform& platform,
+                            const std::string& exePath,
+                            const std::string& startDir) {
+  RegistryVersionResolver versions;
+  return codeOf(
+      locateAppConfig(settings, platform, exePath, startDir, {versions}));
+}
+
+}  // namespace kite
+
+#endif  // KITE_TESTS_SUPPORT_CONFIG_READING_H_
