@@ -9,6 +9,7 @@
 #include "base/exit_codes.h"
 #include "base/text.h"
 #include "base/unicode.h"
+#include "config/config_file.h"
 #include "config/config_keys.h"
 #include "config/expand_value.h"
 #include "launcher/command_line.h"
@@ -38,6 +39,7 @@ class Collector {
   void ignoredLine(const LineRecord& line);
   void matchedLine(size_t index);
   void checkPaths(const LineRecord& line, size_t index);
+  void unquotedProgram(const LineRecord& line);
   bool exists(std::string path);
   std::string fromStart(const std::string& path) const;
 
@@ -61,7 +63,15 @@ bool isAscii(const std::string& text) {
 void Collector::files() {
   std::set<std::string> seen;  // a file included twice is looked at once
   for (const FileRecord& file : report_.files) {
-    if (file.skipped) {
+    if (file.overLimit) {
+      error("too-many-files", file.includedFrom, file.includedAt,
+            "reading \"" + file.path + "\" would make more than " +
+                std::to_string(kMaxConfigFiles) +
+                " configuration files for one launch (files that include one "
+                "another more than once): the launcher shows an error and "
+                "exits with " +
+                std::to_string(kExitNoConfig));
+    } else if (file.skipped) {
       warn("include-cycle", file.includedFrom, file.includedAt,
            "\"" + file.path +
                "\" is already being read (an include cycle): "
@@ -112,6 +122,12 @@ void Collector::lines() {
   for (size_t i = 0; i < report_.lines.size(); ++i) {
     const LineRecord& line = report_.lines[i];
     if (unreadable_.count(line.file)) continue;
+    const size_t nul = line.text.find('\0');
+    if (nul != std::string::npos)
+      warn("nul-byte", line.file, line.number,
+           "the line holds a NUL byte: the launcher reads it only up to there, "
+           "as \"" +
+               line.text.substr(0, nul) + "\"");
     if (line.key)
       matchedLine(i);
     else
@@ -191,13 +207,12 @@ void Collector::matchedLine(size_t index) {
   }
 
   // Quotes that expansion added (a variable's value holds a space); those
-  // around a whole directory or console title are taken off again.
+  // in a directory or console title are taken off again.
   const auto quotes = [](const std::string& s) {
     return std::count(s.begin(), s.end(), '"');
   };
   const bool removedAgain =
-      (id == ConfigKey::kWorkingDir || id == ConfigKey::kConsoleTitle) &&
-      withoutSurroundingQuotes(line.value) != line.value;
+      id == ConfigKey::kWorkingDir || id == ConfigKey::kConsoleTitle;
   if (id != ConfigKey::kAddJars && quotes(line.value) > quotes(line.raw) &&
       !removedAgain)
     warn("value-quoted", line.file, line.number,
@@ -229,7 +244,29 @@ void Collector::matchedLine(size_t index) {
     }
     earlier = &line;
   }
+  if (id == ConfigKey::kJavaPath) unquotedProgram(line);
   if (line.missingVariables.empty()) checkPaths(line, index);
+}
+
+// A runtime path with a blank that is not in double quotes goes to Windows
+// as it stands, and Windows then tries the text up to each blank as a
+// program first: "D:\My Tools\jre\bin\javaw.exe" runs "D:\My.exe" if
+// there is one.  The launcher keeps the value as written.
+void Collector::unquotedProgram(const LineRecord& line) {
+  const std::string& path = line.value;
+  const size_t blank = path.find_first_of(" \t");
+  if (path.empty() || path[0] == '"' || blank == std::string::npos) return;
+  std::string first = path.substr(0, blank);
+  const size_t name = first.find_last_of("\\/");
+  if (first.find('.', name == std::string::npos ? 0 : name) ==
+      std::string::npos)
+    first += ".exe";
+  warn("unquoted-path", line.file, line.number,
+       "the runtime path holds a blank and is not in double quotes: Windows "
+       "first tries to run \"" +
+           first +
+           "\", so whoever can write there runs "
+           "their program instead; write the path in double quotes");
 }
 
 // "addjar" and "addpath" entries and "addjars" directories that do not
@@ -363,6 +400,10 @@ std::string nearestKey(const std::string& word) {
   std::string best;
   size_t bestDistance = 0;
   for (const KeyRule& rule : configKeys()) {
+    // Only a distance of two or less counts, and a difference in length
+    // costs at least that many edits.
+    const size_t length = std::char_traits<char>::length(rule.text);
+    if (word.size() > length + 2 || length > word.size() + 2) continue;
     const size_t distance = editDistance(word, rule.text);
     if (best.empty() || distance < bestDistance) {
       best = rule.text;

@@ -45,6 +45,9 @@ void write(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  kite::restrictDllSearch();
+#endif
   kite::CheckOptions options;
   bool json = false;
   for (int i = 1; i < argc; ++i) {

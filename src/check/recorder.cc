@@ -91,6 +91,12 @@ void Recorder::includeSkipped(const std::string& path, int depth) {
   report_.files.push_back(std::move(file));
 }
 
+void Recorder::fileLimitReached(const std::string& path, int depth) {
+  includeSkipped(path, depth);
+  report_.files.back().skipped = false;
+  report_.files.back().overLimit = true;
+}
+
 void Recorder::lineRead(const std::string& path, int number,
                         const std::string& line) {
   LineRecord record;

@@ -23,6 +23,7 @@ class Recorder : public ConfigObserver, public VersionResolver {
   void fileOpened(const std::string& path, int depth, int error,
                   const std::string& text) override;
   void includeSkipped(const std::string& path, int depth) override;
+  void fileLimitReached(const std::string& path, int depth) override;
   void lineRead(const std::string& path, int number,
                 const std::string& line) override;
   void keyMatched(ConfigKey key, const std::string& raw,

@@ -122,8 +122,8 @@ std::string renderJson(const Report& report) {
     const FileRecord& f = report.files[i];
     out += std::string(i ? "," : "") +
            "\n    {\"path\": " + quote(report.displayPath(f.path)) +
-           ", \"depth\": " + std::to_string(f.depth) +
-           ", \"opened\": " + (f.error == 0 && !f.skipped ? "true" : "false") +
+           ", \"depth\": " + std::to_string(f.depth) + ", \"opened\": " +
+           (f.error == 0 && !f.skipped && !f.overLimit ? "true" : "false") +
            ", \"skipped\": " + (f.skipped ? "true" : "false") +
            ", \"error\": " + (f.error ? quote(f.errorText) : "null") + "}";
   }

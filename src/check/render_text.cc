@@ -146,6 +146,8 @@ std::string renderText(const Report& report) {
            report.displayPath(file.path);
     if (file.skipped)
       out += "  (skipped: already being read)";
+    else if (file.overLimit)
+      out += "  (not read: too many configuration files)";
     else if (file.error != 0)
       out += "  (cannot be opened: " + file.errorText + ")";
     out += "\n";

@@ -32,6 +32,7 @@ struct FileRecord {
   int error = 0;  // 0: read; otherwise the errno value
   std::string errorText;
   bool skipped = false;      // an include of a file that was already being read
+  bool overLimit = false;    // not read: one file more than a launch reads
   std::string includedFrom;  // the file and line of its "include" line
   int includedAt = 0;
   std::string text;  // the whole content, byte-order mark included

@@ -42,7 +42,10 @@ std::string inTextMode(const std::string& bytes) {
 // The files being read, the outermost first.  Includes are followed with
 // this explicit stack rather than by recursion, so a long chain of includes
 // costs heap, not machine stack.
-using ReadStack = std::vector<OpenFile>;
+struct ReadStack {
+  std::vector<OpenFile> files;
+  int opened = 0;  // files opened or tried so far, the main file included
+};
 
 // What two names of the same file have in common: the platform's file
 // identity, or the path text itself when the platform cannot tell (the file
@@ -52,23 +55,42 @@ std::string identityOf(Platform& platform, const std::string& path) {
   return identity.empty() ? path : identity;
 }
 
-// Reads `path` whole and puts it on top of the stack; false (after the
-// standard-error line) when it cannot be opened.
-bool openConfig(LaunchSettings& settings, Platform& platform,
-                const std::string& path, std::string identity,
-                ConfigObserver* observer, ReadStack& reading) {
+// Reads `path` whole and puts it on top of the stack.  A file that cannot
+// be opened is reported on standard error and goes on without it; one past
+// the limit of files for one launch ends the launcher.
+Outcome openConfig(LaunchSettings& settings, Platform& platform,
+                   const std::string& path, std::string identity,
+                   ConfigObserver* observer, ReadStack& reading) {
+  const int depth = static_cast<int>(reading.files.size());
+  // Files that include one another more than once are read again each time
+  // (a later include may mean to repeat what an earlier one set), so
+  // without a limit a few files can make the work grow without bound.
+  if (++reading.opened > kMaxConfigFiles) {
+    platform.writeError(formatText(
+        "Not reading %s: a launch reads at most %d configuration files\n",
+        path.c_str(), kMaxConfigFiles));
+    if (observer) observer->fileLimitReached(path, depth);
+    platform.showMessageBox(
+        formatText("The configuration includes too many files: reading %s "
+                   "would make more than %d configuration files for one "
+                   "launch.\nLook for files that include one another more "
+                   "than once.",
+                   path.c_str(), kMaxConfigFiles)
+            .c_str(),
+        "Error", kBoxError);
+    return Outcome::exitWith(kExitNoConfig);
+  }
   debugBox(settings, platform, path.c_str(), "Reading Config file");
   OpenFile file;
   std::string bytes;
   const int error = platform.readFile(path, &bytes);
   if (error == 0) file.text = inTextMode(bytes);
-  if (observer)
-    observer->fileOpened(path, static_cast<int>(reading.size()), error,
-                         file.text);
+  if (observer) observer->fileOpened(path, depth, error, file.text);
   if (error != 0) {
     platform.writeError(formatText("Can't open %s Error %s\n", path.c_str(),
                                    platform.errorText(error).c_str()));
-    return false;
+    // Only the main file is needed; an included one is read on without.
+    return depth == 0 ? Outcome::exitWith(kExitNoConfig) : Outcome::goOn();
   }
   // A UTF-8 byte-order mark (Notepad writes one) is not part of the first
   // line; without this its key would never match.
@@ -76,30 +98,29 @@ bool openConfig(LaunchSettings& settings, Platform& platform,
     file.next = kUtf8ByteOrderMark.size();
   file.identity = std::move(identity);
   file.path = path;
-  reading.push_back(std::move(file));
-  return true;
+  reading.files.push_back(std::move(file));
+  return Outcome::goOn();
 }
 
 // Follows an "include" line, unless the file it names is already being
 // read: that would include itself again without end, so it is skipped with
 // one standard-error line and the including file goes on.  "Already being
 // read" compares identities, so the same file is found however it is named.
-void includeConfig(LaunchSettings& settings, Platform& platform,
-                   const std::string& path, ConfigObserver* observer,
-                   ReadStack& reading) {
+Outcome includeConfig(LaunchSettings& settings, Platform& platform,
+                      const std::string& path, ConfigObserver* observer,
+                      ReadStack& reading) {
   std::string identity = identityOf(platform, path);
-  for (const OpenFile& file : reading) {
+  for (const OpenFile& file : reading.files) {
     if (file.identity == identity) {
       platform.writeError(formatText(
           "Skipping include of %s: it is already being read\n", path.c_str()));
       if (observer)
-        observer->includeSkipped(path, static_cast<int>(reading.size()));
-      return;
+        observer->includeSkipped(path, static_cast<int>(reading.files.size()));
+      return Outcome::goOn();
     }
   }
-  // A file that cannot be opened has already been reported; the including
-  // file is read on either way.
-  openConfig(settings, platform, path, std::move(identity), observer, reading);
+  return openConfig(settings, platform, path, std::move(identity), observer,
+                    reading);
 }
 
 // Performs one configuration line; the launcher ends there when a
@@ -159,19 +180,17 @@ Outcome applyLine(LaunchSettings& settings, Platform& platform,
       settings.arguments.push_back(std::move(value));
       break;
     case ConfigKey::kInclude:
-      includeConfig(settings, platform, value, observer, reading);
-      break;
+      return includeConfig(settings, platform, value, observer, reading);
     case ConfigKey::kConsoleTitle:
     case ConfigKey::kWorkingDir:
       // The child's directory and console title are not command-line text:
-      // quotes that expansion put around the whole value (a variable whose
-      // value holds a space) would make the directory unusable and show up
-      // in the title, so exactly that pair is taken off.  Quotes the user
-      // typed into the value are not expansion's and are kept as written.
-      if (expansion.wrappedWhole) value = withoutSurroundingQuotes(value);
+      // quotes that expansion added (a variable whose value holds a space)
+      // would make the directory unusable and show up in the title, so they
+      // are taken off wherever they stand.  Quotes the user typed into the
+      // value are not expansion's and are kept as written.
       (rule->key == ConfigKey::kWorkingDir ? settings.workingDir
                                            : settings.consoleTitle) =
-          std::move(value);
+          expansion.withoutAddedQuotes();
       break;
   }
   return Outcome::goOn();
@@ -212,25 +231,31 @@ Outcome locateAppConfig(LaunchSettings& settings, Platform& platform,
 Outcome readConfigFile(LaunchSettings& settings, Platform& platform,
                        const std::string& path, const ConfigReading& config) {
   ReadStack reading;
-  if (!openConfig(settings, platform, path, identityOf(platform, path),
-                  config.observer, reading))
-    return Outcome::exitWith(kExitNoConfig);
+  const Outcome opened =
+      openConfig(settings, platform, path, identityOf(platform, path),
+                 config.observer, reading);
+  if (opened.endsLauncher()) return opened;
   // Lines are taken whole, however long, from the top file of the stack; an
   // "include" line pushes the included file, which is then read to its end
   // before the including file goes on with its next line.
-  while (!reading.empty()) {
-    OpenFile& file = reading.back();
+  while (!reading.files.empty()) {
+    OpenFile& file = reading.files.back();
     if (file.next >= file.text.size()) {
-      reading.pop_back();
+      reading.files.pop_back();
       continue;
     }
     size_t end = file.text.find('\n', file.next);
     if (end == std::string::npos) end = file.text.size();
-    const std::string line = file.text.substr(file.next, end - file.next);
+    std::string line = file.text.substr(file.next, end - file.next);
     file.next = end + 1;
     ++file.lineNumber;
     if (config.observer)
       config.observer->lineRead(file.path, file.lineNumber, line);
+    // A line ends at a NUL byte, as a C string would: the command line is
+    // handed to Windows as one, and a NUL inside a value would silently cut
+    // off everything after it (the class path, the main class, arguments).
+    const size_t nul = line.find('\0');
+    if (nul != std::string::npos) line.resize(nul);
     // May grow `reading`, so `file` is not used after it.
     const Outcome outcome =
         applyLine(settings, platform, line, config, reading);

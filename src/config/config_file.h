@@ -12,6 +12,11 @@ namespace kite {
 
 class ConfigObserver;
 
+// The most configuration files one launch reads (or tries to), the main
+// file included.  Far above what a real configuration uses; it only stops
+// files that include one another over and over.
+constexpr int kMaxConfigFiles = 1000;
+
 // Resolves settings.javaVersion when a "javaVersion" line is read.  The
 // reader gets it from its caller, so it needs no runtime code of its own.
 class VersionResolver {
@@ -39,7 +44,8 @@ Outcome locateAppConfig(LaunchSettings& settings, Platform& platform,
 
 // Reads one configuration file, following "include" lines, up to its end or
 // to the line where the launcher ends.  Ends the launcher with
-// kExitNoConfig when the file cannot be opened.
+// kExitNoConfig when the file cannot be opened, or when one more file would
+// pass kMaxConfigFiles.
 Outcome readConfigFile(LaunchSettings& settings, Platform& platform,
                        const std::string& path, const ConfigReading& reading);
 

@@ -22,6 +22,9 @@ class ConfigObserver {
   /// includes, and so on.
   virtual void fileOpened(const std::string& /*path*/, int /*depth*/,
                           int /*error*/, const std::string& /*text*/) {}
+  /// `path` was not read: it would have passed the limit of files for one
+  /// launch, and the launcher ends.
+  virtual void fileLimitReached(const std::string& /*path*/, int /*depth*/) {}
   /// An "include" of a file that is already being read was skipped.
   virtual void includeSkipped(const std::string& /*path*/, int /*depth*/) {}
   /// The reader took line `number` (counted from 1) of `path`.

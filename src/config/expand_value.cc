@@ -55,9 +55,15 @@ Expansion expand(const LaunchSettings& settings, Platform& platform,
   const bool spaced = variable.find(' ') != std::string::npos;
   const bool quoted = spaced && quote;
   std::string result;
-  if (quoted && !hasEquals) result += '"';
+  if (quoted && !hasEquals) {
+    expansion.openQuote = 0;
+    result += '"';
+  }
   result.append(value, 0, dollar);
-  if (quoted && hasEquals) result += '"';
+  if (quoted && hasEquals) {
+    expansion.openQuote = result.size();
+    result += '"';
+  }
   result += variable;
   // A variable that ends in a separator already provides the one that
   // follows the name in the value.
@@ -66,8 +72,10 @@ Expansion expand(const LaunchSettings& settings, Platform& platform,
       rest < value.size() && isSeparator(value[rest]))
     ++rest;
   result.append(value, rest, std::string::npos);
-  if (quoted) result += '"';
-  expansion.wrappedWhole = quoted && (!hasEquals || dollar == 0);
+  if (quoted) {
+    expansion.closeQuote = result.size();
+    result += '"';
+  }
 
   // Formatted only when it is shown: most launches expand values outside
   // debug mode.
@@ -89,6 +97,14 @@ std::string expandValue(const LaunchSettings& settings, Platform& platform,
 
 void toForwardSlashes(std::string& text) {
   std::replace(text.begin(), text.end(), '\\', '/');
+}
+
+std::string Expansion::withoutAddedQuotes() const {
+  if (openQuote == std::string::npos) return text;
+  std::string plain = text;
+  plain.erase(closeQuote, 1);  // the later one first: it moves nothing else
+  plain.erase(openQuote, 1);
+  return plain;
 }
 
 std::string withoutSurroundingQuotes(const std::string& text) {

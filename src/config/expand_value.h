@@ -12,14 +12,21 @@ namespace kite {
 
 struct Expansion {
   std::string text;
-  // The expansion itself put a pair of double quotes around the whole
-  // result (the opening quote first, the closing quote last), so a caller
-  // can take exactly that pair off again without touching quotes the user
-  // typed.
-  bool wrappedWhole = false;
+  // Where expansion put a pair of double quotes of its own around the
+  // variable's part (its value holds a space): the opening and the closing
+  // quote's positions in `text`; npos when it added none.
+  size_t openQuote = std::string::npos;
+  size_t closeQuote = std::string::npos;
   // The name of a "$NAME" whose variable is not set (empty: a lone "$" at
   // the end); the value is then used as written.
   std::optional<std::string> missingVariable;
+
+  // The added quotes stand around the whole text.
+  bool wrappedWhole() const {
+    return openQuote == 0 && closeQuote + 1 == text.size();
+  }
+  // `text` without the quotes expansion added; quotes the user typed stay.
+  std::string withoutAddedQuotes() const;
 };
 
 // Replaces the first "$NAME" of `value` with the variable's value, quoting

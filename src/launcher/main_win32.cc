@@ -9,6 +9,7 @@
 #include "platform/platform_win32.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  kite::restrictDllSearch();
   // The C runtime has already split the command line by the standard rules.
   std::vector<std::string> argv;
   for (int i = 0; i < __argc; ++i)

@@ -29,22 +29,42 @@ HKEY asKey(RegistryKey key) { return reinterpret_cast<HKEY>(key); }
 // is closed at once.
 HANDLE asProcess(ChildProcess child) { return reinterpret_cast<HANDLE>(child); }
 
-// user32 is loaded on first use, not with the program.  Its start-up (with
-// gdi32, win32u and imm32 behind it) is the largest part of a launcher's own
-// start-up time under Wine, and only message boxes, the wait for the child
-// to be ready for input and an upper-casing fallback need it.  Loaded when
-// the launch waits for the started child, that work overlaps the child's own
-// start-up instead of delaying it.  Null if it cannot be loaded.
-FARPROC user32Function(const char* name) {
-  static const HMODULE user32 = LoadLibraryA("user32.dll");
-  return user32 ? GetProcAddress(user32, name) : nullptr;
-}
-
 // GetProcAddress's result as the function type it really has; the cast goes
 // through void (*)(), which converts to and from any function type.
 template <typename Function>
 Function asFunction(FARPROC proc) {
   return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(proc));
+}
+
+std::string systemDirectoryPath() {
+  char buffer[MAX_PATH + 1];
+  const UINT length = GetSystemDirectoryA(buffer, sizeof buffer);
+  if (length == 0) return std::string();
+  if (length < sizeof buffer) return std::string(buffer, length);
+  std::string large(length, '\0');
+  const UINT again = GetSystemDirectoryA(&large[0], length);
+  if (again == 0 || again >= length) return std::string();
+  large.resize(again);
+  return large;
+}
+
+// user32 is loaded on first use, not with the program.  Its start-up (with
+// gdi32, win32u and imm32 behind it) is the largest part of a launcher's own
+// start-up time under Wine, and only message boxes, the wait for the child
+// to be ready for input and an upper-casing fallback need it.  Loaded when
+// the launch waits for the started child, that work overlaps the child's own
+// start-up instead of delaying it.  It is loaded by its full path in the
+// system directory, and the DLLs it brings are looked for there first, so
+// a user32.dll or one of its dependencies placed beside the launcher is
+// never loaded.  Null if it cannot be loaded.
+FARPROC user32Function(const char* name) {
+  static const HMODULE user32 = [] {
+    const std::string directory = systemDirectoryPath();
+    if (directory.empty()) return HMODULE();
+    return LoadLibraryExA((directory + "\\user32.dll").c_str(), nullptr,
+                          LOAD_WITH_ALTERED_SEARCH_PATH);
+  }();
+  return user32 ? GetProcAddress(user32, name) : nullptr;
 }
 
 std::string systemMessage(DWORD code) {
@@ -62,6 +82,28 @@ std::string systemMessage(DWORD code) {
 }
 
 }  // namespace
+
+void restrictDllSearch() {
+#ifndef KITE_KEEP_DLL_SEARCH
+  // A DLL that Windows loads on demand (while showing a box, say) is looked
+  // for in the application's folder first, and a copy of Kite often runs
+  // from a folder others can write to (Downloads, an unpacked archive).
+  // Where the system can, DLLs are looked for in the system directory only;
+  // the current directory leaves the search everywhere.  Both functions are
+  // looked up at run time, since Windows XP has neither (SP1 and later have
+  // SetDllDirectoryA) and Windows 7 has the first only with an update.
+  const HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+  if (!kernel32) return;
+  using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+  if (const auto setDefault = asFunction<SetDefaultDllDirectoriesFunction>(
+          GetProcAddress(kernel32, "SetDefaultDllDirectories")))
+    setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  using SetDllDirectoryFunction = BOOL(WINAPI*)(LPCSTR);
+  if (const auto setDirectory = asFunction<SetDllDirectoryFunction>(
+          GetProcAddress(kernel32, "SetDllDirectoryA")))
+    setDirectory("");
+#endif
+}
 
 long Win32Platform::openRegistryKey(const std::string& path, RegistryKey* key) {
   HKEY opened = nullptr;
@@ -182,17 +224,7 @@ unsigned long Win32Platform::osMajorVersion() {
   return version.dwMajorVersion;
 }
 
-std::string Win32Platform::systemDirectory() {
-  char buffer[MAX_PATH + 1];
-  const UINT length = GetSystemDirectoryA(buffer, sizeof buffer);
-  if (length == 0) return std::string();
-  if (length < sizeof buffer) return std::string(buffer, length);
-  std::string large(length, '\0');
-  const UINT again = GetSystemDirectoryA(&large[0], length);
-  if (again == 0 || again >= length) return std::string();
-  large.resize(again);
-  return large;
-}
+std::string Win32Platform::systemDirectory() { return systemDirectoryPath(); }
 
 bool Win32Platform::getEnvironment(const std::string& name,
                                    std::string* value) {

@@ -6,6 +6,10 @@
 
 namespace kite {
 
+// Keeps DLLs planted beside the program or in the current directory from
+// being loaded; called first thing by every Windows entry point.
+void restrictDllSearch();
+
 class Win32Platform : public Platform {
  public:
   long openRegistryKey(const std::string& path, RegistryKey* key) override;

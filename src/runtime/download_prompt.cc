@@ -10,9 +10,9 @@ namespace {
 // none (only the 1.4.2 and 1.5 families have one).
 const char* downloadPage(const std::string& version) {
   if (version.compare(0, 5, "1.4.2") == 0)
-    return "http://java.sun.com/j2se/1.4.2/download.html";
+    return "https://java.sun.com/j2se/1.4.2/download.html";
   if (version.compare(0, 3, "1.5") == 0)
-    return "http://www.java.com/en/download/download_the_latest.jsp";
+    return "https://www.java.com/en/download/download_the_latest.jsp";
   return nullptr;
 }
 

@@ -45,7 +45,7 @@ std::string summary(const Report& report) {
 }
 
 struct Case {
-  const char* lines;     // after "mainclass a.Main" and "javapath j.exe"
+  std::string lines;     // after "mainclass a.Main" and "javapath j.exe"
   const char* expected;  // summary(); lines counted from the first of them
 };
 
@@ -76,6 +76,9 @@ TEST(Findings, EachKindWithItsLine) {
       {"javaVersion 1.6.0_10+\nvmparam -X\n", "key-set-twice@3 runtime-not-found@3"},
       {"javaVersion 1.5\n", "key-set-twice@3 runtime-not-found@3"},
       {"javaVersion \n", "key-set-twice@3 runtime-not-found@3"},
+      {"javapath D:\\My Tools\\javaw.exe\n", "key-set-twice@3 unquoted-path@3"},
+      {"javapath \"D:\\My Tools\\javaw.exe\"\n", "key-set-twice@3"},
+      {std::string("vmparam -X\0junk\n", 16), "nul-byte@3"},
   };
   for (const Case& c : cases) {
     FakePlatform platform;
@@ -122,6 +125,22 @@ TEST(Findings, ExitCodeAndMessages) {
   report = runCheck(options, missing);
   EXPECT_EQ(report.exitCode(), 2);
   EXPECT_EQ(summary(report), "file-not-opened@0");
+}
+
+// Twelve files, each including the next twice: 4,095 reads without the
+// limit of files for one launch.
+TEST(Findings, TooManyFiles) {
+  FakePlatform platform;
+  prepare(platform);
+  for (int i = 1; i <= 12; ++i) {
+    const std::string next = "include f" + std::to_string(i + 1) + ".config\n";
+    platform.addFile("C:\\Apps\\App\\f" + std::to_string(i) + ".config",
+                     i < 12 ? next + next : "");
+  }
+  const Report report =
+      check(platform, "mainclass a.Main\njavapath j\ninclude f1.config\n");
+  EXPECT_EQ(summary(report), "too-many-files@2");
+  EXPECT_EQ(report.exitCode(), 2);
 }
 
 TEST(Findings, CommandLineOverTheLimit) {

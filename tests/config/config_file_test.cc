@@ -56,6 +56,9 @@ TEST(ConfigFile, KeyTable) {
       {"workingDir $HOME", "workingDir=C:/Users/A B\n"},
       {"consoleTitle \"$HOME\\\"", "consoleTitle=\"C:/Users/A B/\"\n"},
       {"consoleTitle \"Typed\"", "consoleTitle=\"Typed\"\n"},
+      // ... also where they do not stand around the whole value.
+      {"consoleTitle mode=$HOME", "consoleTitle=mode=C:/Users/A B\n"},
+      {"workingDir \"x\"=$HOME\\y", "workingDir=\"x\"=C:/Users/A B/y\n"},
       {"\xEF\xBB\xBFmainclass a", "mainClass=a\n"},  // byte-order mark
       {"# mainclass a", ""},
       {"//mainclass a", ""},
@@ -122,6 +125,57 @@ TEST(ConfigFile, LongIncludeChainsWork) {
   ASSERT_EQ(settings.classPath.size(), 300u);
   EXPECT_EQ(settings.classPath.front(), "299");  // innermost first
   EXPECT_EQ(platform.err, "");
+}
+
+// A value ends at a NUL byte, so the rest of the command line stays whole.
+TEST(ConfigFile, ALineEndsAtANulByte) {
+  FakePlatform platform;
+  const char text[] = "vmparam -Xmx1g\0junk\nmainclass a.Main\n\0addjar x\n";
+  platform.addFile("App.config", std::string(text, sizeof text - 1));
+  LaunchSettings settings;
+  EXPECT_EQ(readAsLauncher(settings, platform, "App.config"), 0);
+  EXPECT_EQ(describe(settings), "vmParams=-Xmx1g\nmainClass=a.Main\n");
+}
+
+// Files that include one another more than once are read again each time;
+// the number of files read for one launch is capped.
+TEST(ConfigFile, FilesReadForOneLaunchAreCapped) {
+  const struct {
+    int chain;    // files in a chain, each including the next once
+    int repeats;  // ... or each including the next this many times
+    int code;
+    size_t reads;
+  } cases[] = {
+      {kMaxConfigFiles, 1, 0, static_cast<size_t>(kMaxConfigFiles)},
+      {kMaxConfigFiles + 1, 1, kExitNoConfig,
+       static_cast<size_t>(kMaxConfigFiles)},
+      // 2^21 - 1 reads without the cap.
+      {21, 2, kExitNoConfig, static_cast<size_t>(kMaxConfigFiles)},
+  };
+  for (const auto& c : cases) {
+    FakePlatform platform;
+    for (int i = 0; i < c.chain; ++i) {
+      std::string text = "vmparam -D" + std::to_string(i) + "\n";
+      for (int r = 0; i + 1 < c.chain && r < c.repeats; ++r)
+        text += "include f" + std::to_string(i + 1) + ".config\n";
+      platform.addFile("f" + std::to_string(i) + ".config", text);
+    }
+    LaunchSettings settings;
+    EXPECT_EQ(readAsLauncher(settings, platform, "f0.config"), c.code);
+    EXPECT_EQ(platform.filesRead.size(), c.reads) << c.chain;
+    if (c.code == 0) {
+      EXPECT_EQ(platform.err, "");
+      EXPECT_TRUE(platform.boxes.empty());
+      continue;
+    }
+    EXPECT_NE(platform.err.find("a launch reads at most 1000 configuration "
+                                "files"),
+              std::string::npos);
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].caption, "Error");
+    EXPECT_EQ(platform.boxes[0].style, kBoxError);
+    EXPECT_NE(platform.boxes[0].text->find("more than 1000"), std::string::npos);
+  }
 }
 
 TEST(ConfigFile, JavaVersionResolvesWhileTheFileIsRead) {

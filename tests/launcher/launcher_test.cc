@@ -35,24 +35,27 @@ TEST(LauncherTest, OwnArguments) {
     Args argv;
     bool debug;
     OptionalText override;
-    Args arguments;
+    Args arguments;  // the configuration's own come after these
+    int code;
   } cases[] = {
-      {{"C:\\Apps\\App\\App.exe"}, false, std::nullopt, {}},
-      {{"C:\\Apps\\App\\App.exe", "-d", "x", "-cmy.config", "y"}, true, "my.config", {"x", "y"}},
-      {{"C:\\Apps\\App\\App.exe", "-dx", "-D"}, false, std::nullopt, {"-dx", "-D"}},
-      {{"C:\\Apps\\App\\App.exe", "-cp", "x"}, false, "p", {"x"}},
-      {{"C:\\Apps\\App\\App.exe", "-ca", "-c"}, false, "", {}},
+      {{"C:\\Apps\\App\\App.exe"}, false, std::nullopt, {"fromConfig"}, 0},
+      {{"C:\\Apps\\App\\App.exe", "-d", "x", "-cmy.config", "y"}, true, "my.config",
+       {"x", "y", "fromConfig"}, 0},
+      {{"C:\\Apps\\App\\App.exe", "-dx", "-D"}, false, std::nullopt,
+       {"-dx", "-D", "fromConfig"}, 0},
+      // "-cp": the file "p" does not exist, so nothing is read.
+      {{"C:\\Apps\\App\\App.exe", "-cp", "x"}, false, "p", {"x"}, kExitNoConfig},
+      // The last "-c" wins: an empty path.
+      {{"C:\\Apps\\App\\App.exe", "-ca", "-c"}, false, "", {}, kExitNoConfig},
   };
   for (const auto& c : cases) {
     Launch launch;
     launch.platform.addFile("C:\\Apps\\App\\my.config", kConfig);
     launch.run(c.argv);
+    EXPECT_EQ(launch.code, c.code) << c.argv.size();
     EXPECT_EQ(launch.settings.debugMode, c.debug);
     EXPECT_EQ(launch.settings.configOverride, c.override);
-    // Pass-through arguments come before the configuration's own.
-    Args expected = c.arguments;
-    if (launch.code == 0) expected.push_back("fromConfig");
-    EXPECT_EQ(launch.settings.arguments, expected) << c.argv.size();
+    EXPECT_EQ(launch.settings.arguments, c.arguments) << c.argv.size();
   }
 }
 

@@ -37,8 +37,8 @@ TEST(DownloadPromptTest, YesOpensTheFamilyPageThenExits) {
     int answer;
     const char* page;  // null: nothing started
   } cases[] = {
-      {"1.4.2_10", kAnswerYes, "http://java.sun.com/j2se/1.4.2/download.html"},
-      {"1.5.0_11+", kAnswerYes, "http://www.java.com/en/download/download_the_latest.jsp"},
+      {"1.4.2_10", kAnswerYes, "https://java.sun.com/j2se/1.4.2/download.html"},
+      {"1.5.0_11+", kAnswerYes, "https://www.java.com/en/download/download_the_latest.jsp"},
       {"1.5.0_11+", 7, nullptr},
       {"1.6", kAnswerYes, nullptr},
       {"1.4", kAnswerYes, nullptr},
