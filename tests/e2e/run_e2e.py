@@ -5,15 +5,13 @@
 
 Finds kite32.exe or kite64.exe and the helper programs (standin.exe,
 starter.exe) in the build directory, boots one Wine prefix, runs every
-scenario, prints one PASS/FAIL line per scenario and a closing
-"N passed, M failed" line, and exits non-zero if any scenario failed;
-exits with 77 (and runs nothing) when this machine cannot run programs of
-that width under Wine at all.
+scenario, prints one PASS, FAIL or SKIP line per scenario and a closing
+"N passed, M failed, K skipped" line, and exits non-zero if any scenario
+failed or none passed; exits with 77 (and runs nothing) when this machine
+cannot run programs of that width under Wine at all.
 """
 import argparse
-import os
 import shutil
-import subprocess
 import sys
 import time
 import traceback
@@ -21,17 +19,25 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
-import cases  # noqa: E402
 import launch  # noqa: E402
-import scenarios_launch  # noqa: E402,F401  (registers its scenarios)
-import scenarios_config  # noqa: E402,F401  (registers its scenarios)
-import scenarios_runtime  # noqa: E402,F401  (registers its scenarios)
-import scenarios_check  # noqa: E402,F401  (registers its scenarios)
-import scenarios_faults  # noqa: E402,F401  (registers its scenarios)
+import machine  # noqa: E402
+import scenarios_check  # noqa: E402
+import scenarios_config  # noqa: E402
+import scenarios_faults  # noqa: E402
+import scenarios_launch  # noqa: E402
+import scenarios_runtime  # noqa: E402
 import wine  # noqa: E402
+from suite import Skip  # noqa: E402
+
+# The scenario modules, in the order their scenarios run.
+SCENARIO_MODULES = (scenarios_launch, scenarios_config, scenarios_runtime, scenarios_check,
+                    scenarios_faults)
 
 # Exit code when this machine cannot run the programs under test at all.
 UNSUPPORTED = 77
+# How long one launcher run may take where it runs through a CPU emulator:
+# a start takes about a minute there, more on a busy machine.
+EMULATED_RUN_TIMEOUT = 1200
 
 
 class Check:
@@ -86,20 +92,24 @@ class Sessions:
 
 
 class Context:
-    """What a scenario needs: the sessions, the launcher under test and the
-    checks; every run it makes is kept for the failure report."""
+    """What a scenario needs: the sessions, the launcher under test, the
+    checks and how long one launcher run may take (run_timeout, seconds);
+    every run it makes is kept for the failure report."""
 
-    def __init__(self, sessions, launcher_exe, width, check):
+    def __init__(self, sessions, launcher_exe, width, check, run_timeout):
         self.sessions = sessions
         self.session = sessions.plain
         self.launcher_exe = launcher_exe
         self.width = width
         self.check = check
+        self.run_timeout = run_timeout
 
     def app(self, name, display=False, **kwargs):
         """An application directory; with display=True in the session whose
-        boxes can be answered."""
+        boxes can be answered.  Its runs take the context's run_timeout
+        unless given a timeout of their own."""
         session = self.sessions.with_display() if display else self.session
+        kwargs.setdefault("run_timeout", self.run_timeout)
         return TrackedApp(self, session, self.launcher_exe, name, **kwargs)
 
 
@@ -123,24 +133,6 @@ def find_file(build, name):
     return matches[0]
 
 
-def emulated_i386():
-    """True when 32-bit Linux programs run here only through a CPU emulator
-    registered with binfmt_misc (the kernel cannot run them itself).  Every
-    32-bit Windows process then takes minutes, so only the smoke scenarios
-    are run for the 32-bit launcher."""
-    entries = Path("/proc/sys/fs/binfmt_misc")
-    try:
-        for entry in entries.iterdir():
-            if entry.name in ("register", "status"):
-                continue
-            text = entry.read_text(errors="replace")
-            if text.startswith("enabled") and "qemu-i386" in text:
-                return True
-    except OSError:
-        pass
-    return False
-
-
 def can_run(session):
     """True when the stand-in (built with this build's width) runs in the
     prefix at all."""
@@ -150,19 +142,6 @@ def can_run(session):
     code = session.run([launch.STANDIN], env=env, timeout=600,
                        stdout=session.log, stderr=session.log)
     return code == 0 and probe_log.exists()
-
-
-def loader_problem():
-    """Why Wine's 32-bit loader cannot run here, if that is the reason."""
-    for loader in ("/usr/lib/wine/wine", "/usr/lib/i386-linux-gnu/wine/wine"):
-        if os.access(loader, os.X_OK):
-            try:
-                subprocess.run([loader, "--version"], capture_output=True, timeout=60)
-            except OSError as error:
-                return ": Wine's 32-bit loader %s cannot be executed (%s): the kernel does " \
-                       "not run 32-bit Linux programs" % (loader, error.strerror)
-            return ""
-    return ": Wine's 32-bit loader is not installed"
 
 
 def main():
@@ -182,7 +161,10 @@ def main():
     helpers = Path(options.helpers).resolve() if options.helpers else build
     standin = find_file(helpers, "standin.exe")
     starter = find_file(helpers, "starter.exe")
-    smoke = options.smoke or (options.width == "32" and emulated_i386())
+    emulated = options.width == "32" and machine.emulated_i386()
+    smoke = options.smoke or emulated
+    run_timeout = EMULATED_RUN_TIMEOUT if emulated else launch.DEFAULT_RUN_TIMEOUT
+    scenarios = [scenario for module in SCENARIO_MODULES for scenario in module.SCENARIOS]
     root = build / "e2e"
     root.mkdir(exist_ok=True)
     for stale in (root / "runs", root / "display"):
@@ -190,7 +172,7 @@ def main():
 
     started = time.monotonic()
     sessions = None
-    passed = failed = 0
+    passed = failed = skipped = 0
     try:
         sessions = Sessions(root, [standin, starter])
         session = sessions.plain
@@ -199,40 +181,49 @@ def main():
         if not can_run(session):
             print("e2e: SKIPPED: this machine cannot run %s-bit Windows programs under Wine "
                   "(the helper %s does not start%s; see %s)"
-                  % (options.width, standin, loader_problem(), session.log.name), flush=True)
+                  % (options.width, standin, machine.loader_problem(), session.log.name),
+                  flush=True)
             return UNSUPPORTED
 
-        if smoke:
-            launch.RUN_TIMEOUT = 1200
+        if emulated:
             print("e2e: smoke scenarios only (32-bit programs run through an emulator here)",
                   flush=True)
-        for name, function, is_smoke in cases.SCENARIOS:
-            if options.only not in name or (smoke and not is_smoke):
+        elif smoke:
+            print("e2e: smoke scenarios only", flush=True)
+        for scenario in scenarios:
+            if options.only not in scenario.name or (smoke and not scenario.smoke):
                 continue
             check = Check()
-            context = Context(sessions, launcher_exe, int(options.width), check)
+            context = Context(sessions, launcher_exe, int(options.width), check, run_timeout)
             begun = time.monotonic()
+            skip = None
             try:
-                function(context)
+                scenario.function(context)
+            except Skip as reason:
+                skip = str(reason)
             except Exception:  # a broken scenario counts as a failure
                 check.failures.append("exception:\n" + traceback.format_exc())
             seconds = time.monotonic() - begun
-            if check.failures:
+            label = "kite%s %s" % (options.width, scenario.name)
+            if check.failures:  # what failed before a skip still fails
                 failed += 1
-                print("FAIL kite%s %s (%.1f s)" % (options.width, name, seconds))
+                print("FAIL %s (%.1f s)" % (label, seconds))
                 for failure in check.failures:
                     print("  - " + failure)
                 for index, result in enumerate(check.results):
                     print("  run %d:\n%s" % (index + 1, result.describe()))
+            elif skip is not None:
+                skipped += 1
+                print("SKIP %s: %s" % (label, skip))
             else:
                 passed += 1
-                print("PASS kite%s %s (%.1f s)" % (options.width, name, seconds))
+                print("PASS %s (%.1f s)" % (label, seconds))
             sys.stdout.flush()
     finally:
         if sessions is not None:
             sessions.close(options.keep)
     print("e2e: kite%s.exe finished in %.0f s" % (options.width, time.monotonic() - started))
-    print("%d passed, %d failed" % (passed, failed))
+    print("%d passed, %d failed, %d skipped" % (passed, failed, skipped))
     return 1 if failed or not passed else 0
 
 

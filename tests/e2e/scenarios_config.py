@@ -1,6 +1,10 @@
 """Scenarios about finding and reading the configuration: expansion, quoting,
 the start directory, byte-order marks, includes and sizes."""
-from cases import JAVA, MAIN, base_config, command_line, expect_one_child, scenario
+from expectations import EXIT_OK, JAVA, MAIN, base_config, command_line, expect_one_child
+from suite import collector
+
+SCENARIOS = []
+scenario = collector(SCENARIOS)
 
 
 @scenario("expansion: spaced values quoted, addjars of a spaced directory, raw arguments")
@@ -80,7 +84,7 @@ def drive_root(t):
     t.session.map_drive("k", app.dir)
     app.config(*base_config())
     result = app.run(["-d"], argv0="K:\\App.exe")
-    t.check.eq("launcher exit code", result.exit_code, 0)
+    t.check.eq("launcher exit code", result.exit_code, EXIT_OK)
     t.check.eq("child command lines", [run["cmdline"] for run in result.runs], [command_line()])
     t.check.eq("configuration boxes", [b.text for b in result.boxes
                                        if b.caption == "Reading App Config file"],
@@ -110,7 +114,8 @@ def includes(t):
     app.config(*base_config("include common.config", "include chain0.config",
                             "include common.config", "include loop.config",
                             "include nothere.config", "vmparam -Dend=1"))
-    result = app.run(timeout=60)
+    # An endless include loop would hang the launcher: say so sooner.
+    result = app.run(timeout=t.run_timeout // 2)
     params = (["-Dcommon=1"] + ["-Dchain=%d" % i for i in range(chain)]
               + ["-Dcommon=1", "-Dloop=1", "-Dloop=2", "-Dend=1"])
     expect_one_child(t.check, result, cmdline=command_line(params))

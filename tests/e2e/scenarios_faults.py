@@ -9,20 +9,33 @@ import time
 
 import launch
 import wine
-from cases import (ERROR_STYLE, JAVA, MAIN, REGISTRY_BASE, base_config, command_line,
-                   expect_error_box, expect_no_child, expect_one_child, scenario)
+from expectations import (ERROR_STYLE, EXIT_NO_CONFIG, EXIT_OK, EXIT_START_FAILED, JAVA, MAIN,
+                          REGISTRY_BASE, base_config, command_line, expect_error_box,
+                          expect_no_child, expect_one_child, generous_timeout)
+from suite import Skip, collector
+
+SCENARIOS = []
+scenario = collector(SCENARIOS)
 
 # What the C runtime says for EACCES, the error of a file that exists but
 # cannot be opened for reading.
 DENIED = "Permission denied"
-# Generous limits, so that a slow machine (or an emulated 32-bit launcher)
-# fails nothing: a run that takes longer has hung.  The largest scenarios
-# read a million lines or build a ten-megabyte command line.
-RUN_TIMEOUT = 600
-SLOW_TIMEOUT = 900
+# The launcher boxes a failure of a child that ends within this many seconds
+# of its start.  A whole run shorter than that proves the child's was too.
+QUICK_FAILURE_SECONDS = 3
+# How often a quick crash is run until one run is that short.
+QUICK_ATTEMPTS = 3
 
 
-def wait_for_record(path, seconds=RUN_TIMEOUT):
+def slow_timeout(t):
+    """The limit for the largest scenarios, which read a million lines or
+    build a ten-megabyte command line.  Every run here has a generous limit
+    (this or generous_timeout), so that a slow machine (or an emulated 32-bit
+    launcher) fails nothing: a run that takes longer has hung."""
+    return generous_timeout(t) * 3 // 2
+
+
+def wait_for_record(path, seconds):
     """The first record a stand-in appended to its log `path`, once there."""
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
@@ -44,15 +57,15 @@ def expect_cannot_open(check, result, path):
 def config_is_directory(t):
     app = t.app("dirconfig")
     config = app.mkdir("App.config")
-    result = app.run(timeout=RUN_TIMEOUT)
-    expect_no_child(t.check, result, 2)
+    result = app.run(timeout=generous_timeout(t))
+    expect_no_child(t.check, result, EXIT_NO_CONFIG)
     t.check.eq("message boxes", result.boxes, [])
     expect_cannot_open(t.check, result, config)
 
     app.mkdir("folder.config")
     app.config(*base_config("vmparam -Dbefore=1", "include folder.config", "vmparam -Dafter=1"),
                name="other.config")
-    result = app.run(["-cother.config"], timeout=RUN_TIMEOUT)
+    result = app.run(["-cother.config"], timeout=generous_timeout(t))
     expect_one_child(t.check, result, cmdline=command_line(["-Dbefore=1", "-Dafter=1"]))
     expect_cannot_open(t.check, result, "folder.config")
 
@@ -73,15 +86,15 @@ def config_unreadable(t):
         "KITE_STANDIN_HOLD": held, "KITE_STANDIN_LOG": wine.dos_path(holder_log),
         "KITE_STANDIN_SCRIPT": wine.dos_path(holder_script)})
     try:
-        if wait_for_record(holder_log) is None:
+        if wait_for_record(holder_log, generous_timeout(t)) is None:
             t.check.true("the holder took the file", False, "exit %r" % holder.poll())
             return
-        result = app.run(["-cheld.config"], timeout=RUN_TIMEOUT)
-        expect_no_child(t.check, result, 2)
+        result = app.run(["-cheld.config"], timeout=generous_timeout(t))
+        expect_no_child(t.check, result, EXIT_NO_CONFIG)
         t.check.eq("message boxes", result.boxes, [])
         expect_cannot_open(t.check, result, "held.config")
 
-        result = app.run(timeout=RUN_TIMEOUT)
+        result = app.run(timeout=generous_timeout(t))
         expect_one_child(t.check, result, cmdline=command_line(["-Dbefore=1", "-Dafter=1"]))
         expect_cannot_open(t.check, result, "held.config")
     finally:
@@ -98,7 +111,7 @@ def include_chain(t):
         app.write("chain%03d.config" % i,
                   "vmparam -Din%d=1\n%svmparam -Dout%d=1\n" % (i, deeper, i))
     app.config(*base_config("include chain000.config"))
-    result = app.run(timeout=SLOW_TIMEOUT)
+    result = app.run(timeout=slow_timeout(t))
     params = (["-Din%d=1" % i for i in range(depth)]
               + ["-Dout%d=1" % i for i in reversed(range(depth))])
     expect_one_child(t.check, result, cmdline=command_line(params))
@@ -112,7 +125,7 @@ def include_cycle(t):
         app.write(name + ".config", "vmparam -D%s=1\ninclude %s\nvmparam -D%s=2\n"
                   % (name, nxt, name))
     app.config(*base_config("include a.config", "vmparam -Dend=1"))
-    result = app.run(timeout=SLOW_TIMEOUT)
+    result = app.run(timeout=slow_timeout(t))
     params = ["-Da=1", "-Db=1", "-Dc=1", "-Dc=2", "-Db=2", "-Da=2", "-Dend=1"]
     expect_one_child(t.check, result, cmdline=command_line(params))
     errors = result.stderr_lines
@@ -138,14 +151,14 @@ def million_lines(t):
     lines.append("javapath " + JAVA)
     t.check.eq("lines written", len(lines), count)
     app.config(*lines)
-    result = app.run(timeout=SLOW_TIMEOUT)
+    result = app.run(timeout=slow_timeout(t))
     expect_one_child(t.check, result, cmdline=command_line(params))
 
     # A million class-path entries: far over the command-line limit.
     jars = ["j%d.jar" % i for i in range(count - 2)]
     app.config(*base_config(*["addjar " + jar for jar in jars]))
-    result = app.run(timeout=SLOW_TIMEOUT)
-    expect_no_child(t.check, result, 4)
+    result = app.run(timeout=slow_timeout(t))
+    expect_no_child(t.check, result, EXIT_START_FAILED)
     expect_error_box(t.check, result, "Error", str(len(command_line(class_path=jars))), "32767")
 
 
@@ -157,14 +170,14 @@ def huge_environment_value(t):
     t.check.eq("value length", len(value), 30000)
     param = '-Dbig="%s"' % value.replace("\\", "/")
     app.config(*base_config("vmparam -Dbig=$KITE_E2E_BIG"))
-    result = app.run(env={"KITE_E2E_BIG": value}, timeout=RUN_TIMEOUT)
+    result = app.run(env={"KITE_E2E_BIG": value}, timeout=generous_timeout(t))
     child = expect_one_child(t.check, result, cmdline=command_line([param]))
     if child:
         t.check.eq("the child's parameter", child["argv"][1], '-Dbig=' + value.replace("\\", "/"))
 
     app.config(*base_config("vmparam -Dbig=$KITE_E2E_BIG", "vmparam -Dagain=$KITE_E2E_BIG"))
-    result = app.run(env={"KITE_E2E_BIG": value}, timeout=RUN_TIMEOUT)
-    expect_no_child(t.check, result, 4)
+    result = app.run(env={"KITE_E2E_BIG": value}, timeout=generous_timeout(t))
+    expect_no_child(t.check, result, EXIT_START_FAILED)
     length = len(command_line([param, param.replace("-Dbig=", "-Dagain=")]))
     expect_error_box(t.check, result, "Error", str(length), "32767")
 
@@ -189,7 +202,7 @@ def long_java_home(t):
     # characters long, and the child must receive every one of them.
     home = ("C:\\jre3k" + "\\." * 1500)[:3000]
     install_home(t, home, "C:\\jre3k")
-    result = app.run(timeout=RUN_TIMEOUT)
+    result = app.run(timeout=generous_timeout(t))
     java = home + "\\bin\\javaw.exe"
     child = expect_one_child(t.check, result, cmdline=command_line(java='"%s"' % java,
                                                                    arguments=["x"]))
@@ -204,8 +217,8 @@ def long_java_home(t):
         home += "\\" + ("d%02d" % (len(home) // 100)).ljust(min(99, 3000 - len(home) - 1), "x")
     t.check.eq("home length", len(home), 3000)
     install_home(t, home, home)
-    result = app.run(timeout=RUN_TIMEOUT)
-    expect_no_child(t.check, result, 4)
+    result = app.run(timeout=generous_timeout(t))
+    expect_no_child(t.check, result, EXIT_START_FAILED)
     expect_error_box(t.check, result, "Error", 'Could not start the Java runtime "%s' % home[:200])
 
 
@@ -215,19 +228,27 @@ def child_crashes(t):
     app.config(*base_config())
     box = ("Error launching Class %s\n with Java %s.\nError=-1073741819" % (MAIN, JAVA),
            "Error", ERROR_STYLE)
+    undecided = []
     for behaviour, quick in (("crash", True), ("crash 4000", False)):
-        begun = time.monotonic()
-        result = app.run(script=[behaviour], timeout=RUN_TIMEOUT)
-        took = time.monotonic() - begun
-        t.check.eq("launcher exit code after %s" % behaviour, result.exit_code, 0)
-        t.check.eq("child starts after %s" % behaviour, len(result.runs), 1)
+        for _ in range(QUICK_ATTEMPTS if quick else 1):
+            begun = time.monotonic()
+            result = app.run(script=[behaviour], timeout=generous_timeout(t))
+            took = time.monotonic() - begun
+            t.check.eq("launcher exit code after %s" % behaviour, result.exit_code, EXIT_OK)
+            t.check.eq("child starts after %s" % behaviour, len(result.runs), 1)
+            if not quick or took < QUICK_FAILURE_SECONDS:
+                break
         boxes = [(b.text, b.caption, b.style) for b in result.boxes]
-        if quick and took >= 3:
-            # The whole run took three seconds or more, so the launcher may
-            # have seen a slow failure; a box, if any, must still be exact.
+        if quick and took >= QUICK_FAILURE_SECONDS:
+            # The launcher may have seen a slow failure; a box, if any, must
+            # still be exact, but whether there is one is not known.
             t.check.true("boxes after %s" % behaviour, boxes in ([], [box]), repr(boxes))
+            undecided.append("%s took %.1f s" % (behaviour, took))
         else:
             t.check.eq("boxes after %s" % behaviour, boxes, [box] if quick else [])
+    if undecided:
+        raise Skip("no run of a quick crash was short enough to require its box (%s)"
+                   % ", ".join(undecided))
 
 
 @scenario("child killed while running: the launcher goes on, no relaunch, exit 0")
@@ -239,7 +260,7 @@ def child_killed(t):
     killed = {}
 
     def kill_when_running():
-        record = wait_for_record(log)
+        record = wait_for_record(log, generous_timeout(t))
         if record is None:
             return
         # Four seconds of run time, so this is not a quick failure.
@@ -250,11 +271,11 @@ def child_killed(t):
     killer = threading.Thread(target=kill_when_running)
     killer.start()
     try:
-        result = app.run(script=[(0, 3600000)], timeout=RUN_TIMEOUT)
+        result = app.run(script=[(0, 3600000)], timeout=generous_timeout(t))
     finally:
         killer.join()
     t.check.eq("taskkill exit code", killed.get("taskkill"), 0)
-    t.check.eq("launcher exit code", result.exit_code, 0)
+    t.check.eq("launcher exit code", result.exit_code, EXIT_OK)
     t.check.eq("child starts", len(result.runs), 1)
     t.check.eq("message boxes", result.boxes, [])
 
@@ -270,7 +291,7 @@ CONFIG_ARGUMENTS = ["C:\\Program Files\\", '-Dq="a b"']
 def arguments_pass_through(t):
     app = t.app("passargs")
     app.config(*base_config(*["argument " + a for a in CONFIG_ARGUMENTS]))
-    result = app.run(PASSED_ARGUMENTS, timeout=RUN_TIMEOUT)
+    result = app.run(PASSED_ARGUMENTS, timeout=generous_timeout(t))
     arguments = PASSED_ARGUMENTS + CONFIG_ARGUMENTS
     # Arguments are quoted (always, on this Windows version) with trailing
     # backslashes doubled; double quotes inside them pass on unescaped, so

@@ -1,8 +1,13 @@
 """Scenarios about starting the child: the command line, the launcher's own
 arguments, the relaunch loop, failures and their boxes and exit codes."""
-from cases import (ERROR_STYLE, JAVA, MAIN, PLAIN_STYLE, REGISTRY_BASE, base_config,
-                   command_line, expect_error_box, expect_no_child, expect_one_child,
-                   scenario)
+from expectations import (ERROR_STYLE, EXIT_NO_CONFIG, EXIT_NO_MAIN_CLASS, EXIT_NO_RUNTIME,
+                          EXIT_OK, EXIT_START_FAILED, JAVA, MAIN, PLAIN_STYLE, REGISTRY_BASE,
+                          base_config, command_line, expect_error_box, expect_no_child,
+                          expect_one_child, registry_access)
+from suite import collector
+
+SCENARIOS = []
+scenario = collector(SCENARIOS)
 
 
 @scenario("basic launch: vmparam, addjar, addpath, addjars, arguments after pass-through",
@@ -22,11 +27,12 @@ def basic_launch(t):
     class_path = child["argv"][4] if len(child["argv"]) > 4 else ""
     scanned = class_path.split(";")[2:]
     t.check.eq("jars found by addjars", sorted(scanned), ["jars/a.jar", "jars/b.jar"])
+    entries = ["lib\\a.jar", "classes"] + scanned
     arguments = ["pass one", "pass2", "first", "second arg"]
     t.check.eq("child command line", child["cmdline"], command_line(
-        ["-Xmx64m", "-Dkite.test=1"], ["lib\\a.jar", "classes"] + scanned, arguments))
+        ["-Xmx64m", "-Dkite.test=1"], entries, arguments))
     t.check.eq("child argv", child["argv"], [JAVA, "-Xmx64m", "-Dkite.test=1", "-classpath",
-                                             class_path, MAIN] + arguments)
+                                             ";".join(entries), MAIN] + arguments)
     t.check.eq("standard error", result.stderr_lines, [])
     t.check.eq("trace lines outside debug mode", result.stdout_lines, [])
     t.check.eq("CreateProcessA (command line, inherit, flags, directory, result)",
@@ -41,7 +47,7 @@ def debug_mode(t):
                             "argument arg1"))
     result = app.run(["-d", "pass"])
     cmdline = command_line(params, jars, arguments)
-    t.check.eq("launcher exit code", result.exit_code, 0)
+    t.check.eq("launcher exit code", result.exit_code, EXIT_OK)
     t.check.eq("child command lines", [run["cmdline"] for run in result.runs], [cmdline])
     size = (len(JAVA) + 2 + len(MAIN) + 2 + 12 + sum(len(p) + 2 for p in params)
             + sum(len(j) + 2 for j in jars) + sum(len(a) + 3 for a in arguments))
@@ -75,7 +81,7 @@ def config_option(t):
         expect_one_child(t.check, result, cmdline=command_line(main=main, arguments=arguments))
     # "-c" alone names an empty path, which cannot be opened.
     result = app.run(["-c"])
-    expect_no_child(t.check, result, 2)
+    expect_no_child(t.check, result, EXIT_NO_CONFIG)
     t.check.true("standard error says it cannot open the empty path",
                  any(line.startswith("Can't open  Error ") for line in result.stderr_lines),
                  repr(result.stderr_lines))
@@ -85,7 +91,7 @@ def config_option(t):
 def missing_config(t):
     app = t.app("noconfig")
     result = app.run()
-    expect_no_child(t.check, result, 2)
+    expect_no_child(t.check, result, EXIT_NO_CONFIG)
     t.check.eq("message boxes", result.boxes, [])
     prefix = "Can't open %s\\App.config Error " % app.dir
     t.check.eq("standard error lines", len(result.stderr_lines), 1)
@@ -99,7 +105,7 @@ def relaunch(t):
     app = t.app("relaunch")
     app.config(*base_config())
     result = app.run(script=[(999, 0), (999, 0), (0, 0)])
-    t.check.eq("launcher exit code", result.exit_code, 0)
+    t.check.eq("launcher exit code", result.exit_code, EXIT_OK)
     t.check.eq("child command lines", [run["cmdline"] for run in result.runs],
                [command_line()] * 3)
     text = "Error launching Class %s\n with Java %s.\nError=999" % (MAIN, JAVA)
@@ -122,7 +128,7 @@ def child_outcome(t):
     ]
     for behaviour, boxes in cases:
         result = app.run(script=[behaviour])
-        t.check.eq("launcher exit code after %r" % (behaviour,), result.exit_code, 0)
+        t.check.eq("launcher exit code after %r" % (behaviour,), result.exit_code, EXIT_OK)
         t.check.eq("child starts after %r" % (behaviour,), len(result.runs), 1)
         t.check.eq("boxes after %r" % (behaviour,),
                    [(b.text, b.caption, b.style) for b in result.boxes], boxes)
@@ -144,9 +150,9 @@ def working_dir_and_title(t):
         child = expect_one_child(t.check, result, cmdline=command_line(), cwd=directory)
         if child is not None:
             t.check.eq("child console title", child["startup_title"], title)
-        starts = result.process_starts
-        if starts:
-            t.check.eq("CreateProcessA directory", starts[0][3].replace("/", "\\"), directory)
+        t.check.eq("CreateProcessA directories",
+                   [(start[3] or "").replace("/", "\\") for start in result.process_starts],
+                   [directory])
 
 
 @scenario("javapath to a missing executable: error box with path and reason, exit 4")
@@ -155,7 +161,7 @@ def missing_java(t):
     missing = "C:\\nope\\java.exe"
     app.config("mainclass " + MAIN, "javapath " + missing)
     result = app.run(script=[(999, 0)])
-    expect_no_child(t.check, result, 4)
+    expect_no_child(t.check, result, EXIT_START_FAILED)
     expect_error_box(t.check, result, "Error", missing)
     box = result.boxes[0].text if result.boxes else ""
     t.check.true("box gives the system's reason after the path",
@@ -170,7 +176,7 @@ def no_main_class(t):
                   ["vmparam -Xmx64m"]):
         config = app.config(*lines)
         result = app.run()
-        expect_no_child(t.check, result, 6)
+        expect_no_child(t.check, result, EXIT_NO_MAIN_CLASS)
         expect_error_box(t.check, result, "Error", config)
         t.check.eq("CreateProcessA calls", result.process_starts, [])
         t.check.eq("registry opens", result.log.registry_opens, [])
@@ -183,7 +189,7 @@ def command_line_limit(t):
     app.config(*base_config(*["vmparam " + p for p in params]))
     length = len(command_line(params))
     result = app.run()
-    expect_no_child(t.check, result, 4)
+    expect_no_child(t.check, result, EXIT_START_FAILED)
     expect_error_box(t.check, result, "Error", str(length), "32767")
     t.check.eq("CreateProcessA calls", result.process_starts, [])
     # The longest line Windows takes (32,766 characters and the terminator)
@@ -194,7 +200,7 @@ def command_line_limit(t):
     expect_one_child(t.check, result, cmdline=command_line(["-Dfill=" + "y" * fill]))
 
 
-@scenario("no runtime: no javapath and no registry key, error box, exit 3")
+@scenario("no runtime: no javapath and no registry key, error box, exit 7")
 def no_runtime(t):
     for view32 in (True, False):
         t.session.reg_import({}, view32=view32, delete=["HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft"])
@@ -202,14 +208,13 @@ def no_runtime(t):
                  not t.session.reg_has_key("HKLM\\SOFTWARE\\JavaSoft", view32=True))
     app = t.app("noruntime")
     app.config("mainclass " + MAIN)
-    # KEY_READ, and for the 64-bit build the 32-bit view (KEY_WOW64_32KEY).
-    access = 0x20019 | (0x200 if t.width == 64 else 0)
+    access = registry_access(t.width)
     user_box = ("No Java Installation Found", "Error!", ERROR_STYLE)
     for args, boxes in (([], [user_box]),
                         (["-d"], [(REGISTRY_BASE, "Error Accessing Registry!", ERROR_STYLE),
                                   user_box])):
         result = app.run(args)
-        expect_no_child(t.check, result, 3)
+        expect_no_child(t.check, result, EXIT_NO_RUNTIME)
         errors = [(b.text, b.caption, b.style) for b in result.boxes if b.style == ERROR_STYLE]
         t.check.eq("error boxes with %r" % args, errors, boxes)
         t.check.eq("registry opens", [o[:3] for o in result.log.registry_opens],

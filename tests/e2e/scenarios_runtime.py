@@ -3,17 +3,26 @@ requested versions, the missing-runtime prompts and the download page."""
 import os
 import shutil
 
-from cases import (ERROR_STYLE, MAIN, REGISTRY_BASE, command_line, expect_error_box,
-                   expect_no_child, expect_one_child, scenario)
+from expectations import (ERROR_STYLE, EXIT_NO_RUNTIME, EXIT_OK, EXIT_RUNTIME_MISSING,
+                          EXIT_VERSION_UNRESOLVED, MAIN, REGISTRY_BASE, command_line,
+                          expect_error_box, expect_no_child, expect_one_child,
+                          registry_access)
 import launch
+from suite import collector
+
+SCENARIOS = []
+scenario = collector(SCENARIOS)
 
 JAVASOFT = "HKEY_LOCAL_MACHINE\\SOFTWARE\\JavaSoft"
 BASE = "HKEY_LOCAL_MACHINE\\" + REGISTRY_BASE
 YES_NO_ERROR = 0x14
+# A box's answer: the Yes and the No button.
+IDYES = 6
+IDNO = 7
 NOT_FOUND = "Java Runtime Environment Not Found"
 INCOMPATIBLE = "Incompatible JRE Version Found"
-LATEST_PAGE = "http://www.java.com/en/download/download_the_latest.jsp"
-OLD_PAGE = "http://java.sun.com/j2se/1.4.2/download.html"
+LATEST_PAGE = "https://www.java.com/en/download/download_the_latest.jsp"
+OLD_PAGE = "https://java.sun.com/j2se/1.4.2/download.html"
 
 
 def install_runtime(session, home):
@@ -56,9 +65,8 @@ def default_runtime(t):
     result = app.run()
     expect_one_child(t.check, result, cmdline=command_line(java=java("C:\\jre6"),
                                                            arguments=["x"]))
-    access = 0x20019 | (0x200 if t.width == 64 else 0)
     t.check.eq("registry opens (view access)", {o[2] for o in result.log.registry_opens},
-               {access})
+               {registry_access(t.width)})
 
 
 @scenario("default runtime: a home with spaces, and the console runtime in debug mode")
@@ -80,7 +88,7 @@ def default_runtime_paths(t):
         t.check.eq("console title", result.runs[0]["startup_title"], "Kite test")
 
 
-@scenario("default runtime: each registry failure has its box and exit 3")
+@scenario("default runtime: each registry failure has its box and exit 7")
 def default_runtime_failures(t):
     app = t.app("registryfail")
     app.config("mainclass " + MAIN)
@@ -92,7 +100,7 @@ def default_runtime_failures(t):
     for versions, current, text in cases:
         set_registry(t.session, versions, current)
         result = app.run()
-        expect_no_child(t.check, result, 3)
+        expect_no_child(t.check, result, EXIT_NO_RUNTIME)
         t.check.eq("boxes for %s" % text, [(b.text, b.caption, b.style) for b in result.boxes],
                    [(text, "Error!", ERROR_STYLE)])
 
@@ -106,18 +114,19 @@ def requested_versions(t):
         install_runtime(t.session, home)
     app = t.app("versions")
     rows = [  # request, runtime home or None, prompt caption, exit code
-        ("1.6", "C:\\jre\\1.6.0_07", None, 0),
-        ("1.6.0_05+", "C:\\jre\\1.6.0_07", None, 0),
-        ("1.6.0_03", "C:\\jre\\1.6.0_03", None, 0),
-        ("1.6.0_10+", None, INCOMPATIBLE, 11),
-        ("1.6.0_04", None, NOT_FOUND, 5),
-        ("1.5", None, NOT_FOUND, 5),
+        ("1.6", "C:\\jre\\1.6.0_07", None, EXIT_OK),
+        ("1.6.0_05+", "C:\\jre\\1.6.0_07", None, EXIT_OK),
+        ("1.6.0_03", "C:\\jre\\1.6.0_03", None, EXIT_OK),
+        ("1.6.0_10+", None, INCOMPATIBLE, EXIT_RUNTIME_MISSING),
+        ("1.6.0_04", None, NOT_FOUND, EXIT_VERSION_UNRESOLVED),
+        ("1.5", None, NOT_FOUND, EXIT_VERSION_UNRESOLVED),
     ]
     for request, home, caption, code in rows:
         app.config("appname Kite Test", "mainclass " + MAIN, "javaVersion " + request)
         result = app.run()
         if home:
-            expect_one_child(t.check, result, cmdline=command_line(java=java(home)))
+            expect_one_child(t.check, result, cmdline=command_line(java=java(home)),
+                             exit_code=code)
             continue
         expect_no_child(t.check, result, code)
         t.check.eq("prompt for %s" % request,
@@ -137,14 +146,14 @@ def requested_version_failures(t):
     set_registry(t.session, None)
     app.config("mainclass " + MAIN, "javaVersion 1.6")
     result = app.run()
-    expect_no_child(t.check, result, 11)
+    expect_no_child(t.check, result, EXIT_RUNTIME_MISSING)
     t.check.eq("prompt", [(b.caption, b.style) for b in result.boxes],
                [(NOT_FOUND, YES_NO_ERROR)])
 
     set_registry(t.session, {"1.6.0_07": None})
     app.config("mainclass " + MAIN, "javaVersion 1.6.0_07")
     result = app.run()
-    expect_no_child(t.check, result, 5)
+    expect_no_child(t.check, result, EXIT_VERSION_UNRESOLVED)
     expect_error_box(t.check, result, "Error!",
                      "No Java Home Directory Found for %s\\1.6.0_07 " % REGISTRY_BASE)
 
@@ -180,10 +189,10 @@ def download_page(t):
     urls = record_browser(t, session)
     set_registry(session, {"1.6": "C:\\jre6"})
     rows = [  # request, answer, caption, exit code, page
-        ("1.5.0_11+", "y", INCOMPATIBLE, 11, LATEST_PAGE),
-        ("1.4.2_19", "y", NOT_FOUND, 5, OLD_PAGE),
-        ("1.5.0_11+", "n", INCOMPATIBLE, 11, None),
-        ("1.6.0_99", "y", NOT_FOUND, 5, None),
+        ("1.5.0_11+", "y", INCOMPATIBLE, EXIT_RUNTIME_MISSING, LATEST_PAGE),
+        ("1.4.2_19", "y", NOT_FOUND, EXIT_VERSION_UNRESOLVED, OLD_PAGE),
+        ("1.5.0_11+", "n", INCOMPATIBLE, EXIT_RUNTIME_MISSING, None),
+        ("1.6.0_99", "y", NOT_FOUND, EXIT_VERSION_UNRESOLVED, None),
     ]
     opened = 0
     for request, key, caption, code, page in rows:
@@ -191,7 +200,7 @@ def download_page(t):
         result = app.run(answers=[(caption, key)])
         expect_no_child(t.check, result, code)
         t.check.eq("answer to %s" % request, [b.answer for b in result.boxes],
-                   [6 if key == "y" else 7])
+                   [IDYES if key == "y" else IDNO])
         starts = [s[0] for s in result.process_starts]
         if page:
             opened += 1

@@ -190,9 +190,14 @@ class WineSession:
         reg_file = self.prefix / "drive_c" / "kite" / "import.reg"
         reg_file.write_bytes("\r\n".join(lines).encode("latin-1"))
         args = ["reg", "import", "C:\\kite\\import.reg"] + (["/reg:32"] if view32 else [])
-        code = self.run(args, stdout=self.log, stderr=self.log)
-        if code != 0:
-            raise RuntimeError("reg import failed with %s" % code)
+        # Wine's reg has been seen to fail once on a busy machine and then
+        # succeed with the same file; a second failure is a real one.
+        for attempt in range(2):
+            code = self.run(args, stdout=self.log, stderr=self.log)
+            if code == 0:
+                return
+            time.sleep(1)
+        raise RuntimeError("reg import failed with %s (see %s)" % (code, self.log.name))
 
     def reg_has_key(self, key, view32=False):
         args = ["reg", "query", key] + (["/reg:32"] if view32 else [])

@@ -1,7 +1,7 @@
-"""The scenario registry and the expectations several scenarios share."""
+"""What several scenarios expect: the launcher's and kitecheck's exit codes,
+the box styles, the child command line the launcher builds, and checks of a
+run's child starts and boxes."""
 import launch
-
-SCENARIOS = []
 
 JAVA = launch.STANDIN
 MAIN = "app.Main"
@@ -10,14 +10,32 @@ ERROR_STYLE = 0x10
 PLAIN_STYLE = 0x00
 REGISTRY_BASE = "SOFTWARE\\JavaSoft\\Java Runtime Environment"
 
+# The launcher's exit codes.
+EXIT_OK = 0
+EXIT_NO_CONFIG = 2           # the configuration file cannot be opened
+EXIT_NO_RUNTIME = 7          # no javapath and no usable default runtime in the registry
+EXIT_START_FAILED = 4        # the runtime could not be started, or the line is too long
+EXIT_VERSION_UNRESOLVED = 5  # javaVersion: no runtime of that version, or one without a home
+EXIT_NO_MAIN_CLASS = 6
+EXIT_RUNTIME_MISSING = 11    # javaVersion: no runtime key at all, or only incompatible ones
 
-def scenario(name, smoke=False):
-    """Registers a scenario; smoke scenarios also run where every launcher
-    start is slow (an emulated 32-bit run), so keep them few and cheap."""
-    def register(function):
-        SCENARIOS.append((name, function, smoke))
-        return function
-    return register
+# kitecheck's exit codes.
+CHECK_CLEAN = 0
+CHECK_WARNINGS = 1
+CHECK_ERRORS = 2
+
+
+def registry_access(width):
+    """The access mask with which a program of this width opens the runtime
+    keys: KEY_READ, and for 64-bit code the 32-bit view (KEY_WOW64_32KEY)."""
+    return 0x20019 | (0x200 if width == 64 else 0)
+
+
+def generous_timeout(t):
+    """A limit for a run that does far more than usual (a huge configuration,
+    a kitecheck report): five times the run's normal limit, so that only a
+    hang exceeds it."""
+    return 5 * t.run_timeout
 
 
 def base_config(*lines):
@@ -50,7 +68,7 @@ def normalized_dir(path):
     return (path or "").replace("/", "\\").rstrip("\\").lower()
 
 
-def expect_one_child(check, result, cmdline=None, argv=None, cwd=None, exit_code=0):
+def expect_one_child(check, result, cmdline=None, argv=None, cwd=None, exit_code=EXIT_OK):
     """One child start, the launcher's exit code and no message box."""
     check.eq("launcher exit code", result.exit_code, exit_code)
     check.eq("number of child starts", len(result.runs), 1)
