@@ -41,7 +41,12 @@ class LeanPlatform : public Platform {
   }
 
   // --- Registry. ---
-  long openRegistryKey(const std::string& path, RegistryKey* key) override {
+  // One registry: the classic root; other roots are empty.
+  long openRegistryKey(RegistryRoot root, const std::string& path,
+                       RegistryKey* key) override {
+    if (root.hive != kClassicRegistryRoot.hive ||
+        root.view != kClassicRegistryRoot.view)
+      return 2;
     auto found = index_.find(path);
     if (found == index_.end()) return 2;  // ERROR_FILE_NOT_FOUND
     *key = found->second + 1;
@@ -82,6 +87,7 @@ class LeanPlatform : public Platform {
   int exitCode(ChildProcess) override { return 0; }
   void closeProcess(ChildProcess) override {}
   unsigned long osMajorVersion() override { return 6; }
+  bool is64BitWindows() override { return true; }
   std::string systemDirectory() override { return "C:\\windows\\system32"; }
 
   // --- Standard runtime library. ---
@@ -113,6 +119,9 @@ class LeanPlatform : public Platform {
     return 0;
   }
   std::string fileIdentity(const std::string& path) override { return path; }
+  std::string ansiToUtf8(std::string_view bytes) override {
+    return std::string(bytes);
+  }
   std::string errorText(int) override { return "error"; }
   std::time_t now() override { return 1000000; }
   // Trace lines are counted, not kept: the real platform hands them to the

@@ -2,8 +2,9 @@
 
 namespace kite {
 
-long CheckPlatform::openRegistryKey(const std::string& path, RegistryKey* key) {
-  return base_.openRegistryKey(path, key);
+long CheckPlatform::openRegistryKey(RegistryRoot root, const std::string& path,
+                                    RegistryKey* key) {
+  return base_.openRegistryKey(root, path, key);
 }
 
 long CheckPlatform::readRegistryString(RegistryKey key, const std::string& name,

@@ -29,7 +29,8 @@ class CheckPlatform : public Platform {
   std::string err;  // its standard-error lines
   std::vector<std::string> refusedStarts;  // command lines not started
 
-  long openRegistryKey(const std::string& path, RegistryKey* key) override;
+  long openRegistryKey(RegistryRoot root, const std::string& path,
+                       RegistryKey* key) override;
   long readRegistryString(RegistryKey key, const std::string& name,
                           std::string* value) override;
   unsigned long countRegistrySubkeys(RegistryKey key) override;
@@ -46,6 +47,7 @@ class CheckPlatform : public Platform {
   int exitCode(ChildProcess) override { return -1; }
   void closeProcess(ChildProcess) override {}
   unsigned long osMajorVersion() override { return base_.osMajorVersion(); }
+  bool is64BitWindows() override { return base_.is64BitWindows(); }
   std::string systemDirectory() override { return base_.systemDirectory(); }
   bool getEnvironment(const std::string& name, std::string* value) override {
     return base_.getEnvironment(name, value);
@@ -64,6 +66,9 @@ class CheckPlatform : public Platform {
   }
   std::string fileIdentity(const std::string& path) override {
     return base_.fileIdentity(path);
+  }
+  std::string ansiToUtf8(std::string_view bytes) override {
+    return base_.ansiToUtf8(bytes);
   }
   std::string errorText(int errnum) override { return base_.errorText(errnum); }
   std::time_t now() override { return base_.now(); }

@@ -1,6 +1,7 @@
 #include "check/checker.h"
 
 #include "base/text.h"
+#include "base/unicode.h"
 #include "check/check_platform.h"
 #include "check/findings.h"
 #include "check/recorder.h"
@@ -75,6 +76,7 @@ Report runCheck(const CheckOptions& options, Platform& base) {
       search && (!search->available || search->exitCode != 0);
 
   report.commandLine = buildCommandLine(settings, platform);
+  report.commandLineLength = utf16Length(report.commandLine);
   collectFindings(report, platform);
   return report;
 }

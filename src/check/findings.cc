@@ -4,11 +4,9 @@
 #include <map>
 #include <set>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "base/exit_codes.h"
 #include "base/text.h"
-#include "base/unicode.h"
 #include "config/config_file.h"
 #include "config/config_keys.h"
 #include "config/expand_value.h"
@@ -26,6 +24,10 @@ class Collector {
             const std::string& message) {
     report_.findings.push_back({Severity::kWarning, kind, file, line, message});
   }
+  void note(const std::string& kind, const std::string& file, int line,
+            const std::string& message) {
+    report_.findings.push_back({Severity::kNote, kind, file, line, message});
+  }
   void error(const std::string& kind, const std::string& file, int line,
              const std::string& message) {
     report_.findings.push_back({Severity::kError, kind, file, line, message});
@@ -38,6 +40,7 @@ class Collector {
  private:
   void ignoredLine(const LineRecord& line);
   void matchedLine(size_t index);
+  void encodingFindings(const FileRecord& file);
   void checkPaths(const LineRecord& line, size_t index);
   void unquotedProgram(const LineRecord& line);
   bool exists(std::string path);
@@ -46,19 +49,7 @@ class Collector {
   Report& report_;
   Platform& platform_;
   std::map<std::string, const LineRecord*> setBy_;  // single-value slots
-  std::unordered_set<std::string> unreadable_;      // files saved as UTF-16
 };
-
-bool isUtf16(const std::string& text) {
-  return text.compare(0, 2, "\xFF\xFE") == 0 ||
-         text.compare(0, 2, "\xFE\xFF") == 0;
-}
-
-bool isAscii(const std::string& text) {
-  return std::all_of(text.begin(), text.end(), [](char c) {
-    return static_cast<unsigned char>(c) < 0x80;
-  });
-}
 
 void Collector::files() {
   std::set<std::string> seen;  // a file included twice is looked at once
@@ -86,42 +77,42 @@ void Collector::files() {
                 file.errorText + "): the launcher reads on without it");
     } else if (!seen.insert(file.path).second) {
       continue;
-    } else if (isUtf16(file.text)) {
-      unreadable_.insert(file.path);
-      warn("encoding", file.path, 1,
-           "the file is saved as UTF-16 (\"Unicode\"): the launcher reads it "
-           "byte by byte and finds no key in it; save it as ANSI or UTF-8");
     } else {
-      if (startsWith(file.text, kUtf8ByteOrderMark))
-        warn("encoding", file.path, 1,
-             "the file starts with a UTF-8 byte-order mark: the launcher skips "
-             "the mark, but reads the file in the system's ANSI code page, not "
-             "as UTF-8");
-      int first = 0, more = 0;
-      for (const LineRecord& line : report_.lines) {
-        if (line.file != file.path || isAscii(line.text)) continue;
-        if (first == 0)
-          first = line.number;
-        else
-          ++more;
-      }
-      if (first != 0)
-        warn(
-            "encoding", file.path, first,
-            std::string("the line holds characters outside ASCII") +
-                (more ? " (so do " + std::to_string(more) + " later lines)"
-                      : "") +
-                ": the launcher reads them in the system's ANSI code page, "
-                "where they may stand for other characters" +
-                (isValidUtf8(file.text) ? " (the file looks like UTF-8)" : ""));
+      encodingFindings(file);
     }
   }
+}
+
+// What the reader made of a file's bytes: characters it could not decode,
+// a Ctrl-Z that ended the file early, and the code page an ANSI file is
+// read in.
+void Collector::encodingFindings(const FileRecord& file) {
+  const std::string encoding = encodingName(file.encoding);
+  if (!file.badLines.empty()) {
+    const size_t more = file.badLines.size() - 1;
+    warn("invalid-text", file.path, file.badLines.front(),
+         "the line holds bytes that are not valid " + encoding +
+             (more ? " (so do " + std::to_string(more) + " later lines)" : "") +
+             ": the launcher reads each of them as the replacement character "
+             "U+FFFD");
+  }
+  if (file.ctrlZLine > 0)
+    warn("ctrl-z", file.path, file.ctrlZLine,
+         "a Ctrl-Z character ends the file here: the launcher reads nothing "
+         "after it");
+  if (file.encoding == TextEncoding::kAnsi && file.nonAscii)
+    note("encoding", file.path, 0,
+         std::string("the file is not UTF-8, so the launcher reads it in the "
+                     "ANSI code page of the machine it runs on") +
+             (report_.hostPaths ? "; kitecheck shows it as windows-1252, the "
+                                  "code page of Western Windows"
+                                : "") +
+             "; save it as UTF-8 to have the same text everywhere");
 }
 
 void Collector::lines() {
   for (size_t i = 0; i < report_.lines.size(); ++i) {
     const LineRecord& line = report_.lines[i];
-    if (unreadable_.count(line.file)) continue;
     const size_t nul = line.text.find('\0');
     if (nul != std::string::npos)
       warn("nul-byte", line.file, line.number,
@@ -366,7 +357,7 @@ void Collector::settings() {
             message + " when it starts");
     }
   }
-  const size_t length = report_.commandLine.size();
+  const size_t length = report_.commandLineLength;
   if (length + 1 > kCommandLineLimit)
     error("command-line-too-long", report_.config, 0,
           formatText("the command line is %lu characters long; Windows accepts "

@@ -1,5 +1,6 @@
 #include "check/recorder.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "base/exit_codes.h"
@@ -65,7 +66,7 @@ LineRecord* Recorder::lastLine() {
 }
 
 void Recorder::fileOpened(const std::string& path, int depth, int error,
-                          const std::string& text) {
+                          const DecodedText& decoded) {
   FileRecord file;
   file.path = path;
   file.depth = depth;
@@ -75,7 +76,11 @@ void Recorder::fileOpened(const std::string& path, int depth, int error,
     file.includedFrom = lastLine()->file;
     file.includedAt = lastLine()->number;
   }
-  file.text = text;
+  file.encoding = decoded.encoding;
+  file.nonAscii = std::any_of(decoded.text.begin(), decoded.text.end(),
+                              [](char c) { return (c & 0x80) != 0; });
+  file.badLines = decoded.badLines;
+  if (decoded.endedAtCtrlZ) file.ctrlZLine = decoded.ctrlZLine;
   report_.files.push_back(std::move(file));
 }
 

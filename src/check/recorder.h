@@ -21,7 +21,7 @@ class Recorder : public ConfigObserver, public VersionResolver {
       : report_(report), settings_(settings), platform_(platform) {}
 
   void fileOpened(const std::string& path, int depth, int error,
-                  const std::string& text) override;
+                  const DecodedText& decoded) override;
   void includeSkipped(const std::string& path, int depth) override;
   void fileLimitReached(const std::string& path, int depth) override;
   void lineRead(const std::string& path, int number,

@@ -125,6 +125,10 @@ std::string renderJson(const Report& report) {
            ", \"depth\": " + std::to_string(f.depth) + ", \"opened\": " +
            (f.error == 0 && !f.skipped && !f.overLimit ? "true" : "false") +
            ", \"skipped\": " + (f.skipped ? "true" : "false") +
+           ", \"encoding\": " +
+           (f.error == 0 && !f.skipped && !f.overLimit
+                ? quote(encodingName(f.encoding))
+                : std::string("null")) +
            ", \"error\": " + (f.error ? quote(f.errorText) : "null") + "}";
   }
   out += "\n  ],\n";
@@ -159,7 +163,7 @@ std::string renderJson(const Report& report) {
            search(report, report.searches[i]);
   out += "\n  ]},\n";
 
-  const size_t length = report.commandLine.size();
+  const size_t length = report.commandLineLength;
   out += "  \"commandLine\": {\"text\": " + quote(report.commandLine) +
          ", \"length\": " + std::to_string(length) +
          ", \"limit\": " + std::to_string(kCommandLineLimit) +
@@ -170,7 +174,9 @@ std::string renderJson(const Report& report) {
   for (size_t i = 0; i < report.findings.size(); ++i) {
     const Finding& f = report.findings[i];
     out += std::string(i ? "," : "") + "\n    {\"severity\": " +
-           (f.severity == Severity::kError ? "\"error\"" : "\"warning\"") +
+           (f.severity == Severity::kError     ? "\"error\""
+            : f.severity == Severity::kWarning ? "\"warning\""
+                                               : "\"note\"") +
            ", \"kind\": " + quote(f.kind) +
            ", \"file\": " + quote(report.displayPath(f.file)) +
            ", \"line\": " + (f.line > 0 ? std::to_string(f.line) : "null") +
@@ -179,6 +185,7 @@ std::string renderJson(const Report& report) {
   out += "\n  ],\n";
   out += "  \"errors\": " + std::to_string(report.errors()) +
          ",\n  \"warnings\": " + std::to_string(report.warnings()) +
+         ",\n  \"notes\": " + std::to_string(report.notes()) +
          ",\n  \"exitCode\": " + std::to_string(report.exitCode()) + "\n}\n";
   return out;
 }

@@ -150,13 +150,15 @@ std::string renderText(const Report& report) {
       out += "  (not read: too many configuration files)";
     else if (file.error != 0)
       out += "  (cannot be opened: " + file.errorText + ")";
+    else
+      out += std::string("  (") + encodingName(file.encoding) + ")";
     out += "\n";
   }
 
   settings(out, report);
   runtimeSearches(out, report);
 
-  const size_t length = report.commandLine.size();
+  const size_t length = report.commandLineLength;
   out += "\nCommand line: " + groupedNumber(length) + " characters, limit " +
          groupedNumber(kCommandLineLimit) + " with the terminating null" +
          (length + 1 > kCommandLineLimit ? " (TOO LONG)" : "") +
@@ -166,14 +168,19 @@ std::string renderText(const Report& report) {
   out += "\nFindings\n";
   for (const Finding& f : report.findings)
     out += "  " + where(report, f.file, f.line) + ": " +
-           (f.severity == Severity::kError ? "error: " : "warning: ") +
+           (f.severity == Severity::kError     ? "error: "
+            : f.severity == Severity::kWarning ? "warning: "
+                                               : "note: ") +
            f.message + " [" + f.kind + "]\n";
   if (report.findings.empty()) out += "  none\n";
   const int errors = report.errors(), warnings = report.warnings();
-  out += "\n" + std::to_string(errors) +
-         (errors == 1 ? " error, " : " errors, ") + std::to_string(warnings) +
-         (warnings == 1 ? " warning" : " warnings") + " (exit code " +
-         std::to_string(report.exitCode()) + ")\n";
+  const int notes = report.notes();
+  out +=
+      "\n" + std::to_string(errors) + (errors == 1 ? " error, " : " errors, ") +
+      std::to_string(warnings) + (warnings == 1 ? " warning" : " warnings") +
+      (notes ? ", " + std::to_string(notes) + (notes == 1 ? " note" : " notes")
+             : std::string()) +
+      " (exit code " + std::to_string(report.exitCode()) + ")\n";
   return out;
 }
 

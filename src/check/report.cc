@@ -12,7 +12,13 @@ int Report::errors() const {
 }
 
 int Report::warnings() const {
-  return static_cast<int>(findings.size()) - errors();
+  return static_cast<int>(std::count_if(
+      findings.begin(), findings.end(),
+      [](const Finding& f) { return f.severity == Severity::kWarning; }));
+}
+
+int Report::notes() const {
+  return static_cast<int>(findings.size()) - errors() - warnings();
 }
 
 int Report::exitCode() const {

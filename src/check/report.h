@@ -12,10 +12,13 @@
 #include "base/launch_settings.h"
 #include "check/check_platform.h"
 #include "config/config_keys.h"
+#include "config/config_text.h"
 
 namespace kite {
 
-enum class Severity { kWarning, kError };
+// A note tells what the launcher will do that a user may not expect; it
+// does not raise kitecheck's exit code.
+enum class Severity { kNote, kWarning, kError };
 
 struct Finding {
   Severity severity;
@@ -35,7 +38,10 @@ struct FileRecord {
   bool overLimit = false;    // not read: one file more than a launch reads
   std::string includedFrom;  // the file and line of its "include" line
   int includedAt = 0;
-  std::string text;  // the whole content, byte-order mark included
+  TextEncoding encoding = TextEncoding::kAnsi;  // as the reader decoded it
+  bool nonAscii = false;      // the text holds characters outside ASCII
+  std::vector<int> badLines;  // lines with bytes not valid in the encoding
+  int ctrlZLine = 0;          // a Ctrl-Z ended the file on this line early
 };
 
 // One line as the reader took it, and what it did with it.
@@ -92,10 +98,12 @@ struct Report {
   std::vector<RuntimeSearch> searches;
   bool runtimePlaceholder = false;  // the path is a stand-in, not known here
   std::string commandLine;
+  size_t commandLineLength = 0;  // in UTF-16 units, as Windows counts it
   std::vector<Finding> findings;
 
   int errors() const;
   int warnings() const;
+  int notes() const;
   // 0: nothing wrong, 1: warnings only, 2: errors.
   int exitCode() const;
   // The line that last set a single-value key, or null.

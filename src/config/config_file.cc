@@ -5,9 +5,9 @@
 
 #include "base/exit_codes.h"
 #include "base/text.h"
-#include "base/unicode.h"
 #include "config/config_keys.h"
 #include "config/config_observer.h"
+#include "config/config_text.h"
 #include "config/expand_value.h"
 #include "config/jar_scan.h"
 #include "platform/debug_output.h"
@@ -24,20 +24,6 @@ struct OpenFile {
   std::string path;    // as given, for the observer
   int lineNumber = 0;  // of the line last taken, for the observer
 };
-
-// Text mode, as the C runtime reads a file opened with "r": CR LF is read
-// as LF, and a Ctrl-Z ends the file.
-std::string inTextMode(const std::string& bytes) {
-  std::string text;
-  text.reserve(bytes.size());
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] == '\x1a') break;
-    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-      continue;
-    text.push_back(bytes[i]);
-  }
-  return text;
-}
 
 // The files being read, the outermost first.  Includes are followed with
 // this explicit stack rather than by recursion, so a long chain of includes
@@ -81,21 +67,24 @@ Outcome openConfig(LaunchSettings& settings, Platform& platform,
     return Outcome::exitWith(kExitNoConfig);
   }
   debugBox(settings, platform, path.c_str(), "Reading Config file");
-  OpenFile file;
   std::string bytes;
   const int error = platform.readFile(path, &bytes);
-  if (error == 0) file.text = inTextMode(bytes);
-  if (observer) observer->fileOpened(path, depth, error, file.text);
+  // Each file is decoded on its own: an included file may be saved in
+  // another encoding than the file that includes it.
+  DecodedText decoded;
+  if (error == 0)
+    decoded = decodeConfigText(bytes, [&platform](std::string_view ansi) {
+      return platform.ansiToUtf8(ansi);
+    });
+  if (observer) observer->fileOpened(path, depth, error, decoded);
   if (error != 0) {
     platform.writeError(formatText("Can't open %s Error %s\n", path.c_str(),
                                    platform.errorText(error).c_str()));
     // Only the main file is needed; an included one is read on without.
     return depth == 0 ? Outcome::exitWith(kExitNoConfig) : Outcome::goOn();
   }
-  // A UTF-8 byte-order mark (Notepad writes one) is not part of the first
-  // line; without this its key would never match.
-  if (startsWith(file.text, kUtf8ByteOrderMark))
-    file.next = kUtf8ByteOrderMark.size();
+  OpenFile file;
+  file.text = std::move(decoded.text);
   file.identity = std::move(identity);
   file.path = path;
   reading.files.push_back(std::move(file));

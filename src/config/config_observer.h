@@ -9,6 +9,7 @@
 #include <string>
 
 #include "config/config_keys.h"
+#include "config/config_text.h"
 
 namespace kite {
 
@@ -16,12 +17,12 @@ class ConfigObserver {
  public:
   virtual ~ConfigObserver() = default;
 
-  /// A configuration file was read (`error` 0; `text` is its whole content
-  /// as stored, a byte-order mark included) or could not be opened (`error`
-  /// is the errno value).  `depth` is 0 for the main file, 1 for a file it
-  /// includes, and so on.
+  /// A configuration file was read (`error` 0; `decoded` is its text as the
+  /// reader takes it, and how it was decoded) or could not be opened
+  /// (`error` is the errno value, `decoded` empty).  `depth` is 0 for the
+  /// main file, 1 for a file it includes, and so on.
   virtual void fileOpened(const std::string& /*path*/, int /*depth*/,
-                          int /*error*/, const std::string& /*text*/) {}
+                          int /*error*/, const DecodedText& /*decoded*/) {}
   /// `path` was not read: it would have passed the limit of files for one
   /// launch, and the launcher ends.
   virtual void fileLimitReached(const std::string& /*path*/, int /*depth*/) {}

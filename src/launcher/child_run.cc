@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "base/exit_codes.h"
+#include "base/unicode.h"
 #include "launcher/command_line.h"
 #include "platform/debug_output.h"
 #include "runtime/java_registry.h"
@@ -21,13 +22,15 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
 
   const std::string commandLine = buildCommandLine(settings, platform);
   // Windows refuses longer command lines; say so plainly rather than leave
-  // the user with the system's terse error.
-  if (commandLine.size() + 1 > kCommandLineLimit) {
+  // the user with the system's terse error.  It counts UTF-16 units, as
+  // does the length here.
+  const size_t length = utf16Length(commandLine);
+  if (length + 1 > kCommandLineLimit) {
     platform.showMessageBox(
         formatText("The command line to start the Java runtime is %lu "
                    "characters long.\nWindows accepts at most %lu characters "
                    "(%lu with the terminating null).",
-                   static_cast<unsigned long>(commandLine.size()),
+                   static_cast<unsigned long>(length),
                    static_cast<unsigned long>(kCommandLineLimit - 1),
                    static_cast<unsigned long>(kCommandLineLimit))
             .c_str(),

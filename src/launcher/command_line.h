@@ -9,7 +9,8 @@
 
 namespace kite {
 
-// The longest command line Windows starts, terminating NUL included.
+// The longest command line Windows starts, in UTF-16 units, terminating NUL
+// included.
 constexpr size_t kCommandLineLimit = 32767;
 
 // One program argument as it goes on the command line: wrapped in double

@@ -5,12 +5,17 @@
 // platform_win32.cc implements it for the real executable; the unit tests use
 // an in-memory double that records what was asked of it.  No other file calls
 // the OS, so the logic builds and runs on any host.
+//
+// All text crossing the seam is UTF-8: paths, names, values, messages and
+// command lines.  The Windows side converts to and from UTF-16 for the wide
+// (-W) system calls, so no character is lost to a code page.
 #ifndef KITE_PLATFORM_PLATFORM_H_
 #define KITE_PLATFORM_PLATFORM_H_
 
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kite {
@@ -27,6 +32,20 @@ constexpr int kAnswerOk = 1;
 constexpr int kAnswerYes = 6;
 constexpr int kAnswerNo = 7;
 
+// Where a registry key is read: the hive, and the view of it (64-bit
+// Windows keeps one for 32-bit programs and one for 64-bit programs; on
+// 32-bit Windows both name the one registry).
+enum class RegistryHive { kLocalMachine, kCurrentUser };
+enum class RegistryView { k32Bit, k64Bit };
+struct RegistryRoot {
+  RegistryHive hive;
+  RegistryView view;
+};
+// Where runtimes registered until Java 8, and the only place the classic
+// lookup reads.
+constexpr RegistryRoot kClassicRegistryRoot{RegistryHive::kLocalMachine,
+                                            RegistryView::k32Bit};
+
 // An open registry key or a started child process; 0 is never a valid one.
 using RegistryKey = std::uintptr_t;
 using ChildProcess = std::uintptr_t;
@@ -41,11 +60,12 @@ class Platform {
  public:
   virtual ~Platform() = default;
 
-  // --- Registry: keys under HKEY_LOCAL_MACHINE, read in the 32-bit view. ---
+  // --- Registry, read only. ---
 
-  /// Opens `path` for reading; returns 0 and sets *key, or a non-zero error
-  /// code (key absent or unreadable) and leaves *key alone.
-  virtual long openRegistryKey(const std::string& path, RegistryKey* key) = 0;
+  /// Opens `path` under `root` for reading; returns 0 and sets *key, or a
+  /// non-zero error code (key absent or unreadable) and leaves *key alone.
+  virtual long openRegistryKey(RegistryRoot root, const std::string& path,
+                               RegistryKey* key) = 0;
   /// Reads the string value `name` whole, whatever its length; returns 0, or
   /// non-zero when the value is missing, not a string or unreadable.
   virtual long readRegistryString(RegistryKey key, const std::string& name,
@@ -86,8 +106,11 @@ class Platform {
   virtual int exitCode(ChildProcess child) = 0;
   /// Releases the child's handles; nothing to report on failure.
   virtual void closeProcess(ChildProcess child) = 0;
-  /// Returns the OS major version (GetVersionExA); 0 when the call fails.
+  /// Returns the OS major version (GetVersionEx); 0 when the call fails.
   virtual unsigned long osMajorVersion() = 0;
+  /// True on 64-bit Windows (where the registry has two views); false on
+  /// 32-bit Windows and when it cannot be told.
+  virtual bool is64BitWindows() = 0;
   /// Returns the system directory (where rundll32.exe lives); empty on
   /// failure.
   virtual std::string systemDirectory() = 0;
@@ -111,13 +134,18 @@ class Platform {
   /// Returns a key that is equal for two names of the same existing file
   /// (relative or absolute, other letter case); empty when it is unknown.
   virtual std::string fileIdentity(const std::string& path) = 0;
+  /// Converts text in the system's ANSI code page to UTF-8; bytes that
+  /// stand for no character become U+FFFD.
+  virtual std::string ansiToUtf8(std::string_view bytes) = 0;
   /// Returns the runtime's description of an errno value.
   virtual std::string errorText(int errnum) = 0;
   /// Returns the calendar time in whole seconds.
   virtual std::time_t now() = 0;
-  /// Writes a trace line to standard output; nothing to report on failure.
+  /// Writes UTF-8 text to standard output: as it is when the output goes to
+  /// a file or a pipe, as characters when it is a console.  Nothing to report
+  /// on failure.
   virtual void writeOut(const std::string& text) = 0;
-  /// Writes a line to standard error; nothing to report on failure.
+  /// The same for standard error.
   virtual void writeError(const std::string& text) = 0;
 };
 

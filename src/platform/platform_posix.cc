@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "base/text.h"
+#include "base/unicode.h"
 
 extern char** environ;
 
@@ -83,7 +84,8 @@ std::string hostPath(const std::string& path) {
 
 // --- Registry: there is none. ---
 
-long PosixPlatform::openRegistryKey(const std::string&, RegistryKey*) {
+long PosixPlatform::openRegistryKey(RegistryRoot, const std::string&,
+                                    RegistryKey*) {
   return kNoSuchKey;
 }
 long PosixPlatform::readRegistryString(RegistryKey, const std::string&,
@@ -195,6 +197,10 @@ std::string PosixPlatform::fileIdentity(const std::string& path) {
   if (::stat(hostPath(path).c_str(), &info) != 0) return std::string();
   return std::to_string(static_cast<unsigned long long>(info.st_dev)) + ":" +
          std::to_string(static_cast<unsigned long long>(info.st_ino));
+}
+
+std::string PosixPlatform::ansiToUtf8(std::string_view bytes) {
+  return windows1252ToUtf8(bytes);
 }
 
 std::string PosixPlatform::errorText(int errnum) {

@@ -3,8 +3,9 @@
 // and the current directory behave as Windows would show them to the
 // launcher: "\" separates path components as "/" does, file names match
 // regardless of letter case, text files are read in text mode and directory
-// searches come in name order.  There is no registry and no process is
-// started.
+// searches come in name order.  Text in the ANSI code page is read as
+// windows-1252, the code page of Western Windows.  There is no registry and
+// no process is started.
 #ifndef KITE_PLATFORM_PLATFORM_POSIX_H_
 #define KITE_PLATFORM_PLATFORM_POSIX_H_
 
@@ -14,7 +15,8 @@ namespace kite {
 
 class PosixPlatform : public Platform {
  public:
-  long openRegistryKey(const std::string& path, RegistryKey* key) override;
+  long openRegistryKey(RegistryRoot root, const std::string& path,
+                       RegistryKey* key) override;
   long readRegistryString(RegistryKey key, const std::string& name,
                           std::string* value) override;
   unsigned long countRegistrySubkeys(RegistryKey key) override;
@@ -31,6 +33,7 @@ class PosixPlatform : public Platform {
   int exitCode(ChildProcess child) override;
   void closeProcess(ChildProcess child) override;
   unsigned long osMajorVersion() override;
+  bool is64BitWindows() override { return true; }
   std::string systemDirectory() override;
   bool getEnvironment(const std::string& name, std::string* value) override;
   bool findFiles(const std::string& pattern,
@@ -39,6 +42,7 @@ class PosixPlatform : public Platform {
   std::string currentDirectory() override;
   int readFile(const std::string& path, std::string* bytes) override;
   std::string fileIdentity(const std::string& path) override;
+  std::string ansiToUtf8(std::string_view bytes) override;
   std::string errorText(int errnum) override;
   std::time_t now() override;
   void writeOut(const std::string& text) override;

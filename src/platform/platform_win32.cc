@@ -1,27 +1,17 @@
-// Win32 side of the platform seam.  Each method is one or a few direct calls
-// with the arguments the launcher's logic relies on.
+// Win32 side of the platform seam: registry, message boxes, processes and
+// system information (files, environment and output are in
+// platform_win32_files.cc).  Each method is one or a few direct calls of the
+// wide (-W) functions with the arguments the launcher's logic relies on.
 #include "platform/platform_win32.h"
 
 #include <windows.h>
 
-#include <direct.h>
-#include <io.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
+
+#include "platform/win32_support.h"
 
 namespace kite {
 namespace {
-
-// Java runtimes register in the 32-bit view; the 64-bit build asks for that
-// view explicitly so both builds find the same runtimes.
-#ifdef _WIN64
-constexpr REGSAM kRegistryAccess = KEY_READ | KEY_WOW64_32KEY;
-#else
-constexpr REGSAM kRegistryAccess = KEY_READ;
-#endif
 
 HKEY asKey(RegistryKey key) { return reinterpret_cast<HKEY>(key); }
 
@@ -29,24 +19,45 @@ HKEY asKey(RegistryKey key) { return reinterpret_cast<HKEY>(key); }
 // is closed at once.
 HANDLE asProcess(ChildProcess child) { return reinterpret_cast<HANDLE>(child); }
 
-// GetProcAddress's result as the function type it really has; the cast goes
-// through void (*)(), which converts to and from any function type.
-template <typename Function>
-Function asFunction(FARPROC proc) {
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(proc));
+WideText systemDirectoryPath() {
+  WideText buffer(MAX_PATH + 1, u'\0');
+  UINT length = GetSystemDirectoryW(wideChars(buffer), MAX_PATH + 1);
+  if (length > MAX_PATH) {
+    buffer.assign(length, u'\0');
+    const UINT again = GetSystemDirectoryW(wideChars(buffer), length);
+    length = again < length ? again : 0;
+  }
+  buffer.resize(length);
+  return buffer;
 }
 
-std::string systemDirectoryPath() {
-  char buffer[MAX_PATH + 1];
-  const UINT length = GetSystemDirectoryA(buffer, sizeof buffer);
-  if (length == 0) return std::string();
-  if (length < sizeof buffer) return std::string(buffer, length);
-  std::string large(length, '\0');
-  const UINT again = GetSystemDirectoryA(&large[0], length);
-  if (again == 0 || again >= length) return std::string();
-  large.resize(again);
-  return large;
+// The registry access for a view.  The 32-bit view, where runtimes
+// registered until Java 8, is the default of a 32-bit program and asked for
+// by a 64-bit one, so both builds read the same keys there; the 64-bit view
+// is the default of a 64-bit program and asked for by a 32-bit one.
+REGSAM registryAccess(RegistryView view) {
+#ifdef _WIN64
+  return view == RegistryView::k32Bit ? KEY_READ | KEY_WOW64_32KEY : KEY_READ;
+#else
+  return view == RegistryView::k64Bit ? KEY_READ | KEY_WOW64_64KEY : KEY_READ;
+#endif
 }
+
+std::string systemMessage(DWORD code) {
+  wchar_t* buffer = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+          FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::string text = length && buffer ? fromWide(buffer, length)
+                                      : "Error " + std::to_string(code);
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+    text.pop_back();
+  return text;
+}
+
+}  // namespace
 
 // user32 is loaded on first use, not with the program.  Its start-up (with
 // gdi32, win32u and imm32 behind it) is the largest part of a launcher's own
@@ -59,29 +70,13 @@ std::string systemDirectoryPath() {
 // never loaded.  Null if it cannot be loaded.
 FARPROC user32Function(const char* name) {
   static const HMODULE user32 = [] {
-    const std::string directory = systemDirectoryPath();
+    const WideText directory = systemDirectoryPath();
     if (directory.empty()) return HMODULE();
-    return LoadLibraryExA((directory + "\\user32.dll").c_str(), nullptr,
+    return LoadLibraryExW(wideChars(directory + u"\\user32.dll"), nullptr,
                           LOAD_WITH_ALTERED_SEARCH_PATH);
   }();
   return user32 ? GetProcAddress(user32, name) : nullptr;
 }
-
-std::string systemMessage(DWORD code) {
-  char* buffer = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-          FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-  std::string text = length && buffer ? std::string(buffer, length)
-                                      : "Error " + std::to_string(code);
-  if (buffer) LocalFree(buffer);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-    text.pop_back();
-  return text;
-}
-
-}  // namespace
 
 void restrictDllSearch() {
 #ifndef KITE_KEEP_DLL_SEARCH
@@ -105,57 +100,59 @@ void restrictDllSearch() {
 #endif
 }
 
-long Win32Platform::openRegistryKey(const std::string& path, RegistryKey* key) {
+long Win32Platform::openRegistryKey(RegistryRoot root, const std::string& path,
+                                    RegistryKey* key) {
   HKEY opened = nullptr;
-  const LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0,
-                                    kRegistryAccess, &opened);
+  const HKEY hive = root.hive == RegistryHive::kCurrentUser
+                        ? HKEY_CURRENT_USER
+                        : HKEY_LOCAL_MACHINE;
+  const LONG status = RegOpenKeyExW(hive, wideChars(toWide(path)), 0,
+                                    registryAccess(root.view), &opened);
   if (status == ERROR_SUCCESS) *key = reinterpret_cast<RegistryKey>(opened);
   return status;
 }
 
 long Win32Platform::readRegistryString(RegistryKey key, const std::string& name,
                                        std::string* value) {
+  const WideText wideName = toWide(name);
   // Ask for the size first, so a value of any length is read whole; retry
   // if it grew between the two calls.
   for (int attempt = 0; attempt < 4; ++attempt) {
     DWORD type = 0;
     DWORD size = 0;
-    LONG status = RegQueryValueExA(asKey(key), name.c_str(), nullptr, &type,
-                                   nullptr, &size);
+    LONG status = RegQueryValueExW(asKey(key), wideChars(wideName), nullptr,
+                                   &type, nullptr, &size);
     if (status != ERROR_SUCCESS) return status;
     if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_INVALID_DATA;
-    std::string buffer(size + 1, '\0');
+    WideText buffer(size / sizeof(wchar_t) + 1, u'\0');
     DWORD got = size;
-    status = RegQueryValueExA(asKey(key), name.c_str(), nullptr, &type,
-                              reinterpret_cast<BYTE*>(&buffer[0]), &got);
+    status = RegQueryValueExW(asKey(key), wideChars(wideName), nullptr, &type,
+                              reinterpret_cast<BYTE*>(wideChars(buffer)), &got);
     if (status == ERROR_MORE_DATA) continue;
     if (status != ERROR_SUCCESS) return status;
     // The stored data may or may not end in a NUL; cut at the first one.
-    buffer.resize(got);
-    *value = buffer.substr(0, buffer.find('\0'));
+    buffer.resize(got / sizeof(wchar_t));
+    *value = fromWide(buffer.substr(0, buffer.find(u'\0')));
     return ERROR_SUCCESS;
   }
   return ERROR_MORE_DATA;
 }
 
 unsigned long Win32Platform::countRegistrySubkeys(RegistryKey key) {
-  char className[260] = "";
-  DWORD classLength = sizeof className;
   DWORD subkeys = 0;
-  RegQueryInfoKeyA(asKey(key), className, &classLength, nullptr, &subkeys,
-                   nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                   nullptr);
+  RegQueryInfoKeyW(asKey(key), nullptr, nullptr, nullptr, &subkeys, nullptr,
+                   nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
   return subkeys;
 }
 
 long Win32Platform::enumRegistrySubkey(RegistryKey key, unsigned long index,
                                        std::string* name) {
   // Key names are at most 255 characters; leave room for the terminator.
-  char buffer[257];
-  DWORD length = sizeof buffer - 1;
-  const LONG status = RegEnumKeyExA(asKey(key), index, buffer, &length, nullptr,
+  wchar_t buffer[257];
+  DWORD length = 256;
+  const LONG status = RegEnumKeyExW(asKey(key), index, buffer, &length, nullptr,
                                     nullptr, nullptr, nullptr);
-  if (status == ERROR_SUCCESS) name->assign(buffer, length);
+  if (status == ERROR_SUCCESS) *name = fromWide(buffer, length);
   return status;
 }
 
@@ -165,27 +162,33 @@ void Win32Platform::closeRegistryKey(RegistryKey key) {
 
 int Win32Platform::showMessageBox(const char* text, const std::string& caption,
                                   unsigned style) {
-  using MessageBoxFunction = int(WINAPI*)(HWND, LPCSTR, LPCSTR, UINT);
+  using MessageBoxFunction = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
   static const auto messageBox =
-      asFunction<MessageBoxFunction>(user32Function("MessageBoxA"));
-  // A box that cannot be shown answers as a failed MessageBoxA does: 0.
-  return messageBox ? messageBox(nullptr, text, caption.c_str(), style) : 0;
+      asFunction<MessageBoxFunction>(user32Function("MessageBoxW"));
+  // A box that cannot be shown answers as a failed MessageBox does: 0.
+  if (!messageBox) return 0;
+  const WideText wideText = text ? toWide(text) : WideText();
+  return messageBox(nullptr, text ? wideChars(wideText) : nullptr,
+                    wideChars(toWide(caption)), style);
 }
 
 bool Win32Platform::startProcess(const std::string& commandLine,
                                  const char* directory,
                                  const char* consoleTitle, ChildProcess* child,
                                  std::string* error) {
-  // CreateProcessA may write into the command line, so hand it a copy.
-  std::string writable = commandLine;
-  STARTUPINFOA startup;
+  // CreateProcessW may write into the command line, so it gets a copy.
+  WideText writable = toWide(commandLine);
+  const WideText wideDirectory = directory ? toWide(directory) : WideText();
+  WideText wideTitle = consoleTitle ? toWide(consoleTitle) : WideText();
+  STARTUPINFOW startup;
   std::memset(&startup, 0, sizeof startup);
   startup.cb = sizeof startup;
-  startup.lpTitle = const_cast<char*>(consoleTitle);
+  startup.lpTitle = consoleTitle ? wideChars(wideTitle) : nullptr;
   PROCESS_INFORMATION process;
   std::memset(&process, 0, sizeof process);
-  if (!CreateProcessA(nullptr, &writable[0], nullptr, nullptr, TRUE, 0, nullptr,
-                      directory, &startup, &process)) {
+  if (!CreateProcessW(nullptr, wideChars(writable), nullptr, nullptr, TRUE, 0,
+                      nullptr, directory ? wideChars(wideDirectory) : nullptr,
+                      &startup, &process)) {
     *error = systemMessage(GetLastError());
     return false;
   }
@@ -217,123 +220,31 @@ void Win32Platform::closeProcess(ChildProcess child) {
 }
 
 unsigned long Win32Platform::osMajorVersion() {
-  OSVERSIONINFOA version;
+  OSVERSIONINFOW version;
   std::memset(&version, 0, sizeof version);
   version.dwOSVersionInfoSize = sizeof version;
-  GetVersionExA(&version);
+  GetVersionExW(&version);
   return version.dwMajorVersion;
 }
 
-std::string Win32Platform::systemDirectory() { return systemDirectoryPath(); }
-
-bool Win32Platform::getEnvironment(const std::string& name,
-                                   std::string* value) {
-  const char* found = std::getenv(name.c_str());
-  if (!found) return false;
-  *value = found;
+bool Win32Platform::is64BitWindows() {
+#ifdef _WIN64
   return true;
+#else
+  // A 32-bit program runs on 64-bit Windows under WOW64.  IsWow64Process is
+  // looked up at run time: Windows XP before SP2 does not have it, and is
+  // 32-bit there.
+  using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
+  const HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+  const auto isWow64 = asFunction<IsWow64ProcessFunction>(
+      kernel32 ? GetProcAddress(kernel32, "IsWow64Process") : nullptr);
+  BOOL wow64 = FALSE;
+  return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
+#endif
 }
 
-bool Win32Platform::findFiles(const std::string& pattern,
-                              std::vector<FoundFile>* matches) {
-  matches->clear();
-  struct _finddata_t data;
-  const intptr_t search = _findfirst(pattern.c_str(), &data);
-  if (search == -1) return false;
-  do {
-    matches->push_back({data.name, (data.attrib & _A_SUBDIR) != 0});
-  } while (_findnext(search, &data) == 0);
-  _findclose(search);
-  return true;
-}
-
-bool Win32Platform::changeDirectory(const std::string& path) {
-  return _chdir(path.c_str()) == 0;
-}
-
-std::string Win32Platform::currentDirectory() {
-  // With a null buffer the runtime allocates one as long as the path needs.
-  char* path = _getcwd(nullptr, 0);
-  if (!path) return std::string();
-  std::string result = path;
-  std::free(path);
-  return result;
-}
-
-int Win32Platform::readFile(const std::string& path, std::string* bytes) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return errno ? errno : ENOENT;
-  bytes->clear();
-  char buffer[16384];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-    bytes->append(buffer, got);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  // A directory opens on some systems but cannot be read.
-  return failed ? EACCES : 0;
-}
-
-std::string Win32Platform::fileIdentity(const std::string& path) {
-  // Volume and file index name one file however the path is spelled.
-  HANDLE file = CreateFileA(
-      path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
-    BY_HANDLE_FILE_INFORMATION info;
-    const BOOL ok = GetFileInformationByHandle(file, &info);
-    CloseHandle(file);
-    if (ok && (info.nFileIndexHigh || info.nFileIndexLow)) {
-      char key[64];
-      std::snprintf(key, sizeof key, "%lx:%lx:%lx",
-                    static_cast<unsigned long>(info.dwVolumeSerialNumber),
-                    static_cast<unsigned long>(info.nFileIndexHigh),
-                    static_cast<unsigned long>(info.nFileIndexLow));
-      return key;
-    }
-  }
-  // Otherwise the full path without regard to case.
-  const DWORD length = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-  if (length == 0) return std::string();
-  std::string full(length, '\0');
-  const DWORD written =
-      GetFullPathNameA(path.c_str(), length, &full[0], nullptr);
-  if (written == 0 || written >= length) return std::string();
-  full.resize(written);
-  using CharUpperBuffFunction = DWORD(WINAPI*)(LPSTR, DWORD);
-  static const auto charUpperBuff =
-      asFunction<CharUpperBuffFunction>(user32Function("CharUpperBuffA"));
-  if (charUpperBuff) {
-    charUpperBuff(&full[0], static_cast<DWORD>(full.size()));
-  } else {
-    for (char& c : full)
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return full;
-}
-
-std::string Win32Platform::errorText(int errnum) {
-  return std::strerror(errnum);
-}
-
-std::time_t Win32Platform::now() { return std::time(nullptr); }
-
-void Win32Platform::writeOut(const std::string& text) {
-  // Standard output gets a buffer before its first use.  Without one, the C
-  // runtime takes a character device (NUL, a console) for an interactive
-  // stream, leaves it unbuffered and writes it one byte per system call;
-  // with it, each text written here is one write.
-  static const int buffered = std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
-  (void)buffered;
-  // Flushed at once so the lines keep their order with standard error and
-  // survive however the process ends.
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fflush(stdout);
-}
-
-void Win32Platform::writeError(const std::string& text) {
-  std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fflush(stderr);
+std::string Win32Platform::systemDirectory() {
+  return fromWide(systemDirectoryPath());
 }
 
 }  // namespace kite

@@ -1,4 +1,5 @@
-// The real platform: Win32 and the Microsoft C runtime.
+// The real platform: Win32 (the wide functions) and the Microsoft C
+// runtime.  Implemented in platform_win32.cc and platform_win32_files.cc.
 #ifndef KITE_PLATFORM_PLATFORM_WIN32_H_
 #define KITE_PLATFORM_PLATFORM_WIN32_H_
 
@@ -12,7 +13,8 @@ void restrictDllSearch();
 
 class Win32Platform : public Platform {
  public:
-  long openRegistryKey(const std::string& path, RegistryKey* key) override;
+  long openRegistryKey(RegistryRoot root, const std::string& path,
+                       RegistryKey* key) override;
   long readRegistryString(RegistryKey key, const std::string& name,
                           std::string* value) override;
   unsigned long countRegistrySubkeys(RegistryKey key) override;
@@ -29,6 +31,7 @@ class Win32Platform : public Platform {
   int exitCode(ChildProcess child) override;
   void closeProcess(ChildProcess child) override;
   unsigned long osMajorVersion() override;
+  bool is64BitWindows() override;
   std::string systemDirectory() override;
   bool getEnvironment(const std::string& name, std::string* value) override;
   bool findFiles(const std::string& pattern,
@@ -37,6 +40,7 @@ class Win32Platform : public Platform {
   std::string currentDirectory() override;
   int readFile(const std::string& path, std::string* bytes) override;
   std::string fileIdentity(const std::string& path) override;
+  std::string ansiToUtf8(std::string_view bytes) override;
   std::string errorText(int errnum) override;
   std::time_t now() override;
   void writeOut(const std::string& text) override;

@@ -20,7 +20,7 @@ DefaultLookup noJava(const LaunchSettings& settings, Platform& platform,
 int readJavaHome(Platform& platform, const std::string& path,
                  std::string* home) {
   RegistryKey key = 0;
-  if (platform.openRegistryKey(path, &key) != 0) return 1;
+  if (platform.openRegistryKey(kClassicRegistryRoot, path, &key) != 0) return 1;
   const long status = platform.readRegistryString(key, "JavaHome", home);
   platform.closeRegistryKey(key);
   return status == 0 ? 0 : 2;
@@ -30,7 +30,8 @@ DefaultLookup findDefaultJava(const LaunchSettings& settings,
                               Platform& platform) {
   DefaultLookup lookup;
   RegistryKey key = 0;
-  if (platform.openRegistryKey(kJavaRegistryKey, &key) != 0)
+  if (platform.openRegistryKey(kClassicRegistryRoot, kJavaRegistryKey, &key) !=
+      0)
     return noJava(settings, platform, lookup, kJavaRegistryKey,
                   "Error Accessing Registry!", "No Java Installation Found");
   std::string version;

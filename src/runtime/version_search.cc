@@ -123,7 +123,8 @@ VersionSearch findJavaForVersion(LaunchSettings& settings, Platform& platform) {
     search.family = search.request.substr(0, search.request.find('_'));
     search.requestedLevel = patchLevel(search.request);
     RegistryKey key = 0;
-    if (platform.openRegistryKey(kJavaRegistryKey, &key) != 0) {
+    if (platform.openRegistryKey(kClassicRegistryRoot, kJavaRegistryKey,
+                                 &key) != 0) {
       debugBox(settings, platform, "Java Current Version",
                "Error Accessing Registry!", kBoxError);
       fail(search, VersionFailure::kNoRegistryBase,

@@ -67,7 +67,9 @@ TEST(Findings, EachKindWithItsLine) {
        "jar-directory-missing@3 jar-directory-empty@4"},
       {"vmparam -Dh=$HOME\n", "value-quoted@3"},
       {"workingDir $HOME\nconsoleTitle $HOME\n", ""},  // the quotes come off again
-      {"appname D\xE9mo\nappname \xC3\xA9\n", "encoding@3 key-set-twice@4"},
+      // Not UTF-8: read in the ANSI code page, a note about the whole file.
+      {"appname D\xE9mo\nappname \xC3\xA9\n", "key-set-twice@4 encoding@0"},
+      {"appname \xC3\xA9\x1a\nvmparam -X\n", "ctrl-z@3"},
       {"mainclass b.Main\n", "key-set-twice@3"},
       {"javaVersion 1.6\n", "key-set-twice@3"},  // replaces the javapath runtime
       {"include App.config\n", "include-cycle@3"},
@@ -94,9 +96,16 @@ TEST(Findings, WholeFileProblems) {
   const std::pair<std::string, const char*> cases[] = {
       // No mainclass line, and no current runtime in the registry.
       {"vmparam -X\n", "no-main-class@0 runtime-not-found@0"},
-      {"\xEF\xBB\xBFmainclass a.Main\njavapath j\n", "encoding@1"},
+      // A UTF-8 mark, UTF-16 in both byte orders: read as they are.
+      {"\xEF\xBB\xBFmainclass a.Main\njavapath j\n", ""},
       {std::string("\xFF\xFEm\0a\0", 6),
-       "encoding@1 no-main-class@0 runtime-not-found@0"},
+       "unknown-key@1 no-main-class@0 runtime-not-found@0"},
+      {std::string("\xFE\xFF\0j\0a\0v\0a\0p\0a\0t\0h\0 \0j\0\n\0m\0a\0i\0n\0c"
+                   "\0l\0a\0s\0s\0 \0a", 46),
+       ""},
+      // Bytes that are not UTF-8 after a UTF-8 mark.
+      {"\xEF\xBB\xBFmainclass a.Main\njavapath j\nappname \xE9\xE9\n",
+       "invalid-text@3"},
   };
   for (const auto& c : cases) {
     FakePlatform platform;

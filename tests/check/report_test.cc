@@ -137,10 +137,15 @@ TEST(Render, JsonEscapesEveryString) {
       platform, "mainclass a\"b\\c\nappname D\xE9mo \xC3\xA9\tx\njavapath j\n");
   const std::string json = renderJson(report);
   EXPECT_NE(json.find("\"value\": \"a\\\"b\\\\c\""), std::string::npos) << json;
-  // A byte of the ANSI code page as Latin-1; UTF-8 kept; a tab escaped.
-  EXPECT_NE(json.find("\"value\": \"D\\u00e9mo \xC3\xA9\\tx\""), std::string::npos)
+  // Not valid UTF-8, so read in the ANSI code page (windows-1252 here) and
+  // written as UTF-8; a tab escaped.
+  EXPECT_NE(json.find("\"value\": \"D\xC3\xA9mo \xC3\x83\xC2\xA9\\tx\""),
+            std::string::npos)
       << json;
-  EXPECT_NE(json.find("\"exitCode\": 1"), std::string::npos);  // the encoding warning
+  EXPECT_NE(json.find("\"encoding\": \"ANSI code page\""), std::string::npos);
+  // The encoding note does not raise the exit code.
+  EXPECT_NE(json.find("\"severity\": \"note\""), std::string::npos);
+  EXPECT_NE(json.find("\"exitCode\": 0"), std::string::npos);
   EXPECT_EQ(groupedNumber(32767), "32,767");
   EXPECT_EQ(groupedNumber(999), "999");
   EXPECT_EQ(groupedNumber(1234567), "1,234,567");

@@ -16,9 +16,11 @@ class Log : public ConfigObserver {
  public:
   std::string events;
   void fileOpened(const std::string& path, int depth, int error,
-                  const std::string& text) override {
+                  const DecodedText& decoded) override {
     events += "open " + path + " depth " + std::to_string(depth) + " error " +
-              std::to_string(error) + " bytes " + std::to_string(text.size()) + "\n";
+              std::to_string(error) + " bytes " +
+              std::to_string(decoded.text.size()) + " " +
+              (error ? "-" : encodingName(decoded.encoding)) + "\n";
   }
   void includeSkipped(const std::string& path, int depth) override {
     events += "skip " + path + " depth " + std::to_string(depth) + "\n";
@@ -55,13 +57,13 @@ TEST(ConfigObserver, ToldEveryFileLineAndLookupInReadingOrder) {
   LaunchSettings settings;
   EXPECT_EQ(readAsLauncher(settings, platform, "App.config", &log), 0);
   EXPECT_EQ(log.events,
-            "open App.config depth 0 error 0 bytes 79\n"
+            "open App.config depth 0 error 0 bytes 76 UTF-8 with byte-order mark\n"
             "App.config:1 [mainclass a.Main]\n"
             "  key mainclass [a.Main] -> [a.Main]\n"
             "App.config:2 [# note]\n"
             "App.config:3 [include more.config]\n"
             "  key include [more.config] -> [more.config]\n"
-            "open more.config depth 1 error 0 bytes 66\n"
+            "open more.config depth 1 error 0 bytes 66 ANSI code page\n"
             "more.config:1 [addjars lib]\n"
             "  key addjars [lib] -> [lib]\n"
             "  jars lib 1\n"
@@ -72,7 +74,7 @@ TEST(ConfigObserver, ToldEveryFileLineAndLookupInReadingOrder) {
             "  key argument [$HOME] -> [$HOME]\n"
             "more.config:4 [include none.config]\n"
             "  key include [none.config] -> [none.config]\n"
-            "open none.config depth 2 error 2 bytes 0\n"
+            "open none.config depth 2 error 2 bytes 0 -\n"
             "App.config:4 [addjars $HOME]\n"
             "  key addjars [$HOME] -> [\"C:/Users/A B\"]\n"
             "  jars C:/Users/A B 0\n"

@@ -1,14 +1,17 @@
 """Reading what a program under Wine did from its standard error.
 
-With WINEDEBUG=-all,+pid,+relay and RelayInclude limited to MessageBoxA,
-CreateProcessA and RegOpenKeyExA, Wine writes lines such as
+With WINEDEBUG=-all,+pid,+relay and RelayInclude limited to the message box,
+process creation and registry opening functions (both the -A and the -W
+forms), Wine writes lines such as
 
-  0110:0114:Call user32.MessageBoxA(00000000,140009030 "text",140009025 "Error",00000010) ret=...
-  0110:0114:Ret  user32.MessageBoxA() retval=ffffffff ret=...
+  0110:0114:Call user32.MessageBoxW(00000000,140009030 L"text",140009025 L"Error",00000010) ret=...
+  0110:0114:Ret  user32.MessageBoxW() retval=ffffffff ret=...
 
 to the program's standard error, between the program's own lines.  This module
 splits the two apart and turns the relay lines into calls with their string
-arguments and results.
+arguments and results.  In a wide string (L"...") Wine writes a character
+outside printable ASCII as a backslash and four hex digits (its UTF-16 code
+unit); in a narrow one as a backslash, "x" and two.
 """
 import re
 from dataclasses import dataclass, field
@@ -27,6 +30,7 @@ _STARTER_CHILD = re.compile(r"^kite-starter: child pid ([0-9a-f]+)")
 # (flags, styles, access masks) are their low halves.
 _DWORD = 0xFFFFFFFF
 _HEX = re.compile(r"[0-9a-fA-F]+")
+_HEX4 = re.compile(r"[0-9a-fA-F]{4}")
 _ESCAPES = {"n": "\n", "r": "\r", "t": "\t", "\\": "\\", '"': '"'}
 
 
@@ -65,30 +69,32 @@ class RelayLog:
     own_lines: List[str] = field(default_factory=list)  # the program's own stderr
 
     def named(self, name):
-        return [call for call in self.calls if call.name == name]
+        """The calls of `name` in either form: "MessageBox" finds MessageBoxA
+        and MessageBoxW, in the order they were made."""
+        return [call for call in self.calls if call.name in (name, name + "A", name + "W")]
 
     @property
     def boxes(self):
         return [Box(c.args[1].text, c.args[2].text, c.args[3].value & _DWORD, c.result,
                     c.args[1].truncated or c.args[2].truncated)
-                for c in self.named("MessageBoxA")]
+                for c in self.named("MessageBox")]
 
     @property
     def process_starts(self):
         """(command line, inherit handles, creation flags, directory, result)
-        of each CreateProcessA call."""
+        of each CreateProcess call."""
         return [(c.args[1].text, c.args[4].value & _DWORD, c.args[5].value & _DWORD,
                  c.args[7].text, c.result)
-                for c in self.named("CreateProcessA")]
+                for c in self.named("CreateProcess")]
 
     @property
     def registry_opens(self):
-        """(root key, path, access mask, result) of each RegOpenKeyExA call."""
+        """(root key, path, access mask, result) of each RegOpenKeyEx call."""
         return [(c.args[0].value & _DWORD, c.args[1].text, c.args[3].value & _DWORD, c.result)
-                for c in self.named("RegOpenKeyExA")]
+                for c in self.named("RegOpenKeyEx")]
 
 
-def _parse_string(text, i):
+def _parse_string(text, i, wide=False):
     """Parses the C-escaped string that starts at text[i] (a double quote);
     returns (string, index after it, truncated)."""
     out = []
@@ -96,9 +102,13 @@ def _parse_string(text, i):
     while i < len(text) and text[i] != '"':
         if text[i] == "\\" and i + 1 < len(text):
             escaped = text[i + 1]
-            if escaped == "x":
+            if escaped == "x" and not wide:
                 out.append(chr(int(text[i + 2:i + 4], 16)))
                 i += 4
+                continue
+            if wide and escaped not in _ESCAPES and _HEX4.match(text, i + 1):
+                out.append(chr(int(text[i + 1:i + 5], 16)))
+                i += 5
                 continue
             out.append(_ESCAPES.get(escaped, escaped))
             i += 2
@@ -109,7 +119,10 @@ def _parse_string(text, i):
     truncated = text.startswith("...", i)
     if truncated:
         i += 3
-    return "".join(out), i, truncated
+    result = "".join(out)
+    if wide:  # pairs of surrogate code units become one character
+        result = result.encode("utf-16-le", "surrogatepass").decode("utf-16-le", "replace")
+    return result, i, truncated
 
 
 def parse_args(text):
@@ -126,7 +139,7 @@ def parse_args(text):
         if text.startswith(' "', i):
             arg.text, i, arg.truncated = _parse_string(text, i + 1)
         elif text.startswith(" L\"", i):
-            arg.text, i, arg.truncated = _parse_string(text, i + 2)
+            arg.text, i, arg.truncated = _parse_string(text, i + 2, wide=True)
         args.append(arg)
         if text.startswith(",", i):
             i += 1

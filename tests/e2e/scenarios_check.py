@@ -49,10 +49,14 @@ def run_check(t, app, args, name):
         process = app.session.popen(["C:\\kite\\kitecheck.exe"] + args, stdout=out,
                                     stderr=err, winedebug=wine.WINEDEBUG_RELAY)
         code = wine.wait(process, generous_timeout(t))
-    text = out_path.read_bytes().decode("latin-1").replace("\r\n", "\n")
+    # Redirected, kitecheck writes UTF-8.
+    text = out_path.read_bytes().decode("utf-8").replace("\r\n", "\n")
     log = relay.parse(err_path.read_bytes().decode("latin-1"))
     t.check.eq("message boxes shown by kitecheck", log.boxes, [])
-    t.check.eq("processes started by kitecheck", log.process_starts, [])
+    # Wine's own start of kitecheck.exe shows in the relay log of a 32-bit
+    # run; any other start would be kitecheck's.
+    t.check.eq("processes started by kitecheck",
+               [s for s in log.process_starts if "kitecheck.exe" not in (s[0] or "")], [])
     return code, text, log
 
 

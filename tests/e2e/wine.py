@@ -12,7 +12,8 @@ from pathlib import Path
 
 # Registry values every run needs: relay tracing of exactly the calls the
 # tests inspect (message boxes, process creation, registry opens).
-RELAY_INCLUDE = "user32.MessageBoxA;kernel32.CreateProcessA;advapi32.RegOpenKeyExA"
+RELAY_INCLUDE = ("user32.MessageBoxA;user32.MessageBoxW;kernel32.CreateProcessA;"
+                 "kernel32.CreateProcessW;advapi32.RegOpenKeyExA;advapi32.RegOpenKeyExW")
 
 # Debug channels for a program under test: its relay lines tagged with the
 # process id, and nothing else of Wine's.

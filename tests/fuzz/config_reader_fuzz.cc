@@ -45,8 +45,8 @@ using ConfigPlatform = FakePlatform;
 class TextKeeper : public ConfigObserver {
  public:
   void fileOpened(const std::string&, int, int error,
-                  const std::string& text) override {
-    if (error == 0) texts.push_back(text);
+                  const DecodedText& decoded) override {
+    if (error == 0) texts.push_back(decoded.text);
   }
   std::vector<std::string> texts;
 };

@@ -68,7 +68,7 @@ Expanded expandWith(const std::string& value, bool quote, bool debug,
   LaunchSettings settings;
   settings.debugMode = debug;
   const Expansion expansion = expand(settings, platform, value, quote);
-  return {expansion.text, expansion.wrappedWhole, platform.environmentLookups};
+  return {expansion.text, expansion.wrappedWhole(), platform.environmentLookups};
 }
 
 void checkExpansion(const std::string& value, bool quote,

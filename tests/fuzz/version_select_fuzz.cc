@@ -92,7 +92,7 @@ void install(FakePlatform& platform, const Registry& registry) {
 std::vector<std::string> installedNames(FakePlatform& platform) {
   std::vector<std::string> names;
   RegistryKey key = 0;
-  if (platform.openRegistryKey(kBase, &key) != 0) return names;
+  if (platform.openRegistryKey(kClassicRegistryRoot, kBase, &key) != 0) return names;
   std::string name;
   for (unsigned long i = 0; platform.enumRegistrySubkey(key, i, &name) == 0;
        ++i)
@@ -104,7 +104,7 @@ std::vector<std::string> installedNames(FakePlatform& platform) {
 std::optional<std::string> homeOf(FakePlatform& platform,
                                   const std::string& path) {
   RegistryKey key = 0;
-  if (platform.openRegistryKey(path, &key) != 0) return std::nullopt;
+  if (platform.openRegistryKey(kClassicRegistryRoot, path, &key) != 0) return std::nullopt;
   std::string home;
   const long status = platform.readRegistryString(key, "JavaHome", &home);
   platform.closeRegistryKey(key);

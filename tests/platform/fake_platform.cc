@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/text.h"
+#include "base/unicode.h"
 
 namespace kite {
 namespace {
@@ -20,30 +21,50 @@ FakePlatform::FakePlatform() = default;
 
 // --- Registry. ---
 
-FakePlatform::RegistryEntry* FakePlatform::findKey(const std::string& path) {
+namespace {
+
+bool sameRoot(RegistryRoot a, RegistryRoot b) {
+  return a.hive == b.hive && a.view == b.view;
+}
+
+}  // namespace
+
+std::string FakePlatform::rootName(RegistryRoot root) {
+  if (sameRoot(root, kClassicRegistryRoot)) return "";
+  return std::string(root.hive == RegistryHive::kCurrentUser ? "HKCU" : "HKLM") +
+         (root.view == RegistryView::k64Bit ? "64:" : "32:");
+}
+
+FakePlatform::RegistryEntry* FakePlatform::findKey(RegistryRoot root,
+                                                   const std::string& path) {
+  // On 32-bit Windows both views are the one registry.
+  if (!sixtyFourBit) root.view = RegistryView::k32Bit;
   const std::string wanted = asciiLower(path);
   for (RegistryEntry& entry : registry_)
-    if (asciiLower(entry.path) == wanted) return &entry;
+    if (sameRoot(entry.root, root) && asciiLower(entry.path) == wanted)
+      return &entry;
   return nullptr;
 }
 
-void FakePlatform::addRegistryKey(const std::string& path) {
-  if (findKey(path)) return;
+void FakePlatform::addRegistryKey(RegistryRoot root, const std::string& path) {
+  if (!sixtyFourBit) root.view = RegistryView::k32Bit;
+  if (findKey(root, path)) return;
   const size_t slash = path.rfind('\\');
-  if (slash != std::string::npos) addRegistryKey(path.substr(0, slash));
-  registry_.push_back({path, {}});
+  if (slash != std::string::npos) addRegistryKey(root, path.substr(0, slash));
+  registry_.push_back({root, path, {}});
 }
 
-void FakePlatform::setRegistryValue(const std::string& path,
+void FakePlatform::setRegistryValue(RegistryRoot root, const std::string& path,
                                     const std::string& name,
                                     const std::string& value) {
-  addRegistryKey(path);
-  findKey(path)->values[asciiLower(name)] = value;
+  addRegistryKey(root, path);
+  findKey(root, path)->values[asciiLower(name)] = value;
 }
 
-long FakePlatform::openRegistryKey(const std::string& path, RegistryKey* key) {
-  registryOpens.push_back(path);
-  RegistryEntry* entry = findKey(path);
+long FakePlatform::openRegistryKey(RegistryRoot root, const std::string& path,
+                                   RegistryKey* key) {
+  registryOpens.push_back(rootName(root) + path);
+  RegistryEntry* entry = findKey(root, path);
   if (!entry) return 2;  // ERROR_FILE_NOT_FOUND
   *key = nextKey_++;
   openKeys_[*key] = static_cast<size_t>(entry - registry_.data());
@@ -65,9 +86,11 @@ long FakePlatform::readRegistryString(RegistryKey key, const std::string& name,
 unsigned long FakePlatform::countRegistrySubkeys(RegistryKey key) {
   auto open = openKeys_.find(key);
   if (open == openKeys_.end()) return 0;
-  const std::string prefix = asciiLower(registry_[open->second].path) + "\\";
+  const RegistryEntry& parent = registry_[open->second];
+  const std::string prefix = asciiLower(parent.path) + "\\";
   unsigned long count = 0;
   for (const RegistryEntry& entry : registry_) {
+    if (!sameRoot(entry.root, parent.root)) continue;
     const std::string path = asciiLower(entry.path);
     if (path.compare(0, prefix.size(), prefix) == 0 &&
         path.find('\\', prefix.size()) == std::string::npos)
@@ -80,9 +103,11 @@ long FakePlatform::enumRegistrySubkey(RegistryKey key, unsigned long index,
                                       std::string* name) {
   auto open = openKeys_.find(key);
   if (open == openKeys_.end()) return 6;
-  const std::string prefix = asciiLower(registry_[open->second].path) + "\\";
+  const RegistryEntry& parent = registry_[open->second];
+  const std::string prefix = asciiLower(parent.path) + "\\";
   unsigned long seen = 0;
   for (const RegistryEntry& entry : registry_) {
+    if (!sameRoot(entry.root, parent.root)) continue;
     const std::string path = asciiLower(entry.path);
     if (path.compare(0, prefix.size(), prefix) != 0 ||
         path.find('\\', prefix.size()) != std::string::npos)
@@ -253,6 +278,10 @@ int FakePlatform::readFile(const std::string& path, std::string* bytes) {
 std::string FakePlatform::fileIdentity(const std::string& path) {
   const std::string key = normalize(path);
   return files_.count(key) ? key : std::string();
+}
+
+std::string FakePlatform::ansiToUtf8(std::string_view bytes) {
+  return windows1252ToUtf8(bytes);
 }
 
 std::string FakePlatform::errorText(int errnum) { return std::strerror(errnum); }

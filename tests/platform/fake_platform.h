@@ -39,11 +39,22 @@ class FakePlatform : public Platform {
   FakePlatform();
 
   // --- Set-up. ---
-  // Adds a registry key (and its parents); subkeys enumerate in the order
-  // they were added.
-  void addRegistryKey(const std::string& path);
+  // Adds a registry key (and its parents) under `root`; subkeys enumerate
+  // in the order they were added.  Without a root: the classic one (the
+  // 32-bit view of HKEY_LOCAL_MACHINE).
+  void addRegistryKey(RegistryRoot root, const std::string& path);
+  void setRegistryValue(RegistryRoot root, const std::string& path,
+                        const std::string& name, const std::string& value);
+  void addRegistryKey(const std::string& path) {
+    addRegistryKey(kClassicRegistryRoot, path);
+  }
   void setRegistryValue(const std::string& path, const std::string& name,
-                        const std::string& value);
+                        const std::string& value) {
+    setRegistryValue(kClassicRegistryRoot, path, name, value);
+  }
+  // How registryOpens names a root: empty for the classic one, otherwise
+  // "HKLM64:", "HKCU32:" or "HKCU64:".
+  static std::string rootName(RegistryRoot root);
   void addFile(const std::string& path, const std::string& contents);
   void addDirectory(const std::string& path);
   void setEnvironment(const std::string& name, const std::string& value);
@@ -53,13 +64,14 @@ class FakePlatform : public Platform {
   // --- State the tests set or read directly. ---
   std::string cwd = "C:\\Apps\\App";
   unsigned long osMajor = 6;
+  bool sixtyFourBit = true;  // false: one registry view, as 32-bit Windows
   std::time_t clock = 1000000;
   std::deque<int> answers;  // unanswered boxes return IDOK (1) or IDNO (7)
   std::deque<ChildScript> children;  // unscripted children exit 0 at once
 
   std::vector<FakeBox> boxes;
   std::vector<FakeStart> starts;
-  std::vector<std::string> registryOpens;
+  std::vector<std::string> registryOpens;  // rootName() + path
   std::vector<std::string> environmentLookups;
   std::vector<std::string> findPatterns;
   std::vector<std::string> directoryChanges;
@@ -70,7 +82,8 @@ class FakePlatform : public Platform {
   int openRegistryKeys = 0;  // opened and not yet closed
 
   // --- Platform. ---
-  long openRegistryKey(const std::string& path, RegistryKey* key) override;
+  long openRegistryKey(RegistryRoot root, const std::string& path,
+                       RegistryKey* key) override;
   long readRegistryString(RegistryKey key, const std::string& name,
                           std::string* value) override;
   unsigned long countRegistrySubkeys(RegistryKey key) override;
@@ -87,6 +100,7 @@ class FakePlatform : public Platform {
   int exitCode(ChildProcess child) override;
   void closeProcess(ChildProcess child) override;
   unsigned long osMajorVersion() override { return osMajor; }
+  bool is64BitWindows() override { return sixtyFourBit; }
   std::string systemDirectory() override { return "C:\\windows\\system32"; }
   bool getEnvironment(const std::string& name, std::string* value) override;
   bool findFiles(const std::string& pattern,
@@ -95,6 +109,7 @@ class FakePlatform : public Platform {
   std::string currentDirectory() override { return cwd; }
   int readFile(const std::string& path, std::string* bytes) override;
   std::string fileIdentity(const std::string& path) override;
+  std::string ansiToUtf8(std::string_view bytes) override;
   std::string errorText(int errnum) override;
   std::time_t now() override { return clock; }
   void writeOut(const std::string& text) override { out += text; }
@@ -106,6 +121,7 @@ class FakePlatform : public Platform {
 
  private:
   struct RegistryEntry {
+    RegistryRoot root;
     std::string path;  // as added
     std::map<std::string, std::string> values;  // lower-cased names
   };
@@ -115,7 +131,7 @@ class FakePlatform : public Platform {
     bool isDirectory;
     std::string contents;
   };
-  RegistryEntry* findKey(const std::string& path);
+  RegistryEntry* findKey(RegistryRoot root, const std::string& path);
   std::vector<RegistryEntry> registry_;
   std::map<RegistryKey, size_t> openKeys_;
   RegistryKey nextKey_ = 1;

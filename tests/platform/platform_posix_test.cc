@@ -83,7 +83,7 @@ TEST_F(PosixPlatformTest, EnvironmentNamesMatchWithoutCase) {
 
 TEST_F(PosixPlatformTest, NoRegistryNoProcesses) {
   RegistryKey key = 0;
-  EXPECT_NE(platform_.openRegistryKey("SOFTWARE\\JavaSoft", &key), 0);
+  EXPECT_NE(platform_.openRegistryKey(kClassicRegistryRoot, "SOFTWARE\\JavaSoft", &key), 0);
   ChildProcess child = 0;
   std::string error;
   EXPECT_FALSE(platform_.startProcess("java", nullptr, nullptr, &child, &error));

@@ -1,0 +1,53 @@
+// What the two files of the Windows side of the seam share: the UTF-8 to
+// UTF-16 conversions made at every call (UTF-8 inside, UTF-16 for the wide
+// Win32 functions) and the lazily loaded user32.  Windows only.
+#ifndef KITE_PLATFORM_WIN32_SUPPORT_H_
+#define KITE_PLATFORM_WIN32_SUPPORT_H_
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "base/unicode.h"
+
+namespace kite {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t),
+              "Windows' wide characters are UTF-16 code units");
+
+// UTF-16 text for the wide functions.  A std::u16string rather than a
+// std::wstring: the C++ library's std::wstring comes whole into a static
+// executable, while std::u16string brings only what is used.
+using WideText = std::u16string;
+
+inline WideText toWide(std::string_view utf8) { return utf8ToUtf16(utf8); }
+
+inline const wchar_t* wideChars(const WideText& text) {
+  return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+inline wchar_t* wideChars(WideText& text) {
+  return reinterpret_cast<wchar_t*>(&text[0]);
+}
+
+inline std::string fromWide(const wchar_t* text, size_t length) {
+  return utf16ToUtf8(
+      std::u16string_view(reinterpret_cast<const char16_t*>(text), length));
+}
+
+inline std::string fromWide(const WideText& text) { return utf16ToUtf8(text); }
+
+// GetProcAddress's result as the function type it really has; the cast goes
+// through void (*)(), which converts to and from any function type.
+template <typename Function>
+Function asFunction(FARPROC proc) {
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(proc));
+}
+
+// A function of user32, which is loaded on first use; null if it cannot be
+// loaded.
+FARPROC user32Function(const char* name);
+
+}  // namespace kite
+
+#endif  // KITE_PLATFORM_WIN32_SUPPORT_H_
