@@ -25,8 +25,8 @@
 
 namespace {
 
-using kite::ByteView;
 using kite::Bytes;
+using kite::ByteView;
 
 kite::ResourceTree readTree(ByteView file, const kite::PeImage& image,
                             size_t index, std::string* error) {
@@ -57,7 +57,8 @@ void checkRebuild(ByteView file, const kite::PeImage& image, size_t index) {
   const ByteView rebuilt(out);
   kite::PeImage after;
   FUZZ_CHECK(kite::parsePeImage(rebuilt, &after) == "");
-  FUZZ_CHECK(after.checksum == kite::peChecksum(rebuilt, after.checksumOffset()));
+  FUZZ_CHECK(after.checksum ==
+             kite::peChecksum(rebuilt, after.checksumOffset()));
   size_t afterIndex = 0;
   FUZZ_CHECK(kite::findResourceSection(rebuilt, after, &afterIndex) == "");
   FUZZ_CHECK(afterIndex == index);
@@ -82,8 +83,8 @@ void checkBranding(const Bytes& input) {
   request.elevate = true;
   request.outputName = "Fuzz.exe";
   // A one-image icon: a 40-byte bitmap header and nothing more.
-  Bytes icon = {0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0, 32, 0,
-                40, 0, 0, 0, 22, 0, 0, 0, 40};
+  Bytes icon = {0,  0, 1,  0, 1, 0, 16, 16, 0, 0, 1, 0,
+                32, 0, 40, 0, 0, 0, 22, 0,  0, 0, 40};
   icon.resize(22 + 40, 0);
   request.icon = icon;
   const kite::BrandResult first = kite::brandExecutable(input, request);

@@ -1,0 +1,153 @@
+#include "brand/kitebrand_tool.h"
+
+#include "base/text.h"
+#include "brand/brand.h"
+#include "brand/brand_options.h"
+#include "check/checker.h"
+#include "check/report.h"
+
+namespace kite {
+namespace {
+
+constexpr int kFailed = 2;
+
+int fail(Platform& platform, const std::string& message) {
+  platform.writeError("kitebrand: " + message + "\n");
+  return kFailed;
+}
+
+bool readBytes(Platform& platform, const std::string& path, Bytes* bytes,
+               std::string* error) {
+  std::string text;
+  const int status = platform.readFile(path, &text);
+  if (status != 0) {
+    *error = "cannot read " + path + ": " + platform.errorText(status);
+    return false;
+  }
+  bytes->assign(text.begin(), text.end());
+  return true;
+}
+
+// Writes `bytes` to a temporary file beside `path` and then gives it that
+// name, so a failure never leaves a half-written file under it.
+bool writeWhole(Platform& platform, const std::string& path,
+                const std::string& bytes, std::string* error) {
+  const std::string temporary = path + ".kitebrand-new";
+  int status = platform.writeFile(temporary, bytes);
+  if (status == 0) status = platform.renameFile(temporary, path);
+  if (status == 0) return true;
+  platform.removeFile(temporary);
+  *error = "cannot write " + path + ": " + platform.errorText(status);
+  return false;
+}
+
+// The configuration that goes with `exe`: its name with ".config", beside it.
+std::string configBeside(const std::string& exe) {
+  const size_t cut = exe.find_last_of("/\\");
+  std::string base = exe;
+  const size_t dot = base.rfind('.');
+  if (dot != std::string::npos && (cut == std::string::npos || dot > cut))
+    base.resize(dot);
+  return base + ".config";
+}
+
+// Checks the configuration as kitecheck would for the branded launcher at
+// `exe`; prints its findings; false when it has errors.
+bool checkConfig(const BrandOptions& options, Platform& platform,
+                 bool hostPaths, bool registry) {
+  CheckOptions check;
+  check.exe = options.out;
+  check.config = *options.config;
+  check.hostPaths = hostPaths;
+  check.registryAvailable = registry;
+  // The check works in the launcher's start directory, as the launcher
+  // does; kitebrand goes on where it was.
+  const std::string directory = platform.currentDirectory();
+  const Report report = runCheck(check, platform);
+  platform.changeDirectory(directory);
+  for (const Finding& f : report.findings) {
+    if (f.severity == Severity::kNote) continue;
+    platform.writeError(
+        formatText("kitebrand: %s:%d: %s: %s\n", f.file.c_str(), f.line,
+                   f.severity == Severity::kError ? "error" : "warning",
+                   f.message.c_str()));
+  }
+  return report.errors() == 0;
+}
+
+}  // namespace
+
+int runKitebrand(const std::vector<std::string>& args, Platform& platform,
+                 bool hostPaths, bool registry) {
+  BrandOptions options;
+  const std::string problem = parseBrandOptions(args, &options);
+  if (options.help && problem.empty()) {
+    platform.writeOut(brandUsage());
+    return 0;
+  }
+  if (!problem.empty()) {
+    platform.writeError("kitebrand: " + problem + "\n" + brandUsage());
+    return kFailed;
+  }
+  const std::string input = platform.fileIdentity(options.from);
+  if (!input.empty() && input == platform.fileIdentity(options.out))
+    return fail(platform, options.out +
+                              " is the input file itself; the input "
+                              "is never changed, name another output");
+
+  std::string error;
+  Bytes launcher;
+  BrandRequest request;
+  if (!readBytes(platform, options.from, &launcher, &error))
+    return fail(platform, error);
+  if (options.iconPath) {
+    request.icon.emplace();
+    if (!readBytes(platform, *options.iconPath, &*request.icon, &error))
+      return fail(platform, error);
+  }
+  for (const auto& group : options.iconGroupPaths) {
+    request.iconGroups.push_back({group.first, Bytes()});
+    if (!readBytes(platform, group.second, &request.iconGroups.back().second,
+                   &error))
+      return fail(platform, error);
+  }
+  std::string configText;
+  if (options.config) {
+    if (platform.readFile(*options.config, &configText) != 0 ||
+        !checkConfig(options, platform, hostPaths, registry))
+      return fail(platform, *options.config +
+                                " has errors (see above); nothing was written");
+  }
+  request.name = options.name;
+  request.version = options.version;
+  request.company = options.company;
+  request.description = options.description;
+  request.copyright = options.copyright;
+  request.elevate = options.elevate;
+  request.outputName = options.out;
+
+  const BrandResult result = brandExecutable(launcher, request);
+  if (!result.error.empty())
+    return fail(platform, options.from + ": " + result.error);
+  if (!writeWhole(platform, options.out,
+                  std::string(result.output.begin(), result.output.end()),
+                  &error))
+    return fail(platform, error);
+
+  std::string report = formatText(
+      "kitebrand: %s (%lu bytes) from %s (%lu bytes)\n", options.out.c_str(),
+      static_cast<unsigned long>(result.output.size()), options.from.c_str(),
+      static_cast<unsigned long>(launcher.size()));
+  for (const std::string& change : result.changes)
+    report += "  " + change + "\n";
+  if (options.config) {
+    const std::string target = configBeside(options.out);
+    if (!writeWhole(platform, target, configText, &error))
+      return fail(platform, error);
+    report += "  configuration: " + target + " (checked)\n";
+  }
+  platform.writeOut(report);
+  return 0;
+}
+
+}  // namespace kite

@@ -1,0 +1,330 @@
+#include "brand/pe_image.h"
+
+#include <algorithm>
+
+namespace kite {
+
+namespace {
+
+constexpr size_t kSectionHeaderSize = 40;
+constexpr size_t kMaxSections = 96;  // the most the Windows loader takes
+constexpr uint16_t kExecutableImage = 0x0002;
+constexpr uint32_t kMaxFileSize = 0xFFFFFFFFu;
+
+std::string malformed(const std::string& what) {
+  return "malformed PE executable: " + what;
+}
+
+// The file offset of `length` bytes at `rva`, when the file holds them.
+bool rvaToOffset(const PeImage& image, uint64_t rva, uint64_t length,
+                 uint64_t* offset) {
+  for (const PeSection& section : image.sections) {
+    if (!section.holds(rva)) continue;
+    const uint64_t into = rva - section.virtualAddress;
+    if (into > section.rawSize || length > section.rawSize - into) return false;
+    *offset = section.rawOffset + into;
+    return true;
+  }
+  return false;
+}
+
+bool overlaps(const DataDirectory& directory, const PeSection& section) {
+  if (directory.size == 0) return false;
+  const uint64_t start = directory.rva;
+  const uint64_t end = start + directory.size;
+  return start < section.virtualAddress + section.memorySize() &&
+         end > section.virtualAddress;
+}
+
+// Whether a base relocation patches an address at or after `rva`: those
+// bytes are the ones a rebuild moves.
+bool relocatesFrom(ByteView file, const PeImage& image, uint64_t rva) {
+  const DataDirectory relocations = image.directory(kRelocationDirectory);
+  uint64_t offset = 0;
+  if (relocations.size == 0 ||
+      !rvaToOffset(image, relocations.rva, relocations.size, &offset))
+    return false;
+  const ByteView blocks = file.sub(offset, relocations.size);
+  uint64_t block = 0;
+  while (blocks.has(block, 8)) {
+    const uint32_t page = blocks.u32(block);
+    const uint32_t blockSize = blocks.u32(block + 4);
+    if (blockSize < 8 || !blocks.has(block, blockSize)) break;
+    for (uint64_t entry = block + 8; entry + 2 <= block + blockSize;
+         entry += 2) {
+      const uint16_t value = blocks.u16(entry);
+      // Type 0 entries only pad a block to a multiple of four bytes.
+      if ((value >> 12) != 0 && uint64_t{page} + (value & 0xFFF) >= rva)
+        return true;
+    }
+    block += blockSize;
+  }
+  return false;
+}
+
+// Whether section `index` may take another address: it holds the base
+// relocations and nothing any other header or the code can point to.
+bool canMove(const PeImage& image, size_t index) {
+  const PeSection& section = image.sections[index];
+  const DataDirectory relocations = image.directory(kRelocationDirectory);
+  if (relocations.size == 0 || relocations.rva != section.virtualAddress)
+    return false;
+  for (size_t i = 0; i < image.directories.size(); ++i) {
+    if (i == kRelocationDirectory || i == kSecurityDirectory) continue;
+    if (overlaps(image.directories[i], section)) return false;
+  }
+  return !section.holds(image.entryPoint);
+}
+
+// Debug directory entries locate their data by file offset; refuses a file
+// in which any of that data lies where the rebuild moves bytes.
+bool debugDataBefore(ByteView file, const PeImage& image, uint64_t offset) {
+  const DataDirectory debug = image.directory(kDebugDirectory);
+  uint64_t start = 0;
+  if (debug.size == 0) return true;
+  if (!rvaToOffset(image, debug.rva, debug.size, &start)) return false;
+  constexpr uint64_t kEntrySize = 28;
+  for (uint64_t entry = 0; entry + kEntrySize <= debug.size;
+       entry += kEntrySize) {
+    if (file.u32(start + entry + 24) >= offset) return false;
+  }
+  return true;
+}
+
+// The file layout a rebuild depends on: headers and earlier sections before
+// the resource section's bytes, later sections after them.
+std::string checkLayout(const PeImage& image, size_t index) {
+  const PeSection& resources = image.sections[index];
+  if (resources.rawSize == 0)
+    return malformed("the resource section has no data in the file");
+  const uint64_t start = resources.rawOffset;
+  const uint64_t end = start + resources.rawSize;
+  if (image.sizeOfHeaders > start)
+    return malformed("the resource section overlaps the headers");
+  for (size_t i = 0; i < image.sections.size(); ++i) {
+    const PeSection& section = image.sections[i];
+    if (i == index || section.rawSize == 0) continue;
+    if (section.rawOffset < image.sizeOfHeaders)
+      return malformed("section " + section.name + " overlaps the headers");
+    const uint64_t sectionEnd = uint64_t{section.rawOffset} + section.rawSize;
+    if ((i < index && sectionEnd > start) ||
+        (i > index && section.rawOffset < end))
+      return "unsupported PE layout: section " + section.name +
+             " is stored out of order around the resource section";
+  }
+  return std::string();
+}
+
+}  // namespace
+
+std::string parsePeImage(ByteView file, PeImage* image) {
+  if (file.size < 64 || file.u16(0) != 0x5A4D)
+    return "not a PE executable (no MZ header)";
+  const uint64_t pe = file.u32(0x3C);
+  if (!file.has(pe, 24) || file.u32(pe) != 0x00004550)
+    return "not a PE executable (no PE signature)";
+  const uint16_t sectionCount = file.u16(pe + 6);
+  const uint16_t optionalSize = file.u16(pe + 20);
+  const uint16_t characteristics = file.u16(pe + 22);
+  if (!(characteristics & kExecutableImage))
+    return "not a PE executable (an object file, not an image)";
+
+  PeImage result;
+  result.optionalHeader = static_cast<size_t>(pe + 24);
+  const uint64_t optional = result.optionalHeader;
+  if (!file.has(optional, 2))
+    return "truncated PE executable: the headers are cut short";
+  const uint16_t magic = file.u16(optional);
+  if (magic != 0x10B && magic != 0x20B)
+    return malformed("unknown optional header kind");
+  result.is64 = magic == 0x20B;
+  const uint64_t directoryTable = result.is64 ? 112 : 96;
+  const uint32_t directoryCount = file.u32(optional + directoryTable - 4);
+  if (directoryCount > 16) return malformed("too many data directories");
+  if (optionalSize < directoryTable + 8 * directoryCount)
+    return malformed("optional header too small");
+  if (!file.has(optional, optionalSize))
+    return "truncated PE executable: the headers are cut short";
+  result.entryPoint = file.u32(optional + 16);
+  result.sectionAlignment = file.u32(optional + 32);
+  result.fileAlignment = file.u32(optional + 36);
+  result.sizeOfHeaders = file.u32(optional + 60);
+  result.checksum = file.u32(optional + 64);
+  for (uint32_t i = 0; i < directoryCount; ++i) {
+    const uint64_t at = optional + directoryTable + 8 * i;
+    result.directories.push_back({file.u32(at), file.u32(at + 4)});
+  }
+  if (!isPowerOfTwo(result.fileAlignment) || result.fileAlignment > 0x10000 ||
+      !isPowerOfTwo(result.sectionAlignment) ||
+      result.sectionAlignment < result.fileAlignment)
+    return malformed("bad section or file alignment");
+
+  if (sectionCount == 0 || sectionCount > kMaxSections)
+    return malformed("bad number of sections");
+  result.sectionTable = static_cast<size_t>(optional + optionalSize);
+  const uint64_t tableEnd =
+      result.sectionTable + uint64_t{kSectionHeaderSize} * sectionCount;
+  if (!file.has(result.sectionTable, tableEnd - result.sectionTable))
+    return "truncated PE executable: the headers are cut short";
+  if (result.sizeOfHeaders < tableEnd || result.sizeOfHeaders > file.size)
+    return malformed("bad size of headers");
+  uint64_t nextFree = 0;
+  for (uint16_t i = 0; i < sectionCount; ++i) {
+    const uint64_t at = result.sectionTable + kSectionHeaderSize * i;
+    PeSection section;
+    for (uint64_t k = 0; k < 8 && file.u8(at + k) != 0; ++k)
+      section.name += static_cast<char>(file.u8(at + k));
+    section.virtualSize = file.u32(at + 8);
+    section.virtualAddress = file.u32(at + 12);
+    section.rawSize = file.u32(at + 16);
+    section.rawOffset = file.u32(at + 20);
+    section.characteristics = file.u32(at + 36);
+    if (section.rawSize != 0 && !file.has(section.rawOffset, section.rawSize))
+      return "truncated PE executable: section " + section.name +
+             " runs past the end of the file";
+    if (section.virtualAddress < nextFree)
+      return malformed("sections overlap or are out of order");
+    nextFree = uint64_t{section.virtualAddress} + section.memorySize();
+    result.sections.push_back(section);
+  }
+  *image = std::move(result);
+  return std::string();
+}
+
+uint32_t peChecksum(ByteView file, size_t checksumOffset) {
+  uint64_t sum = 0;
+  for (size_t i = 0; i < file.size; i += 2) {
+    uint32_t word = 0;
+    for (size_t k = 0; k < 2 && i + k < file.size; ++k) {
+      const size_t at = i + k;
+      const bool inField = at >= checksumOffset && at - checksumOffset < 4;
+      if (!inField) word |= static_cast<uint32_t>(file.data[at]) << (8 * k);
+    }
+    sum += word;
+    sum = (sum & 0xFFFF) + (sum >> 16);
+  }
+  sum = (sum & 0xFFFF) + (sum >> 16);
+  return static_cast<uint32_t>(sum + file.size);
+}
+
+std::string findResourceSection(ByteView file, const PeImage& image,
+                                size_t* index) {
+  if (image.directory(kSecurityDirectory).size != 0)
+    return "the executable is signed: signing must come after branding";
+  uint64_t end = image.sizeOfHeaders;
+  for (const PeSection& section : image.sections) {
+    if (section.rawSize != 0)
+      end = std::max(end, uint64_t{section.rawOffset} + section.rawSize);
+  }
+  if (file.size > end)
+    return "the executable has data after its last section (an overlay); "
+           "branding must come before anything is appended to it";
+  const DataDirectory resources = image.directory(kResourceDirectory);
+  if (resources.size == 0) return "the executable has no resources";
+  for (size_t i = 0; i < image.sections.size(); ++i) {
+    const PeSection& section = image.sections[i];
+    if (section.virtualAddress != resources.rva) continue;
+    if (resources.size > section.memorySize())
+      return malformed("the resource directory is larger than its section");
+    for (size_t k = 0; k < image.directories.size(); ++k) {
+      if (k != kResourceDirectory && k != kSecurityDirectory &&
+          overlaps(image.directories[k], section))
+        return "unsupported PE layout: the resource section holds other data";
+    }
+    const std::string layout = checkLayout(image, i);
+    if (!layout.empty()) return layout;
+    *index = i;
+    return std::string();
+  }
+  return "unsupported PE layout: the resources do not start a section";
+}
+
+ByteView sectionContents(ByteView file, const PeSection& section) {
+  return file.sub(section.rawOffset,
+                  std::min<uint64_t>(section.rawSize, section.memorySize()));
+}
+
+std::string replaceResourceSection(ByteView file, const PeImage& image,
+                                   size_t index, const Bytes& contents,
+                                   Bytes* out) {
+  if (index >= image.sections.size() || contents.empty())
+    return "internal error: no resource section to replace";
+  const std::string layout = checkLayout(image, index);
+  if (!layout.empty()) return layout;
+  const PeSection& old = image.sections[index];
+  const uint64_t rawSize = alignUp(contents.size(), image.fileAlignment);
+  if (uint64_t{old.rawOffset} + rawSize > kMaxFileSize ||
+      uint64_t{old.virtualAddress} + contents.size() > kMaxFileSize)
+    return "the resources are too large";
+
+  Bytes result(file.data, file.data + old.rawOffset);
+  result.insert(result.end(), contents.begin(), contents.end());
+  result.resize(static_cast<size_t>(old.rawOffset + rawSize), 0);
+  std::vector<PeSection> sections = image.sections;
+  sections[index].virtualSize = static_cast<uint32_t>(contents.size());
+  sections[index].rawSize = static_cast<uint32_t>(rawSize);
+
+  const bool moving =
+      index + 1 < sections.size() &&
+      alignUp(uint64_t{old.virtualAddress} + contents.size(),
+              image.sectionAlignment) != sections[index + 1].virtualAddress;
+  if (moving && relocatesFrom(file, image, old.virtualAddress))
+    return "unsupported PE layout: base relocations point into the sections "
+           "after the resources";
+  if (!debugDataBefore(file, image, old.rawOffset))
+    return "unsupported PE layout: debug data after the resources";
+  for (size_t i = index + 1; i < sections.size(); ++i) {
+    PeSection& section = sections[i];
+    const PeSection& before = sections[i - 1];
+    const uint64_t address = alignUp(
+        before.virtualAddress + before.memorySize(), image.sectionAlignment);
+    if (address + section.memorySize() > kMaxFileSize)
+      return "the resources are too large";
+    if (address != section.virtualAddress && !canMove(image, i))
+      return "unsupported PE layout: section " + section.name +
+             " after the resources cannot move";
+    section.virtualAddress = static_cast<uint32_t>(address);
+    if (section.rawSize == 0) continue;
+    padTo(result, image.fileAlignment);
+    if (result.size() + uint64_t{section.rawSize} > kMaxFileSize)
+      return "the resources are too large";
+    section.rawOffset = static_cast<uint32_t>(result.size());
+    const ByteView data =
+        file.sub(image.sections[i].rawOffset, section.rawSize);
+    result.insert(result.end(), data.data, data.data + data.size);
+  }
+
+  for (size_t i = index; i < sections.size(); ++i) {
+    const size_t at = image.sectionTable + kSectionHeaderSize * i;
+    put32(result, at + 8, sections[i].virtualSize);
+    put32(result, at + 12, sections[i].virtualAddress);
+    put32(result, at + 16, sections[i].rawSize);
+    put32(result, at + 20, sections[i].rawOffset);
+  }
+  const size_t directoryTable = image.optionalHeader + (image.is64 ? 112 : 96);
+  put32(result, directoryTable + 8 * kResourceDirectory + 4,
+        static_cast<uint32_t>(contents.size()));
+  const DataDirectory relocations = image.directory(kRelocationDirectory);
+  for (size_t i = index + 1; i < sections.size(); ++i) {
+    const PeSection& was = image.sections[i];
+    if (relocations.size != 0 && relocations.rva == was.virtualAddress)
+      put32(result, directoryTable + 8 * kRelocationDirectory,
+            sections[i].virtualAddress);
+  }
+  const PeSection& last = sections.back();
+  put32(result, image.optionalHeader + 56,
+        static_cast<uint32_t>(alignUp(last.virtualAddress + last.memorySize(),
+                                      image.sectionAlignment)));
+  // The size of initialised data counts the resource section's file size.
+  const uint64_t initialised = file.u32(image.optionalHeader + 8);
+  const uint64_t grown = initialised + rawSize;
+  put32(result, image.optionalHeader + 8,
+        static_cast<uint32_t>(std::min<uint64_t>(
+            grown > old.rawSize ? grown - old.rawSize : 0, kMaxFileSize)));
+  put32(result, image.checksumOffset(),
+        peChecksum(ByteView(result), image.checksumOffset()));
+  *out = std::move(result);
+  return std::string();
+}
+
+}  // namespace kite

@@ -1,0 +1,404 @@
+#!/usr/bin/env python3
+"""Brands a real kite32.exe or kite64.exe with kitebrand and checks the result.
+
+  python3 tests/brand/check_brand.py --kitebrand build/host/kitebrand \
+      --exe dist/kite64.exe --width 64 --work build/brand-check
+
+Makes its own .ico files in WORK, brands the launcher with an icon, another
+icon group, a name, version, company, description, copyright and --elevate,
+and reads the result back with wrestool (icoutils) and tests/release/pe.py:
+the icons, the version resource, the manifest, the untouched sections, the
+headers and the checksum.  Then checks that branding is repeatable, that a
+branded file brands again, and that bad input ends kitebrand with exit code
+2 and no output file.  Prints one PASS/FAIL line per check and a closing
+"N passed, M failed" line; exits 1 when anything failed.
+"""
+import argparse
+import importlib.util
+import shutil
+import struct
+import subprocess
+import sys
+import zlib
+from pathlib import Path
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+_PE_PATH = Path(__file__).resolve().parents[1] / "release" / "pe.py"
+_spec = importlib.util.spec_from_file_location("kite_release_pe", _PE_PATH)
+pe = importlib.util.module_from_spec(_spec)
+_spec.loader.exec_module(pe)
+
+WIDTHS = {"32": 0x14C, "64": 0x8664}
+NAME = "My App"
+VERSION = "2.3.1"
+COMPANY = "Example Ltd"
+DESCRIPTION = "Café Ελληνικά"
+COPYRIGHT = "(C) 2026 Example Ltd"
+OUTPUT = "MyApp.exe"
+NEW_GROUP = 120  # not among the launcher's own groups
+
+
+# Icon files ---------------------------------------------------------------
+
+def bitmap_image(size, colour):
+    """A 32-bit icon image: BITMAPINFOHEADER, BGRA rows, AND mask rows."""
+    mask_row = (size + 31) // 32 * 4
+    header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 32, 0,
+                         size * size * 4 + mask_row * size, 0, 0, 0, 0)
+    return header + bytes(colour) * (size * size) + bytes(mask_row * size)
+
+
+def png_image(size, colour):
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+    rows = b"".join(b"\0" + bytes(colour) * size for _ in range(size))
+    return (b"\x89PNG\r\n\x1a\n"
+            + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b""))
+
+
+def ico_file(images):
+    """An .ico holding `images`: [(size, data)]; size 256 is written as 0."""
+    out = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for size, data in images:
+        out += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
+        offset += len(data)
+    return out + b"".join(data for _, data in images)
+
+
+def ico_images(data):
+    """The image bytes of an .ico file, in directory order."""
+    _, _, count = struct.unpack_from("<HHH", data, 0)
+    found = []
+    for i in range(count):
+        size, offset = struct.unpack_from("<II", data, 6 + 16 * i + 8)
+        found.append(data[offset:offset + size])
+    return found
+
+
+# Reading the output -------------------------------------------------------
+
+def wrestool(path, kind, name=None, raw=True):
+    command = ["wrestool", "-x", "-t", str(kind)]
+    if raw:
+        command.append("--raw")
+    if name is not None:
+        command += ["-n", str(name)]
+    result = subprocess.run(command + [str(path)], capture_output=True, check=True)
+    return result.stdout
+
+
+def pe_checksum(data, field):
+    zeroed = data[:field] + b"\0\0\0\0" + data[field + 4:]
+    if len(zeroed) % 2:
+        zeroed += b"\0"
+    total = 0
+    for word in struct.unpack("<%dH" % (len(zeroed) // 2), zeroed):
+        total += word
+        total = (total & 0xFFFF) + (total >> 16)
+    return ((total & 0xFFFF) + (total >> 16) + len(data)) & 0xFFFFFFFF
+
+
+def optional_header(data):
+    return struct.unpack_from("<I", data, 0x3C)[0] + 24
+
+
+def section_bytes(exe, section):
+    return exe.data[section.raw_offset:section.raw_offset + section.raw_size]
+
+
+def group_images(path, group):
+    """The RT_ICON images group `group` of `path` lists, by wrestool."""
+    ids = [ident for _, _, ident in pe.icon_group(wrestool(path, 14, group))]
+    return [wrestool(path, 3, ident) for ident in ids]
+
+
+def version_of(path):
+    root = pe.version_info(wrestool(path, 16))
+    return pe.version_strings(root), pe.fixed_versions(root)
+
+
+# Checks -------------------------------------------------------------------
+
+class Run:
+    def __init__(self, options):
+        self.options = options
+        self.work = Path(options.work)
+        self.input = Path(options.exe)
+        self.icon = [(16, bitmap_image(16, (0, 0, 255, 255))),
+                     (32, bitmap_image(32, (0, 255, 0, 255))),
+                     (256, png_image(256, (255, 0, 0, 255)))]
+        self.other = [(48, bitmap_image(48, (9, 9, 9, 128)))]
+        self.paths = {}
+        for name, images in (("app.ico", self.icon), ("other.ico", self.other),
+                             ("small.ico", self.icon[:1])):
+            self.paths[name] = self.work / name
+            self.paths[name].write_bytes(ico_file(images))
+        self.output = self.work / "first" / OUTPUT
+
+    def brand(self, source, output, *extra):
+        output.parent.mkdir(parents=True, exist_ok=True)
+        return subprocess.run([self.options.kitebrand, "--from", str(source),
+                               "--out", str(output)] + list(extra),
+                              capture_output=True, text=True)
+
+    def full_options(self):
+        return ["--icon", str(self.paths["app.ico"]),
+                "--icon-group", "%d=%s" % (NEW_GROUP, self.paths["other.ico"]),
+                "--name", NAME, "--version", VERSION, "--company", COMPANY,
+                "--description", DESCRIPTION, "--copyright", COPYRIGHT, "--elevate"]
+
+
+def check_branding_runs(run):
+    result = run.brand(run.input, run.output, *run.full_options())
+    if result.returncode != 0:
+        return ["exit code %d: %s" % (result.returncode, result.stderr.strip())]
+    lines = [line.strip() for line in result.stdout.splitlines()]
+    expected = ["icon group 101: 3 images (16x16, 32x32, 256x256 PNG)",
+                "ProductName: Kite -> " + NAME,
+                "manifest: asInvoker -> requireAdministrator"]
+    return ["no change line %r in %r" % (line, lines) for line in expected if line not in lines]
+
+
+def check_icons(run):
+    failures = []
+    source, branded = pe.PeFile(run.input.read_bytes()), pe.PeFile(run.output.read_bytes())
+    wanted = [data for _, data in run.icon]
+    if group_images(run.output, 101) != wanted:
+        failures.append("icon group 101 does not hold the .ico's images")
+    if ico_images(wrestool(run.output, 14, 101, raw=False)) != wanted:
+        failures.append("the icon wrestool extracts differs from the .ico")
+    if group_images(run.output, NEW_GROUP) != [data for _, data in run.other]:
+        failures.append("new icon group %d does not hold its .ico's images" % NEW_GROUP)
+    old_groups = sorted(ident for kind, ident in source.resources() if kind == pe.RT_GROUP_ICON)
+    for group in old_groups:
+        if group != 101 and group_images(run.output, group) != group_images(run.input, group):
+            failures.append("icon group %d changed" % group)
+    resources = branded.resources()
+    listed = set()
+    for (kind, ident), data in resources.items():
+        if kind == pe.RT_GROUP_ICON:
+            listed.update(image for _, _, image in pe.icon_group(data))
+    present = {ident for kind, ident in resources if kind == pe.RT_ICON}
+    if present != listed:
+        failures.append("RT_ICON ids %s, groups list %s" % (sorted(present), sorted(listed)))
+    return failures
+
+
+def check_version(run):
+    strings, fixed = version_of(run.output)
+    before, _ = version_of(run.input)
+    expected = {"ProductName": NAME, "CompanyName": COMPANY, "FileDescription": DESCRIPTION,
+                "LegalCopyright": COPYRIGHT, "FileVersion": VERSION, "ProductVersion": VERSION,
+                "OriginalFilename": OUTPUT, "InternalName": OUTPUT[:-4],
+                "Comments": before.get("Comments")}
+    failures = ["%s is %r, expected %r" % (key, strings.get(key), value)
+                for key, value in expected.items() if strings.get(key) != value]
+    if not (before.get("Comments") or "").startswith("Kite launcher "):
+        failures.append("the input has no \"Kite launcher\" Comments string")
+    if fixed != (VERSION + ".0", VERSION + ".0"):
+        failures.append("fixed versions %s, expected %s.0" % (fixed, VERSION))
+    return failures
+
+
+def check_manifest(run):
+    before, after = wrestool(run.input, 24, 1), wrestool(run.output, 24, 1)
+    expected = before.replace(b'level="asInvoker"', b'level="requireAdministrator"')
+    if after != expected or before == expected:
+        return ["the manifest is not the input's with level=\"requireAdministrator\""]
+    return []
+
+
+def check_sections(run):
+    source, branded = pe.PeFile(run.input.read_bytes()), pe.PeFile(run.output.read_bytes())
+    failures = []
+    if [s.name for s in source.sections] != [s.name for s in branded.sections]:
+        return ["sections %s became %s" % ([s.name for s in source.sections],
+                                           [s.name for s in branded.sections])]
+    after_resources = False
+    for old, new in zip(source.sections, branded.sections):
+        if old.name == ".rsrc":
+            after_resources = True
+            continue
+        if section_bytes(source, old) != section_bytes(branded, new):
+            failures.append("section %s changed" % old.name)
+        if not after_resources and (old.rva, old.raw_offset) != (new.rva, new.raw_offset):
+            failures.append("section %s moved" % old.name)
+    return failures
+
+
+def check_headers(run):
+    data = run.output.read_bytes()
+    exe = pe.PeFile(data)
+    optional = optional_header(data)
+    section_alignment, file_alignment = struct.unpack_from("<II", data, optional + 32)
+    size_of_image, _, checksum = struct.unpack_from("<III", data, optional + 56)
+    failures = []
+    if exe.machine != WIDTHS[run.options.width]:
+        failures.append("machine %#x" % exe.machine)
+    if checksum != pe_checksum(data, optional + 64):
+        failures.append("checksum %#x, computed %#x" % (checksum, pe_checksum(data, optional + 64)))
+    address = exe.sections[0].rva
+    for s in exe.sections:
+        if s.rva != address:
+            failures.append("section %s at %#x, expected %#x" % (s.name, s.rva, address))
+        if s.raw_size % file_alignment:
+            failures.append("section %s raw size %#x not aligned" % (s.name, s.raw_size))
+        address = s.rva + (s.virtual_size + section_alignment - 1) // section_alignment * section_alignment
+    if size_of_image != address:
+        failures.append("SizeOfImage %#x, expected %#x" % (size_of_image, address))
+    rsrc = next(s for s in exe.sections if s.name == ".rsrc")
+    if exe.directories[2] != (rsrc.rva, rsrc.virtual_size):
+        failures.append("resource directory %s, section at %#x" % (exe.directories[2], rsrc.rva))
+    relocations = [s for s in exe.sections if s.name == ".reloc"]
+    if relocations and exe.directories[5][0] != relocations[0].rva:
+        failures.append("relocation directory %#x, section at %#x"
+                        % (exe.directories[5][0], relocations[0].rva))
+    end = max(s.raw_offset + s.raw_size for s in exe.sections if s.raw_size)
+    if len(data) != end:
+        failures.append("%d bytes, the sections end at %d" % (len(data), end))
+    return failures
+
+
+def check_repeatable(run):
+    again = run.work / "second" / OUTPUT
+    result = run.brand(run.input, again, *run.full_options())
+    if result.returncode != 0:
+        return ["second run: exit code %d" % result.returncode]
+    return [] if again.read_bytes() == run.output.read_bytes() else ["the two runs differ"]
+
+
+def check_rebrand(run):
+    rebranded = run.work / "Renamed.exe"
+    result = run.brand(run.output, rebranded, "--name", "Second", "--icon", str(run.paths["small.ico"]))
+    if result.returncode != 0:
+        return ["exit code %d: %s" % (result.returncode, result.stderr.strip())]
+    strings, fixed = version_of(rebranded)
+    failures = []
+    if (strings.get("ProductName"), strings.get("FileVersion")) != ("Second", VERSION):
+        failures.append("ProductName %r, FileVersion %r" % (strings.get("ProductName"),
+                                                            strings.get("FileVersion")))
+    if strings.get("OriginalFilename") != "Renamed.exe":
+        failures.append("OriginalFilename %r" % strings.get("OriginalFilename"))
+    if group_images(rebranded, 101) != [run.icon[0][1]]:
+        failures.append("icon group 101 is not the new icon")
+    if b"requireAdministrator" not in wrestool(rebranded, 24, 1):
+        failures.append("the elevation was lost")
+    source, branded = pe.PeFile(run.input.read_bytes()), pe.PeFile(rebranded.read_bytes())
+    for old, new in zip(source.sections, branded.sections):
+        if old.name != ".rsrc" and section_bytes(source, old) != section_bytes(branded, new):
+            failures.append("section %s changed" % old.name)
+    return failures
+
+
+def bad_inputs(run):
+    """(label, source file, extra options) that must fail."""
+    data = run.input.read_bytes()
+    exe = pe.PeFile(data)
+    optional = optional_header(data)
+    directories = optional + (112 if exe.is64 else 96)
+    signed = bytearray(data)
+    struct.pack_into("<II", signed, directories + 8 * 4, len(data), 16)
+    signed += bytes(16)
+    marker = "Kite launcher ".encode("utf-16-le")
+    files = {
+        "not a PE file": b"This is not an executable.\n" * 20,
+        "truncated executable": data[:len(data) // 2],
+        "truncated headers": data[:0x100],
+        "not one of ours": data.replace(marker, "Kyte launcher ".encode("utf-16-le")),
+        "signed executable": bytes(signed),
+        "overlay": data + b"appended",
+    }
+    cases = []
+    for label, content in files.items():
+        path = run.work / "bad" / (label.replace(" ", "_") + ".exe")
+        path.parent.mkdir(parents=True, exist_ok=True)
+        path.write_bytes(content)
+        cases.append((label, path, ["--name", "X"]))
+    icons = {"truncated .ico": ico_file(run.icon)[:200],
+             ".ico with no images": struct.pack("<HHH", 0, 1, 0),
+             "cursor file": struct.pack("<HHH", 0, 2, 1) + ico_file(run.icon)[6:]}
+    for label, content in icons.items():
+        path = run.work / "bad" / (label.replace(" ", "_") + ".ico")
+        path.write_bytes(content)
+        cases.append((label, run.input, ["--icon", str(path)]))
+    for label, extra in (("version with five numbers", ["--version", "1.2.3.4.5"]),
+                         ("version number too big", ["--version", "1.65536"]),
+                         ("version with a letter", ["--version", "2.x"]),
+                         ("unknown option", ["--colour", "red"]),
+                         ("missing value", ["--name"]),
+                         ("bad icon group", ["--icon-group", "0=" + str(run.paths["app.ico"])]),
+                         ("missing icon file", ["--icon", str(run.work / "none.ico")])):
+        cases.append((label, run.input, extra))
+    return cases
+
+
+def check_bad_input(run):
+    failures = []
+    for label, source, extra in bad_inputs(run):
+        output = run.work / "bad" / "out" / OUTPUT
+        if output.exists():
+            output.unlink()
+        result = run.brand(source, output, *extra)
+        if result.returncode != 2:
+            failures.append("%s: exit code %d, expected 2" % (label, result.returncode))
+        if output.exists():
+            failures.append("%s: an output file was written" % label)
+        if not result.stderr.strip():
+            failures.append("%s: no message" % label)
+    original = run.input.read_bytes()
+    result = subprocess.run([run.options.kitebrand, "--from", str(run.input), "--out",
+                             str(run.input), "--name", "X"], capture_output=True)
+    if result.returncode != 2 or run.input.read_bytes() != original:
+        failures.append("--out equal to --from: exit code %d" % result.returncode)
+    return failures
+
+
+CHECKS = [
+    ("branding runs", check_branding_runs),
+    ("icons", check_icons),
+    ("version resource", check_version),
+    ("manifest", check_manifest),
+    ("sections other than .rsrc unchanged", check_sections),
+    ("headers and checksum", check_headers),
+    ("same bytes from a second run", check_repeatable),
+    ("branding a branded file", check_rebrand),
+    ("bad input refused with exit code 2", check_bad_input),
+]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--kitebrand", required=True)
+    parser.add_argument("--exe", required=True)
+    parser.add_argument("--width", required=True, choices=sorted(WIDTHS))
+    parser.add_argument("--work", required=True)
+    options = parser.parse_args()
+    if not shutil.which("wrestool"):
+        print("FAIL wrestool not found (Debian package icoutils)")
+        return 1
+    work = Path(options.work)
+    if work.exists():
+        shutil.rmtree(work)
+    work.mkdir(parents=True)
+    run = Run(options)
+    passed = failed = 0
+    for name, check in CHECKS:
+        try:
+            failures = check(run)
+        except Exception as error:  # an unreadable output is a failure too
+            failures = ["%s: %s" % (type(error).__name__, error)]
+        print("%s kite%s %s" % ("FAIL" if failures else "PASS", options.width, name))
+        for failure in failures:
+            print("  - " + failure)
+        passed, failed = passed + (not failures), failed + bool(failures)
+        if name == "branding runs" and failures:
+            break  # nothing else can be checked
+    print("%d passed, %d failed" % (passed, failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
