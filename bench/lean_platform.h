@@ -118,6 +118,11 @@ class LeanPlatform : public Platform {
     *bytes = found->second;
     return 0;
   }
+  int writeFile(const std::string&, const std::string&) override { return 30; }
+  int renameFile(const std::string&, const std::string&) override {
+    return 30;
+  }
+  int removeFile(const std::string&) override { return 30; }
   std::string fileIdentity(const std::string& path) override { return path; }
   std::string ansiToUtf8(std::string_view bytes) override {
     return std::string(bytes);

@@ -33,7 +33,8 @@ kite_require_packages() {
 }
 
 KITE_BUILD_PACKAGES=(cmake ninja-build python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64)
-KITE_TEST_PACKAGES=(g++ libgtest-dev python3 wine wine64 wine32:i386 xvfb xauth xdotool)
+# icoutils: wrestool reads back the resources kitebrand writes.
+KITE_TEST_PACKAGES=(g++ libgtest-dev python3 wine wine64 wine32:i386 xvfb xauth xdotool icoutils)
 # The fuzz targets: clang and its sanitizer and libFuzzer runtimes.
 KITE_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 

@@ -22,6 +22,7 @@ struct RecordedBox {
 
 class CheckPlatform : public Platform {
  public:
+  static constexpr int kReadOnly = 30;  // EROFS
   explicit CheckPlatform(Platform& base) : base_(base) {}
 
   std::vector<RecordedBox> boxes;
@@ -64,6 +65,14 @@ class CheckPlatform : public Platform {
   int readFile(const std::string& path, std::string* bytes) override {
     return base_.readFile(path, bytes);
   }
+  // kitecheck writes nothing.
+  int writeFile(const std::string&, const std::string&) override {
+    return kReadOnly;
+  }
+  int renameFile(const std::string&, const std::string&) override {
+    return kReadOnly;
+  }
+  int removeFile(const std::string&) override { return kReadOnly; }
   std::string fileIdentity(const std::string& path) override {
     return base_.fileIdentity(path);
   }

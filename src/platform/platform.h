@@ -131,6 +131,14 @@ class Platform {
   /// Reads a whole file as it is stored, byte for byte; returns 0, or the
   /// errno value when it cannot be opened or read (a directory included).
   virtual int readFile(const std::string& path, std::string* bytes) = 0;
+  /// Writes `bytes` as the whole content of `path`, creating or replacing
+  /// it; returns 0, or the errno value when it cannot be written.
+  virtual int writeFile(const std::string& path, const std::string& bytes) = 0;
+  /// Gives the file `from` the name `to`, replacing a file of that name;
+  /// returns 0, or the errno value.
+  virtual int renameFile(const std::string& from, const std::string& to) = 0;
+  /// Deletes the file `path`; returns 0, or the errno value.
+  virtual int removeFile(const std::string& path) = 0;
   /// Returns a key that is equal for two names of the same existing file
   /// (relative or absolute, other letter case); empty when it is unknown.
   virtual std::string fileIdentity(const std::string& path) = 0;

@@ -192,6 +192,24 @@ int PosixPlatform::readFile(const std::string& path, std::string* bytes) {
   return failed ? EACCES : 0;
 }
 
+int PosixPlatform::writeFile(const std::string& path,
+                             const std::string& bytes) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return errno ? errno : EACCES;
+  const bool written =
+      std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  const bool closed = std::fclose(file) == 0;
+  return written && closed ? 0 : EIO;
+}
+
+int PosixPlatform::renameFile(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+int PosixPlatform::removeFile(const std::string& path) {
+  return std::remove(path.c_str()) == 0 ? 0 : errno;
+}
+
 std::string PosixPlatform::fileIdentity(const std::string& path) {
   struct stat info;
   if (::stat(hostPath(path).c_str(), &info) != 0) return std::string();

@@ -134,6 +134,27 @@ int Win32Platform::readFile(const std::string& path, std::string* bytes) {
   return failed ? EACCES : 0;
 }
 
+int Win32Platform::writeFile(const std::string& path,
+                             const std::string& bytes) {
+  FILE* file = _wfopen(wideChars(toWide(path)), L"wb");
+  if (!file) return errno ? errno : EACCES;
+  const bool written =
+      std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  const bool closed = std::fclose(file) == 0;
+  return written && closed ? 0 : EIO;
+}
+
+int Win32Platform::renameFile(const std::string& from, const std::string& to) {
+  if (MoveFileExW(wideChars(toWide(from)), wideChars(toWide(to)),
+                  MOVEFILE_REPLACE_EXISTING))
+    return 0;
+  return GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+}
+
+int Win32Platform::removeFile(const std::string& path) {
+  return _wremove(wideChars(toWide(path))) == 0 ? 0 : errno;
+}
+
 std::string Win32Platform::fileIdentity(const std::string& path) {
   const WideText widePath = toWide(path);
   // Volume and file index name one file however the path is spelled.

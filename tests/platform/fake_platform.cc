@@ -275,6 +275,55 @@ int FakePlatform::readFile(const std::string& path, std::string* bytes) {
   return 0;
 }
 
+int FakePlatform::writeFile(const std::string& path, const std::string& bytes) {
+  filesWritten.push_back("write " + path);
+  const std::string key = normalize(path);
+  const std::string parent = parentOf(key);
+  const auto directory = files_.find(parent);
+  const bool driveRoot = parent.find('/') == std::string::npos;
+  if (!driveRoot &&
+      (directory == files_.end() || !directory->second.isDirectory))
+    return ENOENT;
+  const auto found = files_.find(key);
+  if (found != files_.end() && found->second.isDirectory) return EISDIR;
+  addFile(path, bytes);
+  return 0;
+}
+
+int FakePlatform::renameFile(const std::string& from, const std::string& to) {
+  filesWritten.push_back("rename " + from + " -> " + to);
+  const auto found = files_.find(normalize(from));
+  if (found == files_.end() || found->second.isDirectory) return ENOENT;
+  const std::string contents = found->second.contents;
+  eraseFile(found->first);
+  addFile(to, contents);
+  return 0;
+}
+
+int FakePlatform::removeFile(const std::string& path) {
+  filesWritten.push_back("remove " + path);
+  const std::string key = normalize(path);
+  const auto found = files_.find(key);
+  if (found == files_.end() || found->second.isDirectory) return ENOENT;
+  eraseFile(key);
+  return 0;
+}
+
+void FakePlatform::eraseFile(const std::string& key) {
+  files_.erase(key);
+  fileOrder_.erase(std::remove(fileOrder_.begin(), fileOrder_.end(), key),
+                   fileOrder_.end());
+}
+
+std::string FakePlatform::fileContents(const std::string& path) const {
+  auto found = files_.find(normalize(path));
+  return found == files_.end() ? std::string() : found->second.contents;
+}
+
+bool FakePlatform::hasFile(const std::string& path) const {
+  return files_.count(normalize(path)) != 0;
+}
+
 std::string FakePlatform::fileIdentity(const std::string& path) {
   const std::string key = normalize(path);
   return files_.count(key) ? key : std::string();

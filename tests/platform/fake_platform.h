@@ -76,6 +76,7 @@ class FakePlatform : public Platform {
   std::vector<std::string> findPatterns;
   std::vector<std::string> directoryChanges;
   std::vector<std::string> filesRead;
+  std::vector<std::string> filesWritten;  // "write PATH", "rename A -> B", "remove P"
   std::vector<std::string> waits;  // "idle 5000", "exit", "code", "close"
   std::string out;
   std::string err;
@@ -108,7 +109,13 @@ class FakePlatform : public Platform {
   bool changeDirectory(const std::string& path) override;
   std::string currentDirectory() override { return cwd; }
   int readFile(const std::string& path, std::string* bytes) override;
+  int writeFile(const std::string& path, const std::string& bytes) override;
+  int renameFile(const std::string& from, const std::string& to) override;
+  int removeFile(const std::string& path) override;
   std::string fileIdentity(const std::string& path) override;
+  // The content of a file, as added or written; empty when there is none.
+  std::string fileContents(const std::string& path) const;
+  bool hasFile(const std::string& path) const;
   std::string ansiToUtf8(std::string_view bytes) override;
   std::string errorText(int errnum) override;
   std::time_t now() override { return clock; }
@@ -132,6 +139,7 @@ class FakePlatform : public Platform {
     std::string contents;
   };
   RegistryEntry* findKey(RegistryRoot root, const std::string& path);
+  void eraseFile(const std::string& normalized);
   std::vector<RegistryEntry> registry_;
   std::map<RegistryKey, size_t> openKeys_;
   RegistryKey nextKey_ = 1;
