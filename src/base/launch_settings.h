@@ -28,6 +28,12 @@ struct LaunchSettings {
   OptionalText javaPath;
   OptionalText consoleTitle;
   OptionalText workingDir;
+  // A window of acceptable runtime versions, used where no "javapath" or
+  // "javaVersion" line has set the runtime, and the page offered when no
+  // installed runtime fits it.
+  OptionalText javaMinVersion;
+  OptionalText javaMaxVersion;
+  OptionalText javaDownloadUrl;
 
   // The lists only grow and keep the order of appending; they have no
   // capacity limit (the command-line length limit is checked at launch).

@@ -5,6 +5,7 @@
 
 #include "base/exit_codes.h"
 #include "runtime/java_registry.h"
+#include "runtime/window_search.h"
 
 namespace kite {
 namespace {
@@ -180,8 +181,22 @@ void recordDefaultRuntime(Report& report, LaunchSettings& settings,
                           CheckPlatform& platform) {
   RuntimeSearch search;
   search.available = report.registryAvailable;
+  search.window = hasVersionWindow(settings);
   if (!search.available) {
-    settings.javaPath = "<runtime from the registry>";
+    settings.javaPath = search.window ? "<runtime in the version window>"
+                                      : "<runtime from the registry>";
+    report.searches.push_back(std::move(search));
+    return;
+  }
+  if (search.window) {
+    const size_t shown = platform.boxes.size();
+    WindowSearch found = findRuntimeInWindow(settings, platform);
+    search.exitCode = found.outcome.exitCode();
+    search.boxes = boxesSince(platform, shown);
+    search.windowWords = found.words;
+    search.candidates = std::move(found.candidates);
+    search.runtime = found.runtime;
+    settings.javaPath = found.runtime ? *found.runtime : "<no runtime>";
     report.searches.push_back(std::move(search));
     return;
   }

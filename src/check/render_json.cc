@@ -102,6 +102,20 @@ std::string search(const Report& report, const RuntimeSearch& s) {
          (s.versionKey.empty() ? "null" : quote(s.versionKey));
   out += ", \"runtime\": " + optional(s.runtime);
   out += ", \"boxes\": " + boxes(s.boxes);
+  if (s.window) {
+    out += ", \"window\": " + quote(s.windowWords) + ", \"candidates\": [";
+    for (size_t i = 0; i < s.candidates.size(); ++i) {
+      const RuntimeCandidate& c = s.candidates[i];
+      out += std::string(i ? ", " : "") + "{\"source\": " + quote(c.source) +
+             ", \"home\": " + quote(c.home) + ", \"version\": " +
+             (c.versionText.empty() ? "null" : quote(c.versionText)) +
+             ", \"versionFrom\": " +
+             (c.versionFrom.empty() ? "null" : quote(c.versionFrom)) +
+             ", \"taken\": " + (c.taken ? "true" : "false") +
+             ", \"reason\": " + (c.taken ? "null" : quote(c.reason)) + "}";
+    }
+    out += "]";
+  }
   out += ", \"launcherExitCode\": " +
          (s.exitCode ? std::to_string(s.exitCode) : "null");
   return out + "}";

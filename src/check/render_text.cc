@@ -79,7 +79,13 @@ void settings(std::string& out, const Report& report) {
 
 void search(std::string& out, const Report& report, const RuntimeSearch& s) {
   const std::string base = kJavaRegistryKey;
-  if (s.file.empty()) {
+  if (s.window) {
+    out +=
+        "  no javapath or javaVersion: the highest runtime in the version "
+        "window" +
+        (s.windowWords.empty() ? std::string() : " (" + s.windowWords + ")") +
+        ", from every registered runtime and JAVA_HOME\n";
+  } else if (s.file.empty()) {
     out +=
         "  no javapath or javaVersion: the runtime the registry names as "
         "current\n";
@@ -99,6 +105,15 @@ void search(std::string& out, const Report& report, const RuntimeSearch& s) {
     std::string name = "(" + std::to_string(step.index) + ") " + step.name;
     if (name.size() < 16) name.resize(16, ' ');
     out += "    " + name + " " + step.reason + "\n";
+  }
+  for (size_t i = 0; i < s.candidates.size(); ++i) {
+    const RuntimeCandidate& c = s.candidates[i];
+    out +=
+        "    (" + std::to_string(i + 1) + ") " + c.source + "\n        " +
+        c.home + ", version " +
+        (c.versionText.empty() ? "unknown"
+                               : c.versionText + " (" + c.versionFrom + ")") +
+        ": " + (c.taken ? "taken" : "passed over: " + c.reason) + "\n";
   }
   for (const RecordedBox& box : s.boxes)
     out += "    box \"" + box.caption + "\": " + oneLine(box.text) + "\n";

@@ -13,6 +13,7 @@
 #include "check/check_platform.h"
 #include "config/config_keys.h"
 #include "config/config_text.h"
+#include "runtime/window_search.h"
 
 namespace kite {
 
@@ -84,6 +85,10 @@ struct RuntimeSearch {
   OptionalText runtime;            // the executable found
   std::vector<RecordedBox> boxes;  // what the launcher would show
   int exitCode = 0;  // where the launcher would end; 0: it goes on
+  // A search by the version window instead of the default runtime.
+  bool window = false;
+  std::string windowWords;  // "Java 17 or later"
+  std::vector<RuntimeCandidate> candidates;
 };
 
 struct Report {

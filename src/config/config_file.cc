@@ -155,6 +155,15 @@ Outcome applyLine(LaunchSettings& settings, Platform& platform,
     case ConfigKey::kAppName:
       settings.appName = std::move(value);
       break;
+    case ConfigKey::kJavaMinVersion:
+      settings.javaMinVersion = std::move(value);
+      break;
+    case ConfigKey::kJavaMaxVersion:
+      settings.javaMaxVersion = std::move(value);
+      break;
+    case ConfigKey::kJavaDownloadUrl:
+      settings.javaDownloadUrl = std::move(value);
+      break;
     case ConfigKey::kJavaVersion:
       // Resolved at once, while the file is read, so that a later
       // "javapath" line can still replace what it finds.

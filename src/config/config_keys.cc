@@ -22,6 +22,11 @@ constexpr KeyRule kRules[] = {
     {"include", ConfigKey::kInclude, true, false},
     {"consoleTitle", ConfigKey::kConsoleTitle, true, true},
     {"workingDir", ConfigKey::kWorkingDir, true, true},
+    // No earlier key is the start of these, nor are these the start of an
+    // earlier one, so they change no line's meaning.
+    {"javaMinVersion", ConfigKey::kJavaMinVersion, true, false},
+    {"javaMaxVersion", ConfigKey::kJavaMaxVersion, true, false},
+    {"javaDownloadUrl", ConfigKey::kJavaDownloadUrl, true, false},
 };
 
 }  // namespace

@@ -22,6 +22,9 @@ enum class ConfigKey {
   kInclude,
   kConsoleTitle,
   kWorkingDir,
+  kJavaMinVersion,
+  kJavaMaxVersion,
+  kJavaDownloadUrl,
 };
 
 struct KeyRule {

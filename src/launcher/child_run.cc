@@ -7,14 +7,19 @@
 #include "launcher/command_line.h"
 #include "platform/debug_output.h"
 #include "runtime/java_registry.h"
+#include "runtime/window_search.h"
 
 namespace kite {
 
 RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   // The first launch looks the runtime up; relaunches reuse what it found.
-  if (!settings.javaPath) {
-    const DefaultLookup lookup = findDefaultJava(settings, platform);
+  if (!settings.javaPath && hasVersionWindow(settings)) {
+    const WindowSearch search = findRuntimeInWindow(settings, platform);
     // The user has been told why there is none.
+    if (search.outcome.endsLauncher()) return {search.outcome.exitCode(), 0};
+    settings.javaPath = search.runtime;
+  } else if (!settings.javaPath) {
+    const DefaultLookup lookup = findDefaultJava(settings, platform);
     if (lookup.outcome.endsLauncher()) return {lookup.outcome.exitCode(), 0};
     settings.javaPath = lookup.runtime;
   }

@@ -36,23 +36,31 @@ Outcome offerRuntimeDownload(const LaunchSettings& settings, Platform& platform,
   return Outcome::exitWith(kExitRuntimeMissing);
 }
 
-void openDownloadPage(const LaunchSettings& settings, Platform& platform) {
-  if (!settings.javaVersion || settings.javaVersion->empty()) return;
-  const char* page = downloadPage(*settings.javaVersion);
-  if (!page) return;
+void openPage(Platform& platform, const std::string& page) {
+  // Only a web address: the URL handler would also run a program named by
+  // a path, and a quote would end the argument early.
+  if ((!startsWith(page, "https://") && !startsWith(page, "http://")) ||
+      page.find('"') != std::string::npos)
+    return;
   // The system's own rundll32, by its full path: a rundll32.exe planted in
   // the application's or the current directory is never run.
   const std::string systemDir = platform.systemDirectory();
   if (systemDir.empty()) return;
   std::string rundll = systemDir + "\\rundll32.exe";
   if (rundll.find(' ') != std::string::npos) rundll = "\"" + rundll + "\"";
-  const std::string command =
-      formatText("%s url.dll,FileProtocolHandler \"%s\"", rundll.c_str(), page);
+  const std::string command = formatText(
+      "%s url.dll,FileProtocolHandler \"%s\"", rundll.c_str(), page.c_str());
   ChildProcess child = 0;
   std::string error;
   // Not waited for; a page that cannot be opened goes unnoticed.
   if (platform.startProcess(command, nullptr, nullptr, &child, &error))
     platform.closeProcess(child);
+}
+
+void openDownloadPage(const LaunchSettings& settings, Platform& platform) {
+  if (!settings.javaVersion || settings.javaVersion->empty()) return;
+  const char* page = downloadPage(*settings.javaVersion);
+  if (page) openPage(platform, page);
 }
 
 }  // namespace kite

@@ -19,6 +19,11 @@ std::string runtimePromptText(const LaunchSettings& settings);
 Outcome offerRuntimeDownload(const LaunchSettings& settings, Platform& platform,
                              const std::string& caption);
 
+// Opens `page` (an http or https address) in the default browser through
+// the system's URL handler; anything else is not opened.  Nothing to report
+// on failure.
+void openPage(Platform& platform, const std::string& page);
+
 // Opens the download page for settings.javaVersion, if there is one.
 void openDownloadPage(const LaunchSettings& settings, Platform& platform);
 

@@ -1,12 +1,13 @@
 #include "runtime/java_version.h"
 
+#include "base/unicode.h"
+
 namespace kite {
 namespace {
 
 constexpr std::string_view kDownloadPage =
     "https://adoptium.net/temurin/releases/";
 constexpr std::string_view kReleaseKey = "JAVA_VERSION";
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -210,8 +211,8 @@ std::string defaultDownloadUrl(const VersionWindow& window) {
 }
 
 std::optional<std::string> releaseFileVersion(std::string_view text) {
-  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
-    text.remove_prefix(kByteOrderMark.size());
+  if (text.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark)
+    text.remove_prefix(kUtf8ByteOrderMark.size());
   while (!text.empty()) {
     const size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);

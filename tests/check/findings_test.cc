@@ -81,6 +81,12 @@ TEST(Findings, EachKindWithItsLine) {
       {"javapath D:\\My Tools\\javaw.exe\n", "key-set-twice@3 unquoted-path@3"},
       {"javapath \"D:\\My Tools\\javaw.exe\"\n", "key-set-twice@3"},
       {std::string("vmparam -X\0junk\n", 16), "nul-byte@3"},
+      // The version window, where "javapath" has set the runtime.
+      {"javaMinVersion 17\n", "window-unused@3"},
+      {"javaMinVersion latest\n", "not-a-version@3 window-unused@3"},
+      {"javaMinVersion 21\njavaMaxVersion 17.0.2\n",
+       "window-unused@3 empty-window@4"},
+      {"javaDownloadUrl C:\\setup.exe\n", "download-page@3"},
   };
   for (const Case& c : cases) {
     FakePlatform platform;

@@ -82,6 +82,36 @@ TEST(RuntimeSearch, NotAvailableWithoutARegistry) {
   EXPECT_NE(renderText(report).find("not available on Linux"), std::string::npos);
 }
 
+// A version window replaces the default runtime: every candidate is
+// listed with why it was taken or passed over.
+TEST(RuntimeSearch, TheVersionWindowListsEveryCandidate) {
+  FakePlatform platform;
+  const RegistryRoot machine64{RegistryHive::kLocalMachine, RegistryView::k64Bit};
+  platform.setRegistryValue(
+      machine64, "SOFTWARE\\Eclipse Adoptium\\JDK\\21.0.1.12\\hotspot\\MSI",
+      "Path", "C:\\jdk21");
+  platform.addFile("C:\\jdk21\\bin\\javaw.exe", "MZ");
+  install(platform, {"1.8.0_392"});
+  const Report report =
+      check(platform, "mainclass a\njavaMinVersion 17\njavaMaxVersion 21\n");
+  ASSERT_EQ(report.searches.size(), 1u);
+  const RuntimeSearch& s = report.searches[0];
+  EXPECT_TRUE(s.window);
+  EXPECT_EQ(s.windowWords, "Java 17 to 21");
+  ASSERT_EQ(s.candidates.size(), 2u);
+  EXPECT_TRUE(s.candidates[0].taken);
+  EXPECT_EQ(s.candidates[1].reason, "bin\\javaw.exe does not exist");
+  EXPECT_EQ(report.settings.javaPath, "\"C:\\jdk21\\bin\\javaw.exe\"");
+  const std::string text = renderText(report);
+  EXPECT_NE(text.find("(1) HKLM 64-bit SOFTWARE\\Eclipse Adoptium\\JDK\\21.0.1.12"
+                      "\\hotspot\\MSI\n        C:\\jdk21, version 21.0.1.12 (key "
+                      "name): taken\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(renderJson(report).find("\"window\": \"Java 17 to 21\""),
+            std::string::npos);
+}
+
 TEST(Report, SettingsKnowTheLineTheyCameFrom) {
   FakePlatform platform;
   install(platform, {"1.6"});

@@ -1,0 +1,53 @@
+// The collector of kitecheck's findings, shared by the files that look at
+// the recorded files, lines and settings.  Internal to kitecheck.
+#ifndef KITE_CHECK_COLLECTOR_H_
+#define KITE_CHECK_COLLECTOR_H_
+
+#include <map>
+#include <string>
+
+#include "check/report.h"
+#include "platform/platform.h"
+
+namespace kite {
+
+class Collector {
+ public:
+  Collector(Report& report, Platform& platform)
+      : report_(report), platform_(platform) {}
+
+  void warn(const std::string& kind, const std::string& file, int line,
+            const std::string& message) {
+    report_.findings.push_back({Severity::kWarning, kind, file, line, message});
+  }
+  void note(const std::string& kind, const std::string& file, int line,
+            const std::string& message) {
+    report_.findings.push_back({Severity::kNote, kind, file, line, message});
+  }
+  void error(const std::string& kind, const std::string& file, int line,
+             const std::string& message) {
+    report_.findings.push_back({Severity::kError, kind, file, line, message});
+  }
+
+  void files();     // findings_files.cc
+  void lines();     // findings_lines.cc
+  void settings();  // findings_settings.cc
+
+ private:
+  void ignoredLine(const LineRecord& line);
+  void matchedLine(size_t index);
+  void encodingFindings(const FileRecord& file);
+  void checkPaths(const LineRecord& line, size_t index);
+  void unquotedProgram(const LineRecord& line);
+  void versionWindow();
+  bool exists(std::string path);
+  std::string fromStart(const std::string& path) const;
+
+  Report& report_;
+  Platform& platform_;
+  std::map<std::string, const LineRecord*> setBy_;  // single-value slots
+};
+
+}  // namespace kite
+
+#endif  // KITE_CHECK_COLLECTOR_H_

@@ -1,0 +1,226 @@
+// kitecheck's findings about single lines: keys, values, paths.
+#include "check/collector.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "base/exit_codes.h"
+#include "base/text.h"
+#include "check/findings.h"
+#include "config/config_file.h"
+#include "config/config_keys.h"
+#include "config/expand_value.h"
+#include "launcher/command_line.h"
+
+namespace kite {
+
+void Collector::lines() {
+  for (size_t i = 0; i < report_.lines.size(); ++i) {
+    const LineRecord& line = report_.lines[i];
+    const size_t nul = line.text.find('\0');
+    if (nul != std::string::npos)
+      warn("nul-byte", line.file, line.number,
+           "the line holds a NUL byte: the launcher reads it only up to there, "
+           "as \"" +
+               line.text.substr(0, nul) + "\"");
+    if (line.key)
+      matchedLine(i);
+    else
+      ignoredLine(line);
+  }
+}
+
+// A line the reader ignored: say why, when it looks like it was meant to
+// set something.
+void Collector::ignoredLine(const LineRecord& line) {
+  const std::string& text = line.text;
+  const size_t start = text.find_first_not_of(" \t");
+  if (start == std::string::npos || text[0] == '#' || text[0] == '/') return;
+  const std::string stripped = text.substr(start);
+  if (stripped[0] == '#' || stripped[0] == '/') return;
+  if (start > 0) {
+    if (const KeyRule* rule = matchConfigKey(stripped)) {
+      warn("indented-key", line.file, line.number,
+           std::string("the key \"") + rule->text +
+               "\" is indented: keys count only "
+               "at the very start of a line, so the launcher ignores it");
+      return;
+    }
+  }
+  const size_t blank = stripped.find_first_of(" \t");
+  const std::string word = stripped.substr(0, blank);
+  if (blank != std::string::npos && stripped[blank] == '\t') {
+    if (const KeyRule* rule = matchConfigKey(word)) {
+      warn("tab-after-key", line.file, line.number,
+           std::string("a tab, not a space, follows \"") + rule->text +
+               "\": only a space separates key and value, so the launcher "
+               "ignores the line");
+      return;
+    }
+  }
+  if (text.find(' ') == std::string::npos && matchConfigKey(text)) {
+    warn("no-value", line.file, line.number,
+         "\"" + text +
+             "\" has no value (no space follows it): the launcher "
+             "ignores the line");
+    return;
+  }
+  std::string message =
+      "unknown key \"" + word + "\": the launcher ignores the line";
+  const std::string suggestion = nearestKey(word);
+  if (!suggestion.empty()) message += "; did you mean \"" + suggestion + "\"?";
+  warn("unknown-key", line.file, line.number, message);
+}
+
+void Collector::matchedLine(size_t index) {
+  const LineRecord& line = report_.lines[index];
+  const ConfigKey id = *line.key;
+  const std::string key = keyText(id);
+  const std::string& text = line.text;
+  const std::string word = text.substr(0, text.find(' '));
+  if (text.size() > key.size() && text[key.size()] == '\t') {
+    warn("tab-after-key", line.file, line.number,
+         "a tab, not a space, follows \"" + key +
+             "\": the value is what "
+             "follows the first space, \"" +
+             line.raw + "\"");
+  } else if (word != key) {
+    warn("key-prefix", line.file, line.number,
+         "\"" + word + "\" is read as the key \"" + key +
+             "\" (keys are "
+             "compared over their own length only); the value is \"" +
+             line.raw + "\"");
+  }
+  for (const std::string& name : line.missingVariables) {
+    warn("variable-not-set", line.file, line.number,
+         name.empty() ? "a \"$\" at the end of the value names no variable: "
+                        "the value is used as written"
+                      : "the variable \"" + name +
+                            "\" is not set: the value is "
+                            "used as written, \"" +
+                            line.raw + "\"");
+  }
+
+  // Quotes that expansion added (a variable's value holds a space); those
+  // in a directory or console title are taken off again.
+  const auto quotes = [](const std::string& s) {
+    return std::count(s.begin(), s.end(), '"');
+  };
+  const bool removedAgain =
+      id == ConfigKey::kWorkingDir || id == ConfigKey::kConsoleTitle;
+  if (id != ConfigKey::kAddJars && quotes(line.value) > quotes(line.raw) &&
+      !removedAgain)
+    warn("value-quoted", line.file, line.number,
+         "the value will be put in double quotes, because a variable's value "
+         "holds a space: " +
+             line.value);
+
+  // The keys that set one value; "javapath" and "javaVersion" share one.
+  static const std::map<ConfigKey, std::string> kSlots = {
+      {ConfigKey::kJavaPath, "runtime"},
+      {ConfigKey::kJavaVersion, "runtime"},
+      {ConfigKey::kMainClass, "mainclass"},
+      {ConfigKey::kAppName, "appname"},
+      {ConfigKey::kConsoleTitle, "consoleTitle"},
+      {ConfigKey::kWorkingDir, "workingDir"}};
+  const auto slot = kSlots.find(id);
+  if (slot != kSlots.end()) {
+    const LineRecord*& earlier = setBy_[slot->second];
+    if (earlier) {
+      const std::string where = report_.displayPath(earlier->file) + ":" +
+                                std::to_string(earlier->number);
+      warn("key-set-twice", line.file, line.number,
+           slot->second == "runtime"
+               ? "the runtime was already set by \"" +
+                     std::string(keyText(*earlier->key)) + " " + earlier->raw +
+                     "\" on " + where + "; that is lost"
+               : "\"" + key + "\" was already set on " + where + " (\"" +
+                     earlier->value + "\"); that value is lost");
+    }
+    earlier = &line;
+  }
+  if (id == ConfigKey::kJavaPath) unquotedProgram(line);
+  if (line.missingVariables.empty()) checkPaths(line, index);
+}
+
+// A runtime path with a blank that is not in double quotes goes to Windows
+// as it stands, and Windows then tries the text up to each blank as a
+// program first: "D:\My Tools\jre\bin\javaw.exe" runs "D:\My.exe" if
+// there is one.  The launcher keeps the value as written.
+void Collector::unquotedProgram(const LineRecord& line) {
+  const std::string& path = line.value;
+  const size_t blank = path.find_first_of(" \t");
+  if (path.empty() || path[0] == '"' || blank == std::string::npos) return;
+  std::string first = path.substr(0, blank);
+  const size_t name = first.find_last_of("\\/");
+  if (first.find('.', name == std::string::npos ? 0 : name) ==
+      std::string::npos)
+    first += ".exe";
+  warn("unquoted-path", line.file, line.number,
+       "the runtime path holds a blank and is not in double quotes: Windows "
+       "first tries to run \"" +
+           first +
+           "\", so whoever can write there runs "
+           "their program instead; write the path in double quotes");
+}
+
+// "addjar" and "addpath" entries and "addjars" directories that do not
+// exist, and jar directories without a jar.
+void Collector::checkPaths(const LineRecord& line, size_t index) {
+  const ConfigKey key = *line.key;
+  if (key == ConfigKey::kAddJars) {
+    const std::string dir = line.jarDirectory;
+    if (line.jarsAdded == 0) {
+      if (!exists(dir))
+        warn("jar-directory-missing", line.file, line.number,
+             "the directory \"" + dir + "\" does not exist" + fromStart(dir));
+      else
+        warn("jar-directory-empty", line.file, line.number,
+             "the directory \"" + dir + "\" holds no .jar file" +
+                 fromStart(dir));
+    }
+    const size_t end = index + 1 < report_.lines.size()
+                           ? report_.lines[index + 1].classPathBefore
+                           : report_.settings.classPath.size();
+    for (size_t i = line.classPathBefore; i < end; ++i) {
+      if (report_.settings.classPath[i].front() != '"') continue;
+      warn("value-quoted", line.file, line.number,
+           "the jars go on the class path in double quotes (the directory or a "
+           "file name holds a space), such as " +
+               report_.settings.classPath[i]);
+      break;
+    }
+    return;
+  }
+  if (key != ConfigKey::kAddJar && key != ConfigKey::kAddPath) return;
+  // One line may name several entries separated by ";".
+  const std::string value = withoutSurroundingQuotes(line.value);
+  size_t start = 0;
+  while (start <= value.size()) {
+    size_t end = value.find(';', start);
+    if (end == std::string::npos) end = value.size();
+    const std::string entry =
+        withoutSurroundingQuotes(value.substr(start, end - start));
+    start = end + 1;
+    if (!entry.empty() && !exists(entry))
+      warn("path-missing", line.file, line.number,
+           "\"" + entry + "\" does not exist" + fromStart(entry));
+  }
+}
+
+bool Collector::exists(std::string path) {
+  while (path.size() > 1 && (path.back() == '/' || path.back() == '\\'))
+    path.pop_back();
+  std::vector<FoundFile> matches;
+  return !path.empty() && platform_.findFiles(path, &matches);
+}
+
+std::string Collector::fromStart(const std::string& path) const {
+  return isAbsolutePath(path)
+             ? std::string()
+             : " (looked up from the start directory " +
+                   report_.displayPath(report_.startDirectory) + ")";
+}
+
+}  // namespace kite

@@ -1,0 +1,123 @@
+// kitecheck's findings about what the whole configuration sets: the main
+// class, the runtime and the command line.
+#include "check/collector.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <set>
+
+#include "base/exit_codes.h"
+#include "base/text.h"
+#include "check/findings.h"
+#include "config/config_file.h"
+#include "config/config_keys.h"
+#include "config/expand_value.h"
+#include "launcher/command_line.h"
+#include "runtime/java_version.h"
+
+namespace kite {
+
+void Collector::settings() {
+  const LaunchSettings& settings = report_.settings;
+  const bool configRead = !report_.files.empty() && report_.files[0].error == 0;
+  if (configRead && (!settings.mainClass || settings.mainClass->empty())) {
+    const LineRecord* line = report_.lastLineWithKey(ConfigKey::kMainClass);
+    error("no-main-class", line ? line->file : report_.config,
+          line ? line->number : 0,
+          std::string(line ? "the main class is empty"
+                           : "no \"mainclass\" line") +
+              ": the launcher shows an error and exits with " +
+              std::to_string(kExitNoMainClass));
+  }
+  versionWindow();
+  for (const RuntimeSearch& search : report_.searches) {
+    if (search.exitCode == 0) continue;
+    std::string message;
+    if (search.window) {
+      message = "no installed runtime fits the version window" +
+                (search.windowWords.empty() ? std::string()
+                                            : " (" + search.windowWords + ")") +
+                ": ";
+    } else if (search.request.empty() && search.file.empty()) {
+      message = "no runtime: ";
+    } else if (search.request.empty()) {
+      message = "\"javaVersion\" has no value: ";
+    } else {
+      message =
+          "the requested runtime " + search.request + " cannot be found: ";
+    }
+    if (!search.boxes.empty()) {
+      const RecordedBox& box = search.boxes.back();
+      message += "the launcher shows \"" + box.caption + "\" (" +
+                 box.text.substr(0, box.text.find('\n')) + ") and ";
+    } else {
+      message += "the launcher ";
+    }
+    message += "exits with " + std::to_string(search.exitCode);
+    if (!search.file.empty()) {
+      message += ", reading no further line";
+      error("runtime-not-found", search.file, search.line, message);
+    } else {
+      error("runtime-not-found", report_.config, 0,
+            message + " when it starts");
+    }
+  }
+  const size_t length = report_.commandLineLength;
+  if (length + 1 > kCommandLineLimit)
+    error("command-line-too-long", report_.config, 0,
+          formatText("the command line is %lu characters long; Windows accepts "
+                     "at most %lu: the launcher refuses to start it and exits "
+                     "with %d",
+                     static_cast<unsigned long>(length),
+                     static_cast<unsigned long>(kCommandLineLimit - 1),
+                     kExitStartFailed));
+}
+
+// The version window: bounds that are no version, a window that admits
+// nothing, a window that is not used, a download page that is not one.
+void Collector::versionWindow() {
+  const LineRecord* min = report_.lastLineWithKey(ConfigKey::kJavaMinVersion);
+  const LineRecord* max = report_.lastLineWithKey(ConfigKey::kJavaMaxVersion);
+  const LineRecord* page = report_.lastLineWithKey(ConfigKey::kJavaDownloadUrl);
+  std::optional<JavaVersion> bounds[2];
+  const LineRecord* lines[2] = {min, max};
+  for (int i = 0; i < 2; ++i) {
+    if (!lines[i]) continue;
+    bounds[i] = parseJavaVersion(lines[i]->value);
+    if (!bounds[i])
+      error("not-a-version", lines[i]->file, lines[i]->number,
+            "\"" + lines[i]->value +
+                "\" is not a Java version (such as 17, 17.0.2, 1.8 or "
+                "21.0.1+12): the launcher shows an error and exits with " +
+                std::to_string(kExitVersionUnresolved) +
+                " when it looks for a runtime in the window");
+  }
+  if (bounds[0] && bounds[1]) {
+    VersionWindow window;
+    window.min = bounds[0];
+    window.max = bounds[1];
+    if (windowIsEmpty(window))
+      warn("empty-window", max->file, max->number,
+           "the maximum " + max->value + " is below the minimum " + min->value +
+               ": no runtime fits the window");
+  }
+  if (const LineRecord* runtime = report_.runtimeLine();
+      runtime && (min || max)) {
+    const LineRecord* bound = min ? min : max;
+    warn("window-unused", bound->file, bound->number,
+         std::string("the version window is not used: the runtime is set by "
+                     "\"") +
+             keyText(*runtime->key) + " " + runtime->raw + "\" on " +
+             report_.displayPath(runtime->file) + ":" +
+             std::to_string(runtime->number));
+  }
+  if (page && !startsWith(page->value, "https://") &&
+      !startsWith(page->value, "http://"))
+    warn("download-page", page->file, page->number,
+         "\"" + page->value +
+             "\" is not a web address (https://...): the launcher opens no "
+             "page");
+}
+
+}  // namespace kite

@@ -1,0 +1,224 @@
+#include "runtime/window_search.h"
+
+#include "base/exit_codes.h"
+#include "base/text.h"
+#include "platform/debug_output.h"
+#include "runtime/download_prompt.h"
+#include "runtime/java_registry.h"
+
+namespace kite {
+namespace {
+
+// Where an installer registers its runtimes: one subkey per runtime under
+// `base`, the home directory in `value` of the subkey (or of `suffix`
+// below it).
+struct InstallerKey {
+  const char* base;
+  const char* suffix;
+  const char* value;
+};
+
+const InstallerKey kInstallerKeys[] = {
+    {"SOFTWARE\\JavaSoft\\Java Runtime Environment", "", "JavaHome"},
+    {"SOFTWARE\\JavaSoft\\Java Development Kit", "", "JavaHome"},
+    {"SOFTWARE\\JavaSoft\\JRE", "", "JavaHome"},
+    {"SOFTWARE\\JavaSoft\\JDK", "", "JavaHome"},
+    {"SOFTWARE\\Eclipse Adoptium\\JDK", "\\hotspot\\MSI", "Path"},
+    {"SOFTWARE\\Eclipse Adoptium\\JRE", "\\hotspot\\MSI", "Path"},
+    {"SOFTWARE\\AdoptOpenJDK\\JDK", "\\hotspot\\MSI", "Path"},
+    {"SOFTWARE\\AdoptOpenJDK\\JRE", "\\hotspot\\MSI", "Path"},
+    {"SOFTWARE\\Eclipse Foundation\\JDK", "\\hotspot\\MSI", "Path"},
+    {"SOFTWARE\\Microsoft\\JDK", "\\hotspot\\MSI", "Path"},
+    {"SOFTWARE\\Semeru\\JDK", "\\openj9\\MSI", "Path"},
+    {"SOFTWARE\\Semeru\\JRE", "\\openj9\\MSI", "Path"},
+    {"SOFTWARE\\Azul Systems\\Zulu", "", "InstallationPath"},
+    {"SOFTWARE\\BellSoft\\Liberica", "", "InstallationPath"},
+};
+
+std::string rootWords(RegistryRoot root) {
+  return std::string(root.hive == RegistryHive::kCurrentUser ? "HKCU"
+                                                             : "HKLM") +
+         (root.view == RegistryView::k64Bit ? " 64-bit " : " 32-bit ");
+}
+
+// A home as a key for "the same home found twice": without letter case,
+// with one kind of separator and no separator at the end.
+std::string homeKey(std::string home) {
+  for (char& c : home)
+    if (c == '/') c = '\\';
+  while (home.size() > 3 && home.back() == '\\') home.pop_back();
+  return asciiLower(home);
+}
+
+class Search {
+ public:
+  Search(const LaunchSettings& settings, Platform& platform)
+      : settings_(settings), platform_(platform) {}
+
+  std::vector<RuntimeCandidate> run() {
+    // 64-bit Windows keeps a view for 64-bit programs (where current
+    // installers register) and one for 32-bit programs; 32-bit Windows
+    // has one registry.
+    const std::vector<RegistryView> views =
+        platform_.is64BitWindows()
+            ? std::vector<RegistryView>{RegistryView::k64Bit,
+                                        RegistryView::k32Bit}
+            : std::vector<RegistryView>{RegistryView::k32Bit};
+    for (RegistryHive hive :
+         {RegistryHive::kLocalMachine, RegistryHive::kCurrentUser}) {
+      for (const RegistryView view : views)
+        for (const InstallerKey& key : kInstallerKeys)
+          installer({hive, view}, key);
+    }
+    std::string javaHome;
+    if (platform_.getEnvironment("JAVA_HOME", &javaHome) && !javaHome.empty())
+      add("JAVA_HOME", javaHome, std::string());
+    return std::move(found_);
+  }
+
+ private:
+  void installer(RegistryRoot root, const InstallerKey& installer) {
+    RegistryKey base = 0;
+    if (platform_.openRegistryKey(root, installer.base, &base) != 0) return;
+    std::vector<std::string> names;
+    const unsigned long count = platform_.countRegistrySubkeys(base);
+    std::string name;
+    for (unsigned long i = 0; i < count; ++i)
+      if (platform_.enumRegistrySubkey(base, i, &name) == 0)
+        names.push_back(name);
+    platform_.closeRegistryKey(base);
+    for (const std::string& subkey : names) {
+      const std::string path =
+          std::string(installer.base) + "\\" + subkey + installer.suffix;
+      RegistryKey key = 0;
+      if (platform_.openRegistryKey(root, path, &key) != 0) continue;
+      std::string home;
+      const bool read =
+          platform_.readRegistryString(key, installer.value, &home) == 0;
+      platform_.closeRegistryKey(key);
+      if (read && !home.empty()) add(rootWords(root) + path, home, subkey);
+    }
+  }
+
+  // Adds a home unless it was found before, with its version: from its
+  // "release" file, which every modern runtime ships, else from the key
+  // name when that reads as a version.
+  void add(const std::string& source, const std::string& home,
+           const std::string& keyName) {
+    for (const std::string& seen : homes_)
+      if (seen == homeKey(home)) return;
+    homes_.push_back(homeKey(home));
+    RuntimeCandidate candidate;
+    candidate.source = source;
+    candidate.home = home;
+    std::string release;
+    if (platform_.readFile(home + "\\release", &release) == 0) {
+      if (const auto text = releaseFileVersion(release)) {
+        candidate.versionText = *text;
+        candidate.versionFrom = "release file";
+      }
+    }
+    if (!candidate.versionText.empty())
+      candidate.version = parseJavaVersion(candidate.versionText);
+    if (!candidate.version && parseJavaVersion(keyName)) {
+      candidate.versionText = keyName;
+      candidate.versionFrom = "key name";
+      candidate.version = parseJavaVersion(keyName);
+    }
+    std::vector<FoundFile> files;
+    candidate.executableExists =
+        platform_.findFiles(home + "\\bin" + executable(), &files);
+    found_.push_back(std::move(candidate));
+  }
+
+  const char* executable() const {
+    return settings_.debugMode ? "\\java.exe" : "\\javaw.exe";
+  }
+
+  const LaunchSettings& settings_;
+  Platform& platform_;
+  std::vector<RuntimeCandidate> found_;
+  std::vector<std::string> homes_;
+};
+
+// Reads one bound; false (with its text in *bad) when it is no version.
+bool readBound(const OptionalText& text, const char* key,
+               std::optional<JavaVersion>* bound, std::string* boundText,
+               std::string* bad) {
+  if (!text) return true;
+  *boundText = *text;
+  *bound = parseJavaVersion(*text);
+  if (*bound) return true;
+  *bad = std::string(key) + " " + *text;
+  return false;
+}
+
+}  // namespace
+
+bool hasVersionWindow(const LaunchSettings& settings) {
+  return settings.javaMinVersion || settings.javaMaxVersion;
+}
+
+WindowSearch findRuntimeInWindow(const LaunchSettings& settings,
+                                 Platform& platform) {
+  WindowSearch search;
+  VersionWindow& window = search.window;
+  if (!readBound(settings.javaMinVersion, "javaMinVersion", &window.min,
+                 &window.minText, &search.badBound) ||
+      !readBound(settings.javaMaxVersion, "javaMaxVersion", &window.max,
+                 &window.maxText, &search.badBound)) {
+    platform.showMessageBox(
+        formatText("The configuration file %s sets %s, which is not a Java "
+                   "version (such as 17, 17.0.2 or 1.8).",
+                   settings.configPath.c_str(), search.badBound.c_str())
+            .c_str(),
+        "Error", kBoxError);
+    search.outcome = Outcome::exitWith(kExitVersionUnresolved);
+    return search;
+  }
+  search.words = describeWindow(window);
+  search.candidates = Search(settings, platform).run();
+
+  std::vector<VersionedCandidate> versions;
+  for (const RuntimeCandidate& c : search.candidates)
+    versions.push_back({c.version, c.executableExists});
+  const CandidateChoice choice =
+      chooseCandidate(versions, window,
+                      settings.debugMode ? "bin\\java.exe" : "bin\\javaw.exe");
+  debugTrace(settings, platform, "runtime window: %s\n", search.words.c_str());
+  for (size_t i = 0; i < search.candidates.size(); ++i) {
+    RuntimeCandidate& c = search.candidates[i];
+    c.taken = choice.chosen && *choice.chosen == i;
+    c.reason = choice.reasons[i];
+    debugTrace(settings, platform,
+               "candidate %d: %s: home %s, version %s%s%s%s: %s\n",
+               static_cast<int>(i + 1), c.source.c_str(), c.home.c_str(),
+               c.versionText.empty() ? "unknown" : c.versionText.c_str(),
+               c.versionFrom.empty() ? "" : " (", c.versionFrom.c_str(),
+               c.versionFrom.empty() ? "" : ")",
+               c.taken ? "taken" : ("passed over, " + c.reason).c_str());
+  }
+  if (choice.chosen) {
+    search.runtime = composeJavaExecutable(
+        settings, platform, search.candidates[*choice.chosen].home);
+    return search;
+  }
+
+  search.page = settings.javaDownloadUrl && !settings.javaDownloadUrl->empty()
+                    ? *settings.javaDownloadUrl
+                    : defaultDownloadUrl(window);
+  const OptionalText& name = settings.appName && !settings.appName->empty()
+                                 ? settings.appName
+                                 : settings.mainClass;
+  if (platform.showMessageBox(
+          formatText("%s requires %s, and no installed Java runtime fits.\n"
+                     "Do you want to open the download page?",
+                     orNull(name), search.words.c_str())
+              .c_str(),
+          "Java Runtime Environment Not Found", kBoxYesNoError) == kAnswerYes)
+    openPage(platform, search.page);
+  search.outcome = Outcome::exitWith(kExitVersionUnresolved);
+  return search;
+}
+
+}  // namespace kite

@@ -1,0 +1,54 @@
+// Finding a runtime by a version window ("javaMinVersion",
+// "javaMaxVersion"): every runtime the common installers register, in both
+// registry hives and views, and JAVA_HOME; the highest version inside the
+// window is taken.  Used only where the default lookup would run.
+#ifndef KITE_RUNTIME_WINDOW_SEARCH_H_
+#define KITE_RUNTIME_WINDOW_SEARCH_H_
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/launch_settings.h"
+#include "base/outcome.h"
+#include "platform/platform.h"
+#include "runtime/java_version.h"
+
+namespace kite {
+
+// One runtime home the search found.
+struct RuntimeCandidate {
+  std::string source;  // "HKLM 64-bit SOFTWARE\...\hotspot\MSI" or "JAVA_HOME"
+  std::string home;
+  std::string versionText;  // as read; empty when it could not be told
+  std::string versionFrom;  // "release file" or "key name"
+  std::optional<JavaVersion> version;
+  bool executableExists = false;
+  bool taken = false;
+  std::string reason;  // why it was passed over; empty for the one taken
+};
+
+struct WindowSearch {
+  VersionWindow window;
+  std::string words;     // the window in words: "Java 17 or later"
+  std::string badBound;  // a bound that is no version: "javaMinVersion x"
+  std::vector<RuntimeCandidate> candidates;  // in the order found
+  OptionalText runtime;  // the executable path of the one taken
+  std::string page;      // the download page offered when none fits
+  // Goes on with `runtime`, or ends the launcher with
+  // kExitVersionUnresolved after the box that says why.
+  Outcome outcome = Outcome::goOn();
+};
+
+// True when the configuration gave a window (a minimum or a maximum).
+bool hasVersionWindow(const LaunchSettings& settings);
+
+// Searches every registered runtime and JAVA_HOME for the highest version
+// inside the window; in debug mode traces every candidate.  When none fits,
+// asks whether to open the download page (and opens it on Yes).
+WindowSearch findRuntimeInWindow(const LaunchSettings& settings,
+                                 Platform& platform);
+
+}  // namespace kite
+
+#endif  // KITE_RUNTIME_WINDOW_SEARCH_H_
