@@ -36,8 +36,14 @@ Report runCheck(const CheckOptions& options, Platform& base) {
   report.hostPaths = options.hostPaths;
   CheckPlatform platform(base);
   LaunchSettings& settings = report.settings;
-  settings.arguments = options.arguments;
-  report.commandLineArguments = options.arguments.size();
+  // Arguments after "--" go through the launcher's own rules: it keeps
+  // "-d" and "-c..." for itself.  The file checked stays the one named.
+  LaunchSettings own;
+  report.ownArguments = takeOwnArguments(options.arguments, own);
+  report.ownConfigOverride = own.configOverride;
+  settings.debugMode = own.debugMode;
+  settings.arguments = own.arguments;
+  report.commandLineArguments = settings.arguments.size();
   settings.alwaysQuote = isVistaOrLater(platform);
 
   // A launcher started from Explorer or a shortcut works in its own
@@ -62,14 +68,14 @@ Report runCheck(const CheckOptions& options, Platform& base) {
   // The recorder resolves every "javaVersion" line and always goes on, so
   // the reader ends only where the main file cannot be opened.
   Recorder recorder(report, settings, platform);
-  (void)locateAppConfig(settings, platform, exeForLauncher, startDir,
-                        {recorder, &recorder});
+  const Outcome read = locateAppConfig(settings, platform, exeForLauncher,
+                                       startDir, {recorder, &recorder});
   report.config = settings.configPath;
+  if (read.endsLauncher()) report.readExitCode = read.exitCode();
 
-  // The launcher looks for the registry's current runtime at launch time
-  // when the configuration named none; without its main file it ends first.
-  const bool configRead = !report.files.empty() && report.files[0].error == 0;
-  if (!settings.javaPath && configRead)
+  // The launcher looks for a runtime at launch time when the configuration
+  // named none; when it ends while reading, it gets no further.
+  if (!settings.javaPath && report.readExitCode == 0)
     recordDefaultRuntime(report, settings, platform);
   const RuntimeSearch* search = report.runtimeSearch();
   report.runtimePlaceholder =

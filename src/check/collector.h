@@ -34,11 +34,15 @@ class Collector {
   void settings();  // findings_settings.cc
 
  private:
+  std::string why(const FileRecord& file);
   void ignoredLine(const LineRecord& line);
   void matchedLine(size_t index);
   void encodingFindings(const FileRecord& file);
   void checkPaths(const LineRecord& line, size_t index);
   void unquotedProgram(const LineRecord& line);
+  void unquotedBlank(const LineRecord& line);
+  void ownArguments();
+  void runtimeAndDirectory();
   void versionWindow();
   bool exists(std::string path);
   std::string fromStart(const std::string& path) const;

@@ -59,11 +59,36 @@ void Collector::ignoredLine(const LineRecord& line) {
       return;
     }
   }
-  if (text.find(' ') == std::string::npos && matchConfigKey(text)) {
-    warn("no-value", line.file, line.number,
-         "\"" + text +
-             "\" has no value (no space follows it): the launcher "
-             "ignores the line");
+  if (text.find(' ') == std::string::npos) {
+    const KeyRule* rule = matchConfigKey(text);
+    const size_t keyLength =
+        rule ? std::char_traits<char>::length(rule->text) : 0;
+    if (rule && text.size() == keyLength) {
+      warn("no-value", line.file, line.number,
+           "\"" + text + "\" has no value: the launcher ignores the line");
+    } else if (rule) {
+      warn("no-space", line.file, line.number,
+           std::string("no space after the key \"") + rule->text +
+               "\": the launcher ignores the line; write \"" + rule->text +
+               " " + text.substr(keyLength) + "\"");
+    } else {
+      const std::string lower = asciiLower(text);
+      const bool path =
+          text.find_first_of("/\\") != std::string::npos ||
+          (lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".jar") == 0);
+      std::string message =
+          "\"" + text +
+          "\" holds no space, so it is no key and value: the launcher "
+          "ignores the line";
+      if (path)
+        message +=
+            "; it looks like a path: to put it on the class path, "
+            "write \"addpath " +
+            text + "\"";
+      else if (!nearestKey(text).empty())
+        message += "; did you mean \"" + nearestKey(text) + " ...\"?";
+      warn("no-space", line.file, line.number, message);
+    }
     return;
   }
   std::string message =
@@ -141,6 +166,17 @@ void Collector::matchedLine(size_t index) {
     earlier = &line;
   }
   if (id == ConfigKey::kJavaPath) unquotedProgram(line);
+  unquotedBlank(line);
+  if (id == ConfigKey::kJavaVersion &&
+      line.value.find('+') != std::string::npos &&
+      line.value.find('_') == std::string::npos)
+    warn(
+        "version-never-matches", line.file, line.number,
+        "\"" + line.value +
+            "\" can never match: a \"+\" asks for a patch level or later only "
+            "after one (\"1.8.0_151+\"); without a \"_\" the whole text, \"+\" "
+            "included, must begin a registry key name, and no runtime's does. "
+            "Write the family alone (\"1.8\") for its highest patch level");
   if (line.missingVariables.empty()) checkPaths(line, index);
 }
 
@@ -163,6 +199,33 @@ void Collector::unquotedProgram(const LineRecord& line) {
            first +
            "\", so whoever can write there runs "
            "their program instead; write the path in double quotes");
+}
+
+// A blank in a value the launcher puts on the command line as it stands
+// splits it there: a class-path entry breaks in two, a JVM parameter
+// becomes two.  Quotes (typed, or added by expansion) keep it whole.
+void Collector::unquotedBlank(const LineRecord& line) {
+  const ConfigKey key = *line.key;
+  const std::string& value = line.value;
+  const size_t blank = value.find_first_of(" \t");
+  if (blank == std::string::npos || value.find('"') != std::string::npos)
+    return;
+  const size_t next = value.find_first_not_of(" \t", blank);
+  const std::string rest =
+      next == std::string::npos ? std::string() : value.substr(next);
+  if (key == ConfigKey::kAddPath || key == ConfigKey::kAddJar) {
+    warn("unquoted-blank", line.file, line.number,
+         "the class-path entry holds a blank and is not in double quotes: "
+         "the class path reaches Java in two pieces, \"" +
+             value.substr(0, blank) + "\" and \"" + rest +
+             "\"; write the entry in double quotes");
+  } else if (key == ConfigKey::kVmParam && !rest.empty() && rest[0] != '-') {
+    warn("unquoted-blank", line.file, line.number,
+         "the JVM parameter holds a blank and is not in double quotes: it "
+         "reaches Java as two, \"" +
+             value.substr(0, blank) + "\" and \"" + rest +
+             "\"; write it in double quotes if it is one");
+  }
 }
 
 // "addjar" and "addpath" entries and "addjars" directories that do not

@@ -20,8 +20,9 @@ namespace kite {
 
 void Collector::settings() {
   const LaunchSettings& settings = report_.settings;
-  const bool configRead = !report_.files.empty() && report_.files[0].error == 0;
-  if (configRead && (!settings.mainClass || settings.mainClass->empty())) {
+  // Where the launcher ends while reading, nothing else it would do counts.
+  if (report_.readExitCode != 0) return;
+  if (!settings.mainClass || settings.mainClass->empty()) {
     const LineRecord* line = report_.lastLineWithKey(ConfigKey::kMainClass);
     error("no-main-class", line ? line->file : report_.config,
           line ? line->number : 0,
@@ -31,6 +32,16 @@ void Collector::settings() {
               std::to_string(kExitNoMainClass));
   }
   versionWindow();
+  ownArguments();
+  runtimeAndDirectory();
+  if (settings.mainClass && !settings.mainClass->empty() &&
+      settings.classPath.empty())
+    error("no-class-path", report_.config, 0,
+          "no addjar, addjars or addpath line puts anything on the class "
+          "path: the launcher passes \"-classpath " +
+              *settings.mainClass +
+              "\", so Java takes the main class for the class path and finds "
+              "no class to run");
   for (const RuntimeSearch& search : report_.searches) {
     if (search.exitCode == 0) continue;
     std::string message;
@@ -118,6 +129,50 @@ void Collector::versionWindow() {
          "\"" + page->value +
              "\" is not a web address (https://...): the launcher opens no "
              "page");
+}
+
+// Arguments given after "--" that the launcher keeps for itself.
+void Collector::ownArguments() {
+  for (const std::string& argument : report_.ownArguments) {
+    if (argument == "-d")
+      warn("own-argument", report_.config, 0,
+           "the argument \"-d\" is the launcher's own: it takes it (debug "
+           "mode: diagnostic boxes and traces, java.exe instead of javaw.exe) "
+           "and does not pass it to the application");
+    else
+      warn("own-argument", report_.config, 0,
+           "the argument \"" + argument +
+               "\" is the launcher's own: it takes it and reads the "
+               "configuration \"" +
+               argument.substr(2) +
+               "\" instead of this one; the application does not get it");
+  }
+}
+
+// The runtime a "javapath" line names and the working directory must
+// exist where the launcher runs (relative ones from its start directory).
+void Collector::runtimeAndDirectory() {
+  const LineRecord* runtime = report_.runtimeLine();
+  if (runtime && runtime->key == ConfigKey::kJavaPath &&
+      runtime->missingVariables.empty()) {
+    const std::string path = withoutSurroundingQuotes(runtime->value);
+    if (!path.empty() && !exists(path))
+      warn("path-missing", runtime->file, runtime->number,
+           "the runtime \"" + path + "\" does not exist" + fromStart(path) +
+               ": the launcher shows \"Could not start the Java runtime\" "
+               "and exits with " +
+               std::to_string(kExitStartFailed));
+  }
+  const LineRecord* directory = report_.lastLineWithKey(ConfigKey::kWorkingDir);
+  const OptionalText& workingDir = report_.settings.workingDir;
+  if (directory && workingDir && !workingDir->empty() &&
+      directory->missingVariables.empty() && !exists(*workingDir))
+    warn("path-missing", directory->file, directory->number,
+         "the working directory \"" + *workingDir + "\" does not exist" +
+             fromStart(*workingDir) +
+             ": the launcher cannot start the application in it and exits "
+             "with " +
+             std::to_string(kExitStartFailed));
 }
 
 }  // namespace kite

@@ -97,9 +97,16 @@ struct Report {
   bool registryAvailable = true;
   bool hostPaths = false;  // print file names with "/" (a POSIX host)
   std::vector<FileRecord> files;
+  // The code the launcher ends with while reading its configuration (its
+  // main file cannot be opened, or too many files); 0: it reads to the end.
+  int readExitCode = 0;
   std::vector<LineRecord> lines;
   LaunchSettings settings;          // as the reader left them
   size_t commandLineArguments = 0;  // arguments given after "--"
+  // Arguments after "--" that the launcher takes for itself ("-d", "-c..."),
+  // and the configuration a "-c" among them would make it read.
+  std::vector<std::string> ownArguments;
+  OptionalText ownConfigOverride;
   std::vector<RuntimeSearch> searches;
   bool runtimePlaceholder = false;  // the path is a stand-in, not known here
   std::string commandLine;

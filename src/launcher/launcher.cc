@@ -12,22 +12,6 @@
 namespace kite {
 namespace {
 
-// "-d" alone switches debug mode on; "-c" is a prefix naming another
-// configuration file; everything else goes on to the application, before
-// any "argument" lines of the configuration.
-void readOwnArguments(const std::vector<std::string>& argv,
-                      LaunchSettings& settings) {
-  for (size_t i = 1; i < argv.size(); ++i) {
-    const std::string& argument = argv[i];
-    if (argument == "-d")
-      settings.debugMode = true;
-    else if (argument.compare(0, 2, "-c") == 0)
-      settings.configOverride = argument.substr(2);
-    else
-      settings.arguments.push_back(argument);
-  }
-}
-
 // Started with a full path (a drive letter and a backslash), the launcher
 // works in its own directory; otherwise in the directory it was started in.
 void fixStartDirectory(const std::string& exePath, LaunchSettings& settings,
@@ -44,6 +28,26 @@ void fixStartDirectory(const std::string& exePath, LaunchSettings& settings,
 
 }  // namespace
 
+std::vector<std::string> takeOwnArguments(const std::vector<std::string>& args,
+                                          LaunchSettings& settings) {
+  // "-d" alone switches debug mode on; "-c" is a prefix naming another
+  // configuration file; everything else goes on to the application, before
+  // any "argument" lines of the configuration.
+  std::vector<std::string> taken;
+  for (const std::string& argument : args) {
+    if (argument == "-d") {
+      settings.debugMode = true;
+    } else if (argument.compare(0, 2, "-c") == 0) {
+      settings.configOverride = argument.substr(2);
+    } else {
+      settings.arguments.push_back(argument);
+      continue;
+    }
+    taken.push_back(argument);
+  }
+  return taken;
+}
+
 bool isVistaOrLater(Platform& platform) {
   return platform.osMajorVersion() > 5;
 }
@@ -59,7 +63,9 @@ Outcome RegistryVersionResolver::resolve(LaunchSettings& settings,
 int runLauncher(const std::vector<std::string>& argv, LaunchSettings& settings,
                 Platform& platform) {
   const std::string exePath = argv.empty() ? std::string() : argv[0];
-  readOwnArguments(argv, settings);
+  if (!argv.empty())
+    takeOwnArguments(std::vector<std::string>(argv.begin() + 1, argv.end()),
+                     settings);
 
   settings.alwaysQuote = isVistaOrLater(platform);
   if (settings.alwaysQuote)

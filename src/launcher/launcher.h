@@ -13,6 +13,12 @@
 
 namespace kite {
 
+// Takes the launcher's own arguments out of `args` (its arguments after
+// its own name): "-d" sets debug mode, "-c<path>" the configuration file;
+// the others become the application's, in order.  Returns the ones taken.
+std::vector<std::string> takeOwnArguments(const std::vector<std::string>& args,
+                                          LaunchSettings& settings);
+
 // True when the OS major version is above 5 (Vista and later).
 bool isVistaOrLater(Platform& platform);
 

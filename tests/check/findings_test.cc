@@ -21,6 +21,8 @@ const char kConfig[] = "C:\\Apps\\App\\App.config";
 void prepare(FakePlatform& platform) {
   platform.setEnvironment("HOME", "C:\\Users\\A B");
   platform.addFile("C:\\Apps\\App\\lib\\a.jar", "PK");
+  platform.addFile("C:\\Apps\\App\\j.exe", "MZ");
+  platform.addFile("C:\\Apps\\App\\j", "MZ");
   platform.addDirectory("C:\\Apps\\App\\emptydir");
   for (const char* version : {"1.6", "1.6.0_07"}) {
     platform.addRegistryKey(kBase + "\\" + version);
@@ -29,8 +31,15 @@ void prepare(FakePlatform& platform) {
   }
 }
 
+// Checks `text` with a class-path entry after it (unless it is UTF-16), so
+// that only the cases about the class path have none.
 Report check(FakePlatform& platform, const std::string& text) {
-  platform.addFile(kConfig, text);
+  const bool utf16 = text.compare(0, 2, "\xFF\xFE") == 0 ||
+                     text.compare(0, 2, "\xFE\xFF") == 0;
+  const bool open = !text.empty() && text.back() != '\n';
+  platform.addFile(kConfig, utf16 ? text
+                                  : text + (open ? "\n" : "") +
+                                        "addjar lib\\a.jar\n");
   CheckOptions options;
   options.config = kConfig;
   return runCheck(options, platform);
@@ -66,10 +75,12 @@ TEST(Findings, EachKindWithItsLine) {
       {"addjars nodir\naddjars emptydir\n",
        "jar-directory-missing@3 jar-directory-empty@4"},
       {"vmparam -Dh=$HOME\n", "value-quoted@3"},
-      {"workingDir $HOME\nconsoleTitle $HOME\n", ""},  // the quotes come off again
+      // The quotes come off again; the directory does not exist.
+      {"workingDir $HOME\nconsoleTitle $HOME\n", "path-missing@3"},
+      {"workingDir emptydir\n", ""},
       // Not UTF-8: read in the ANSI code page, a note about the whole file.
       {"appname D\xE9mo\nappname \xC3\xA9\n", "key-set-twice@4 encoding@0"},
-      {"appname \xC3\xA9\x1a\nvmparam -X\n", "ctrl-z@3"},
+      {"appname \xC3\xA9\x1a\nvmparam -X\n", "ctrl-z@3 no-class-path@0"},
       {"mainclass b.Main\n", "key-set-twice@3"},
       {"javaVersion 1.6\n", "key-set-twice@3"},  // replaces the javapath runtime
       {"include App.config\n", "include-cycle@3"},
@@ -78,8 +89,15 @@ TEST(Findings, EachKindWithItsLine) {
       {"javaVersion 1.6.0_10+\nvmparam -X\n", "key-set-twice@3 runtime-not-found@3"},
       {"javaVersion 1.5\n", "key-set-twice@3 runtime-not-found@3"},
       {"javaVersion \n", "key-set-twice@3 runtime-not-found@3"},
-      {"javapath D:\\My Tools\\javaw.exe\n", "key-set-twice@3 unquoted-path@3"},
-      {"javapath \"D:\\My Tools\\javaw.exe\"\n", "key-set-twice@3"},
+      {"javapath D:\\My Tools\\javaw.exe\n",
+       "key-set-twice@3 unquoted-path@3 path-missing@3"},
+      {"javapath \"D:\\My Tools\\javaw.exe\"\n", "key-set-twice@3 path-missing@3"},
+      // Blanks that split the command line; a JVM parameter may hold two.
+      {"addpath My Apps\\lib\naddjar \"lib\\a.jar\"\n",
+       "unquoted-blank@3 path-missing@3"},
+      {"vmparam -Xmx1g -Xms1g\nvmparam -Dtitle=My App\n", "unquoted-blank@4"},
+      {"javaVersion 1.6+\n", "key-set-twice@3 version-never-matches@3 runtime-not-found@3"},
+      {"mainclasscom.other\nlib/b.jar\n", "no-space@3 no-space@4"},
       {std::string("vmparam -X\0junk\n", 16), "nul-byte@3"},
       // The version window, where "javapath" has set the runtime.
       {"javaMinVersion 17\n", "window-unused@3"},
@@ -105,10 +123,10 @@ TEST(Findings, WholeFileProblems) {
       // A UTF-8 mark, UTF-16 in both byte orders: read as they are.
       {"\xEF\xBB\xBFmainclass a.Main\njavapath j\n", ""},
       {std::string("\xFF\xFEm\0a\0", 6),
-       "unknown-key@1 no-main-class@0 runtime-not-found@0"},
+       "no-space@1 no-main-class@0 runtime-not-found@0"},
       {std::string("\xFE\xFF\0j\0a\0v\0a\0p\0a\0t\0h\0 \0j\0\n\0m\0a\0i\0n\0c"
                    "\0l\0a\0s\0s\0 \0a", 46),
-       ""},
+       "no-class-path@0"},
       // Bytes that are not UTF-8 after a UTF-8 mark.
       {"\xEF\xBB\xBFmainclass a.Main\njavapath j\nappname \xE9\xE9\n",
        "invalid-text@3"},

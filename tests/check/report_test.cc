@@ -70,7 +70,9 @@ TEST(RuntimeSearch, EachSubkeyWithWhyItWasTakenOrPassedOver) {
 TEST(RuntimeSearch, NotAvailableWithoutARegistry) {
   FakePlatform platform;
   install(platform, {"1.6.0_07"});
-  platform.addFile("C:\\Apps\\App\\App.config", "mainclass a\njavaVersion 1.6\n");
+  platform.addDirectory("C:\\Apps\\App\\classes");
+  platform.addFile("C:\\Apps\\App\\App.config",
+                   "mainclass a\naddpath classes\njavaVersion 1.6\n");
   CheckOptions options;
   options.config = "C:\\Apps\\App\\App.config";
   options.registryAvailable = false;
@@ -163,8 +165,11 @@ TEST(Render, TextSectionsInOrder) {
 
 TEST(Render, JsonEscapesEveryString) {
   FakePlatform platform;
+  platform.addFile("C:\\Apps\\App\\j", "MZ");
+  platform.addDirectory("C:\\Apps\\App\\c");
   const Report report = check(
-      platform, "mainclass a\"b\\c\nappname D\xE9mo \xC3\xA9\tx\njavapath j\n");
+      platform,
+      "mainclass a\"b\\c\nappname D\xE9mo \xC3\xA9\tx\njavapath j\naddpath c\n");
   const std::string json = renderJson(report);
   EXPECT_NE(json.find("\"value\": \"a\\\"b\\\\c\""), std::string::npos) << json;
   // Not valid UTF-8, so read in the ANSI code page (windows-1252 here) and
