@@ -4,11 +4,14 @@
   python3 tests/e2e/run_e2e.py --build build/win64 --width 64 [-k NAME] [--keep]
 
 Finds kite32.exe or kite64.exe and the helper programs (standin.exe,
-starter.exe) in the build directory, boots one Wine prefix, runs every
-scenario, prints one PASS, FAIL or SKIP line per scenario and a closing
-"N passed, M failed, K skipped" line, and exits non-zero if any scenario
-failed or none passed; exits with 77 (and runs nothing) when this machine
-cannot run programs of that width under Wine at all.
+starter.exe) in the build directory, and there too the helpers that must
+have the launcher's width (planted_dll.dll, and kite32-unrestricted.exe or
+kite64-unrestricted.exe: the launcher without the DLL search restriction),
+boots one Wine prefix, runs every scenario, prints one PASS, FAIL or SKIP
+line per scenario and a closing "N passed, M failed, K skipped" line, and
+exits non-zero if any scenario failed or none passed; exits with 77 (and
+runs nothing) when this machine cannot run programs of that width under
+Wine at all.
 """
 import argparse
 import shutil
@@ -26,12 +29,13 @@ import scenarios_config  # noqa: E402
 import scenarios_faults  # noqa: E402
 import scenarios_launch  # noqa: E402
 import scenarios_runtime  # noqa: E402
+import scenarios_security  # noqa: E402
 import wine  # noqa: E402
 from suite import Skip  # noqa: E402
 
 # The scenario modules, in the order their scenarios run.
 SCENARIO_MODULES = (scenarios_launch, scenarios_config, scenarios_runtime, scenarios_check,
-                    scenarios_faults)
+                    scenarios_faults, scenarios_security)
 
 # Exit code when this machine cannot run the programs under test at all.
 UNSUPPORTED = 77
@@ -124,11 +128,14 @@ class TrackedApp(launch.App):
         return result
 
 
-def find_file(build, name):
-    """The build's own `name`, not a copy inside an earlier test prefix."""
+def find_file(build, name, required=True):
+    """The build's own `name`, not a copy inside an earlier test prefix; None
+    when it is not there and not `required`."""
     own = Path(build) / "e2e"
     matches = sorted(path for path in Path(build).rglob(name) if own not in path.parents)
     if not matches:
+        if not required:
+            return None
         raise SystemExit("error: %s not found under %s (build it first)" % (name, build))
     return matches[0]
 
@@ -161,6 +168,10 @@ def main():
     helpers = Path(options.helpers).resolve() if options.helpers else build
     standin = find_file(helpers, "standin.exe")
     starter = find_file(helpers, "starter.exe")
+    # Optional here: a scenario that needs one that was not built fails,
+    # naming it; the others still run.
+    same_width = [find_file(build, name, required=False)
+                  for name in ("planted_dll.dll", "kite%s-unrestricted.exe" % options.width)]
     emulated = options.width == "32" and machine.emulated_i386()
     smoke = options.smoke or emulated
     run_timeout = EMULATED_RUN_TIMEOUT if emulated else launch.DEFAULT_RUN_TIMEOUT
@@ -174,7 +185,7 @@ def main():
     sessions = None
     passed = failed = skipped = 0
     try:
-        sessions = Sessions(root, [standin, starter])
+        sessions = Sessions(root, [standin, starter] + [p for p in same_width if p])
         session = sessions.plain
         print("e2e: kite%s.exe, Wine prefix %s ready in %.0f s"
               % (options.width, session.prefix, time.monotonic() - started), flush=True)
