@@ -44,6 +44,7 @@ class Collector {
   void ownArguments();
   void runtimeAndDirectory();
   void versionWindow();
+  const LineRecord* lineOverTheLimit() const;
   bool exists(std::string path);
   std::string fromStart(const std::string& path) const;
 

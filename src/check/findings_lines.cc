@@ -136,7 +136,7 @@ void Collector::matchedLine(size_t index) {
       id == ConfigKey::kWorkingDir || id == ConfigKey::kConsoleTitle;
   if (id != ConfigKey::kAddJars && quotes(line.value) > quotes(line.raw) &&
       !removedAgain)
-    warn("value-quoted", line.file, line.number,
+    note("value-quoted", line.file, line.number,
          "the value will be put in double quotes, because a variable's value "
          "holds a space: " +
              line.value);
@@ -248,7 +248,7 @@ void Collector::checkPaths(const LineRecord& line, size_t index) {
                            : report_.settings.classPath.size();
     for (size_t i = line.classPathBefore; i < end; ++i) {
       if (report_.settings.classPath[i].front() != '"') continue;
-      warn("value-quoted", line.file, line.number,
+      note("value-quoted", line.file, line.number,
            "the jars go on the class path in double quotes (the directory or a "
            "file name holds a space), such as " +
                report_.settings.classPath[i]);

@@ -9,6 +9,7 @@
 
 #include "base/exit_codes.h"
 #include "base/text.h"
+#include "base/unicode.h"
 #include "check/findings.h"
 #include "config/config_file.h"
 #include "config/config_keys.h"
@@ -75,14 +76,61 @@ void Collector::settings() {
     }
   }
   const size_t length = report_.commandLineLength;
-  if (length + 1 > kCommandLineLimit)
-    error("command-line-too-long", report_.config, 0,
+  if (length + 1 > kCommandLineLimit) {
+    const LineRecord* line = lineOverTheLimit();
+    error("command-line-too-long", line ? line->file : report_.config,
+          line ? line->number : 0,
           formatText("the command line is %lu characters long; Windows accepts "
                      "at most %lu: the launcher refuses to start it and exits "
                      "with %d",
                      static_cast<unsigned long>(length),
                      static_cast<unsigned long>(kCommandLineLimit - 1),
                      kExitStartFailed));
+  }
+}
+
+// The line whose entries took the command line over the limit, taking the
+// entries in reading order; failing that, the line that set the runtime
+// or the main class, whichever is longer.
+const LineRecord* Collector::lineOverTheLimit() const {
+  const LaunchSettings& s = report_.settings;
+  const auto part = [](const std::string& text) {
+    return utf16Length(text) + 1;  // with the blank or ";" after it
+  };
+  std::vector<size_t> vm, cp, args;
+  size_t entries = 0;
+  for (const std::string& p : s.vmParams) entries += vm.emplace_back(part(p));
+  for (const std::string& c : s.classPath) entries += cp.emplace_back(part(c));
+  for (const std::string& a : s.arguments)
+    entries += args.emplace_back(part(quoteArgument(a, s.alwaysQuote)));
+  const size_t fixed =
+      report_.commandLineLength - std::min(entries, report_.commandLineLength);
+  size_t total = fixed;
+  for (size_t i = 0; i < report_.commandLineArguments && i < args.size(); ++i)
+    total += args[i];
+  const auto sum = [](const std::vector<size_t>& parts, size_t from,
+                      size_t to) {
+    size_t added = 0;
+    for (size_t i = from; i < to && i < parts.size(); ++i) added += parts[i];
+    return added;
+  };
+  const std::vector<LineRecord>& lines = report_.lines;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const bool last = i + 1 == lines.size();
+    total += sum(vm, lines[i].vmParamsBefore,
+                 last ? vm.size() : lines[i + 1].vmParamsBefore);
+    total += sum(cp, lines[i].classPathBefore,
+                 last ? cp.size() : lines[i + 1].classPathBefore);
+    total += sum(args, lines[i].argumentsBefore,
+                 last ? args.size() : lines[i + 1].argumentsBefore);
+    if (total + 1 > kCommandLineLimit) return &lines[i];
+  }
+  const LineRecord* runtime = report_.runtimeLine();
+  const LineRecord* main = report_.lastLineWithKey(ConfigKey::kMainClass);
+  if (runtime && main)
+    return utf16Length(runtime->value) >= utf16Length(main->value) ? runtime
+                                                                   : main;
+  return runtime ? runtime : main;
 }
 
 // The version window: bounds that are no version, a window that admits

@@ -120,33 +120,8 @@ std::string search(const Report& report, const RuntimeSearch& s) {
          (s.exitCode ? std::to_string(s.exitCode) : "null");
   return out + "}";
 }
-
-}  // namespace
-
-std::string renderJson(const Report& report) {
+void settingsAndSearches(std::string& out, const Report& report) {
   const LaunchSettings& s = report.settings;
-  std::string out = "{\n";
-  out += "  \"version\": " + quote(kVersionText) + ",\n";
-  out += "  \"config\": " + quote(report.displayPath(report.config)) + ",\n";
-  out += "  \"startDirectory\": " +
-         quote(report.displayPath(report.startDirectory)) + ",\n";
-
-  out += "  \"files\": [";
-  for (size_t i = 0; i < report.files.size(); ++i) {
-    const FileRecord& f = report.files[i];
-    out += std::string(i ? "," : "") +
-           "\n    {\"path\": " + quote(report.displayPath(f.path)) +
-           ", \"depth\": " + std::to_string(f.depth) + ", \"opened\": " +
-           (f.error == 0 && !f.skipped && !f.overLimit ? "true" : "false") +
-           ", \"skipped\": " + (f.skipped ? "true" : "false") +
-           ", \"encoding\": " +
-           (f.error == 0 && !f.skipped && !f.overLimit
-                ? quote(encodingName(f.encoding))
-                : std::string("null")) +
-           ", \"error\": " + (f.error ? quote(f.errorText) : "null") + "}";
-  }
-  out += "\n  ],\n";
-
   const LineRecord* runtime = report.runtimeLine();
   out += "  \"settings\": {\n";
   out += "    \"mainClass\": " +
@@ -183,7 +158,9 @@ std::string renderJson(const Report& report) {
          ", \"limit\": " + std::to_string(kCommandLineLimit) +
          ", \"withinLimit\": " +
          (length + 1 <= kCommandLineLimit ? "true" : "false") + "},\n";
+}
 
+void findingsAndTotals(std::string& out, const Report& report) {
   out += "  \"findings\": [";
   for (size_t i = 0; i < report.findings.size(); ++i) {
     const Finding& f = report.findings[i];
@@ -201,6 +178,45 @@ std::string renderJson(const Report& report) {
          ",\n  \"warnings\": " + std::to_string(report.warnings()) +
          ",\n  \"notes\": " + std::to_string(report.notes()) +
          ",\n  \"exitCode\": " + std::to_string(report.exitCode()) + "\n}\n";
+}
+
+}  // namespace
+
+std::string renderJson(const Report& report) {
+  std::string out = "{\n";
+  out += "  \"version\": " + quote(kVersionText) + ",\n";
+  out += "  \"config\": " + quote(report.displayPath(report.config)) + ",\n";
+  out += "  \"startDirectory\": " +
+         quote(report.displayPath(report.startDirectory)) + ",\n";
+
+  out += "  \"files\": [";
+  for (size_t i = 0; i < report.files.size(); ++i) {
+    const FileRecord& f = report.files[i];
+    out += std::string(i ? "," : "") +
+           "\n    {\"path\": " + quote(report.displayPath(f.path)) +
+           ", \"depth\": " + std::to_string(f.depth) + ", \"opened\": " +
+           (f.error == 0 && !f.skipped && !f.overLimit ? "true" : "false") +
+           ", \"skipped\": " + (f.skipped ? "true" : "false") +
+           ", \"encoding\": " +
+           (f.error == 0 && !f.skipped && !f.overLimit ? quote(encodingShown(f))
+                                                       : std::string("null")) +
+           ", \"error\": " + (f.error ? quote(f.errorText) : "null") + "}";
+  }
+  out += "\n  ],\n";
+
+  // Where the launcher ends while reading, it has no settings, searches or
+  // command line.
+  out += "  \"readExitCode\": " +
+         (report.readExitCode ? std::to_string(report.readExitCode) : "null") +
+         ",\n";
+  if (report.readExitCode == 0) {
+    settingsAndSearches(out, report);
+  } else {
+    out +=
+        "  \"settings\": null,\n  \"runtimeSearch\": null,\n"
+        "  \"commandLine\": null,\n";
+  }
+  findingsAndTotals(out, report);
   return out;
 }
 

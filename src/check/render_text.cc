@@ -1,6 +1,7 @@
 #include "check/render.h"
 
 #include "base/launch_settings.h"
+#include "base/text.h"
 #include "base/version.h"
 #include "launcher/command_line.h"
 #include "runtime/java_registry.h"
@@ -24,12 +25,38 @@ std::string origin(const Report& report, const LineRecord* line) {
   return "  (" + where(report, line->file, line->number) + ")";
 }
 
+// `text` as it can be shown on a terminal: control characters written as
+// \xHH, and a value longer than `limit` characters shortened in the middle
+// (the JSON output keeps every value whole).
+std::string shown(const std::string& text, size_t limit = 300) {
+  std::string out;
+  for (char c : text) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F)
+      out += formatText("\\x%02X", u);
+    else
+      out += c;
+  }
+  if (out.size() <= limit) return out;
+  // Cut between characters, never inside one.
+  const auto start = [&out](size_t at) {
+    while (at > 0 && at < out.size() &&
+           (static_cast<unsigned char>(out[at]) & 0xC0) == 0x80)
+      --at;
+    return at;
+  };
+  const size_t head = start(limit * 2 / 3);
+  const size_t tail = start(out.size() - limit / 4);
+  return out.substr(0, head) + " ... (" + groupedNumber(out.size()) +
+         " bytes in all) ... " + out.substr(tail);
+}
+
 // A box's text on one line.
 std::string oneLine(const std::string& text) {
   std::string result;
   for (char c : text)
     result += c == '\n' ? std::string(" / ") : std::string(1, c);
-  return result;
+  return shown(result);
 }
 
 void field(std::string& out, const char* label, const std::string& value) {
@@ -41,7 +68,8 @@ void field(std::string& out, const char* label, const std::string& value) {
 void single(std::string& out, const Report& report, const char* label,
             const OptionalText& value, ConfigKey key, const char* unset) {
   if (!value) return field(out, label, unset);
-  field(out, label, *value + origin(report, report.lastLineWithKey(key)));
+  field(out, label,
+        shown(*value) + origin(report, report.lastLineWithKey(key)));
 }
 
 void list(std::string& out, const Report& report, const char* label,
@@ -50,7 +78,7 @@ void list(std::string& out, const Report& report, const char* label,
   if (values.empty()) return field(out, label, "(none)");
   for (size_t i = 0; i < values.size(); ++i)
     field(out, i == 0 ? label : "",
-          values[i] + origin(report, report.originOf(member, i)));
+          shown(values[i]) + origin(report, report.originOf(member, i)));
 }
 
 void settings(std::string& out, const Report& report) {
@@ -67,7 +95,8 @@ void settings(std::string& out, const Report& report) {
                 ", " + where(report, runtime->file, runtime->number) + ")"
           : "  (the registry's current runtime)";
   if (report.runtimePlaceholder) from += ", not known here";
-  field(out, "runtime", s.javaPath ? *s.javaPath + from : "(not looked up)");
+  field(out, "runtime",
+        s.javaPath ? shown(*s.javaPath) + from : "(not looked up)");
   list(out, report, "JVM parameters", &LaunchSettings::vmParams);
   list(out, report, "class path", &LaunchSettings::classPath);
   list(out, report, "arguments", &LaunchSettings::arguments);
@@ -166,19 +195,28 @@ std::string renderText(const Report& report) {
     else if (file.error != 0)
       out += "  (cannot be opened: " + file.errorText + ")";
     else
-      out += std::string("  (") + encodingName(file.encoding) + ")";
+      out += std::string("  (") + encodingShown(file) + ")";
     out += "\n";
   }
 
-  settings(out, report);
-  runtimeSearches(out, report);
-
-  const size_t length = report.commandLineLength;
-  out += "\nCommand line: " + groupedNumber(length) + " characters, limit " +
-         groupedNumber(kCommandLineLimit) + " with the terminating null" +
-         (length + 1 > kCommandLineLimit ? " (TOO LONG)" : "") +
-         (report.runtimePlaceholder ? "; the runtime path is a stand-in" : "") +
-         "\n  " + report.commandLine + "\n";
+  if (report.readExitCode != 0) {
+    // The launcher gets no further: there are no settings to show.
+    out +=
+        "\nThe launcher ends while reading its configuration, with exit "
+        "code " +
+        std::to_string(report.readExitCode) +
+        "; it starts nothing (see the findings).\n";
+  } else {
+    settings(out, report);
+    runtimeSearches(out, report);
+    const size_t length = report.commandLineLength;
+    out +=
+        "\nCommand line: " + groupedNumber(length) + " characters, limit " +
+        groupedNumber(kCommandLineLimit) + " with the terminating null" +
+        (length + 1 > kCommandLineLimit ? " (TOO LONG)" : "") +
+        (report.runtimePlaceholder ? "; the runtime path is a stand-in" : "") +
+        "\n  " + shown(report.commandLine, 2000) + "\n";
+  }
 
   out += "\nFindings\n";
   for (const Finding& f : report.findings)
@@ -186,7 +224,7 @@ std::string renderText(const Report& report) {
            (f.severity == Severity::kError     ? "error: "
             : f.severity == Severity::kWarning ? "warning: "
                                                : "note: ") +
-           f.message + " [" + f.kind + "]\n";
+           shown(f.message, 600) + " [" + f.kind + "]\n";
   if (report.findings.empty()) out += "  none\n";
   const int errors = report.errors(), warnings = report.warnings();
   const int notes = report.notes();

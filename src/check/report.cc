@@ -3,7 +3,14 @@
 #include <algorithm>
 #include <string>
 
+#include "base/text.h"
+
 namespace kite {
+
+std::string encodingShown(const FileRecord& file) {
+  if (file.encoding == TextEncoding::kAnsi && !file.nonAscii) return "ASCII";
+  return encodingName(file.encoding);
+}
 
 int Report::errors() const {
   return static_cast<int>(std::count_if(
@@ -73,9 +80,18 @@ const LineRecord* Report::originOf(
 }
 
 std::string Report::displayPath(const std::string& path) const {
-  if (!hostPaths) return path;
+  // Relative paths (included files, as their "include" lines name them)
+  // are relative to the start directory, where the launcher reads them.
   std::string text = path;
-  std::replace(text.begin(), text.end(), '\\', '/');
+  if (!text.empty() && !isAbsolutePath(text) && !startDirectory.empty()) {
+    const char last = startDirectory.back();
+    text = startDirectory +
+           (last == '/' || last == '\\' ? ""
+            : hostPaths                 ? "/"
+                                        : "\\") +
+           text;
+  }
+  if (hostPaths) std::replace(text.begin(), text.end(), '\\', '/');
   return text;
 }
 

@@ -45,6 +45,11 @@ struct FileRecord {
   int ctrlZLine = 0;          // a Ctrl-Z ended the file on this line early
 };
 
+// The encoding of a file read, for showing: "ASCII" for a file in the ANSI
+// code page that holds no other character (it reads the same in every code
+// page), otherwise the decoder's name for it.
+std::string encodingShown(const FileRecord& file);
+
 // One line as the reader took it, and what it did with it.
 struct LineRecord {
   std::string file;
@@ -129,7 +134,8 @@ struct Report {
   // The line an entry of a list came from (null: the command line).
   const LineRecord* originOf(
       const std::vector<std::string> LaunchSettings::*list, size_t index) const;
-  // A file name for printing: with "/" on a POSIX host.
+  // A file name for printing, the same way for every file: absolute (a
+  // relative one from the start directory), with "/" on a POSIX host.
   std::string displayPath(const std::string& path) const;
 };
 

@@ -182,7 +182,7 @@ TEST(Findings, CommandLineOverTheLimit) {
   const Report report =
       check(platform, "mainclass a.Main\njavapath j\nvmparam -D" +
                           std::string(32767, 'x') + "\n");
-  EXPECT_EQ(summary(report), "command-line-too-long@0");
+  EXPECT_EQ(summary(report), "command-line-too-long@3");  // the long line
 }
 
 // A lookup that fails is recorded, never shown, and nothing is started.
