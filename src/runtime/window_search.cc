@@ -199,8 +199,11 @@ WindowSearch findRuntimeInWindow(const LaunchSettings& settings,
                c.taken ? "taken" : ("passed over, " + c.reason).c_str());
   }
   if (choice.chosen) {
-    search.runtime = composeJavaExecutable(
-        settings, platform, search.candidates[*choice.chosen].home);
+    // Installers write the folder with a separator at the end or without.
+    std::string home = search.candidates[*choice.chosen].home;
+    while (home.size() > 3 && (home.back() == '\\' || home.back() == '/'))
+      home.pop_back();
+    search.runtime = composeJavaExecutable(settings, platform, home);
     return search;
   }
 

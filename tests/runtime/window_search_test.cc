@@ -59,7 +59,7 @@ TEST(WindowSearch, TakesTheHighestVersionInsideTheWindow) {
                      "InstallationPath", "C:\\zulu21");
   runtime(p, "C:\\zulu21", "21.0.1");
   p.setRegistryValue(kMachine64, "SOFTWARE\\JavaSoft\\JDK\\25", "JavaHome",
-                     "C:\\j25");
+                     "C:\\j25\\");
   runtime(p, "C:\\j25", "");  // no release file: the key name tells
   p.setEnvironment("JAVA_HOME", "c:\\J17\\");  // the same home again
   const struct {
@@ -67,11 +67,11 @@ TEST(WindowSearch, TakesTheHighestVersionInsideTheWindow) {
     const char* max;
     const char* homes;
   } cases[] = {
-      {"17", nullptr, "C:\\j25* C:\\j17 C:\\j11 C:\\zulu21"},
-      {"11", "21", "C:\\j25 C:\\j17 C:\\j11 C:\\zulu21*"},
-      {nullptr, "17", "C:\\j25 C:\\j17* C:\\j11 C:\\zulu21"},
-      {"1.8", "11.0.2", "C:\\j25 C:\\j17 C:\\j11* C:\\zulu21"},
-      {"26", nullptr, "C:\\j25 C:\\j17 C:\\j11 C:\\zulu21"},
+      {"17", nullptr, "C:\\j25\\* C:\\j17 C:\\j11 C:\\zulu21"},
+      {"11", "21", "C:\\j25\\ C:\\j17 C:\\j11 C:\\zulu21*"},
+      {nullptr, "17", "C:\\j25\\ C:\\j17* C:\\j11 C:\\zulu21"},
+      {"1.8", "11.0.2", "C:\\j25\\ C:\\j17 C:\\j11* C:\\zulu21"},
+      {"26", nullptr, "C:\\j25\\ C:\\j17 C:\\j11 C:\\zulu21"},
   };
   for (const auto& c : cases) {
     FakePlatform q = p;
