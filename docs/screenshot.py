@@ -33,9 +33,9 @@ WINE_FONTS = "/usr/share/wine/fonts"  # from the fonts-wine package
 TIMEOUT = 600
 
 
-def start_xvfb(screen_dir, log):
+def start_xvfb(screen_dir, log, size="800x600"):
     read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "800x600x24",
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", size + "x24",
                              "-fbdir", str(screen_dir), "-nolisten", "tcp"],
                             pass_fds=(write_end,), stdout=log, stderr=log)
     os.close(write_end)
@@ -46,6 +46,17 @@ def start_xvfb(screen_dir, log):
         xvfb.wait()
         raise RuntimeError("Xvfb did not start")
     return xvfb, ":" + number
+
+
+def prepare_prefix(session):
+    """Wine draws the window frames (as Windows would) with its own fonts:
+    Tahoma for the text, Marlett for the frame's buttons, copied into the
+    prefix's Fonts folder, where every Wine finds them."""
+    session.reg_import({"HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver": {"Decorated": "N"}})
+    fonts = session.unix_path("C:\\windows\\Fonts")
+    fonts.mkdir(parents=True, exist_ok=True)
+    for font in sorted(Path(WINE_FONTS).glob("*.ttf")):
+        shutil.copy(font, fonts / font.name)
 
 
 def xdotool(display, *args):
@@ -115,13 +126,7 @@ def main():
         try:
             session.env["DISPLAY"] = display
             session.start()
-            session.reg_import({"HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver": {"Decorated": "N"}})
-            # Wine's own fonts (Tahoma for the text, Marlett for the frame's
-            # buttons) in the prefix's Fonts folder, where every Wine finds them.
-            fonts = session.unix_path("C:\\windows\\Fonts")
-            fonts.mkdir(parents=True, exist_ok=True)
-            for font in sorted(Path(WINE_FONTS).glob("*.ttf")):
-                shutil.copy(font, fonts / font.name)
+            prepare_prefix(session)
             app = launch.App(session, launcher, "shot", exe_name="MyApp.exe")
             app.config("mainclass com.example.myapp.Main")
             process = session.popen([app.exe], stdout=session.log, stderr=session.log)

@@ -38,6 +38,38 @@ KITE_TEST_PACKAGES=(g++ libgtest-dev python3 wine wine64 wine32:i386 xvfb xauth 
 # The fuzz targets: clang and its sanitizer and libFuzzer runtimes.
 KITE_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
+# Wine takes its ANSI code page from the locale (LC_CTYPE) and, without the
+# glibc locale installed, converts file names, arguments and environment from
+# Unix as plain ASCII.  The end-to-end tests run under named locales (a
+# Western and a Japanese code page): as root, enable and generate the ones
+# that `locale -a` lacks.
+kite_require_locales() {
+  local name available missing=()
+  available=$(locale -a 2>/dev/null | tr 'A-Z' 'a-z' | sed 's/utf-8/utf8/')
+  for name in "$@"; do
+    local short
+    short=$(echo "$name" | tr 'A-Z' 'a-z' | sed 's/utf-8/utf8/')
+    grep -qx "$short" <<<"$available" || missing+=("$name")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" != 0 ]; then
+    echo "Missing locales: ${missing[*]}" >&2
+    echo "Enable them in /etc/locale.gen and run locale-gen (as root), then run again." >&2
+    exit 1
+  fi
+  kite_require_packages locales
+  for name in "${missing[@]}"; do
+    local charset=${name#*.}
+    if grep -q "^# *$name $charset" /etc/locale.gen; then
+      sed -i "s/^# *\($name $charset\)/\1/" /etc/locale.gen
+    elif ! grep -q "^$name $charset" /etc/locale.gen; then
+      echo "$name $charset" >>/etc/locale.gen
+    fi
+  done
+  echo "Generating locales: ${missing[*]}"
+  locale-gen >/dev/null
+}
+
 # Wine runs 32-bit Windows programs through a 32-bit Linux loader.  Some
 # kernels (some virtual machines among them) cannot run 32-bit Linux programs
 # at all; there, as root, register the qemu user-mode emulator for them with

@@ -25,8 +25,7 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 1; i < argc; ++i)
     args.push_back(kite::fromWide(argv[i], std::wcslen(argv[i])));
   kite::Win32Platform platform;
-  return kite::runKitebrand(args, platform, /*hostPaths=*/false,
-                            /*registry=*/true);
+  return kite::runKitebrand(args, platform, /*hostPaths=*/false);
 }
 #else
 #include "platform/platform_posix.h"
@@ -34,7 +33,6 @@ int wmain(int argc, wchar_t** argv) {
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   kite::PosixPlatform platform;
-  return kite::runKitebrand(args, platform, /*hostPaths=*/true,
-                            /*registry=*/false);
+  return kite::runKitebrand(args, platform, /*hostPaths=*/true);
 }
 #endif

@@ -54,12 +54,15 @@ std::string configBeside(const std::string& exe) {
 // Checks the configuration as kitecheck would for the branded launcher at
 // `exe`; prints its findings; false when it has errors.
 bool checkConfig(const BrandOptions& options, Platform& platform,
-                 bool hostPaths, bool registry) {
+                 bool hostPaths) {
   CheckOptions check;
   check.exe = options.out;
   check.config = *options.config;
   check.hostPaths = hostPaths;
-  check.registryAvailable = registry;
+  // The runtimes that matter are the target machine's, not those of the
+  // machine that brands: the registry is left out, on Windows as on Linux,
+  // so both give the same verdict.
+  check.registryAvailable = false;
   // The check works in the launcher's start directory, as the launcher
   // does; kitebrand goes on where it was.
   const std::string directory = platform.currentDirectory();
@@ -78,7 +81,7 @@ bool checkConfig(const BrandOptions& options, Platform& platform,
 }  // namespace
 
 int runKitebrand(const std::vector<std::string>& args, Platform& platform,
-                 bool hostPaths, bool registry) {
+                 bool hostPaths) {
   BrandOptions options;
   const std::string problem = parseBrandOptions(args, &options);
   if (options.help && problem.empty()) {
@@ -114,7 +117,7 @@ int runKitebrand(const std::vector<std::string>& args, Platform& platform,
   std::string configText;
   if (options.config) {
     if (platform.readFile(*options.config, &configText) != 0 ||
-        !checkConfig(options, platform, hostPaths, registry))
+        !checkConfig(options, platform, hostPaths))
       return fail(platform, *options.config +
                                 " has errors (see above); nothing was written");
   }

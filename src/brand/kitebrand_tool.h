@@ -13,10 +13,10 @@ namespace kite {
 // Runs kitebrand with its arguments (without the program's own name),
 // reading and writing through `platform`; returns the exit code: 0 when the
 // branded copy was written, 2 when nothing was (bad input, an unwritable
-// output, a configuration with errors).  `hostPaths` and `registry` say
-// what the platform is, for the check of --config, as for kitecheck.
+// output, a configuration with errors).  `hostPaths` says whether the
+// platform is a POSIX host ("/" separates paths), for the check of --config.
 int runKitebrand(const std::vector<std::string>& args, Platform& platform,
-                 bool hostPaths, bool registry);
+                 bool hostPaths);
 
 }  // namespace kite
 

@@ -19,10 +19,11 @@ import shutil
 import struct
 import subprocess
 import sys
-import zlib
 from pathlib import Path
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from icons import bitmap_image, ico_file, ico_images, png_image  # noqa: E402
 _PE_PATH = Path(__file__).resolve().parents[1] / "release" / "pe.py"
 _spec = importlib.util.spec_from_file_location("kite_release_pe", _PE_PATH)
 pe = importlib.util.module_from_spec(_spec)
@@ -36,46 +37,6 @@ DESCRIPTION = "Café Ελληνικά"
 COPYRIGHT = "(C) 2026 Example Ltd"
 OUTPUT = "MyApp.exe"
 NEW_GROUP = 120  # not among the launcher's own groups
-
-
-# Icon files ---------------------------------------------------------------
-
-def bitmap_image(size, colour):
-    """A 32-bit icon image: BITMAPINFOHEADER, BGRA rows, AND mask rows."""
-    mask_row = (size + 31) // 32 * 4
-    header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 32, 0,
-                         size * size * 4 + mask_row * size, 0, 0, 0, 0)
-    return header + bytes(colour) * (size * size) + bytes(mask_row * size)
-
-
-def png_image(size, colour):
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
-    rows = b"".join(b"\0" + bytes(colour) * size for _ in range(size))
-    return (b"\x89PNG\r\n\x1a\n"
-            + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
-            + chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b""))
-
-
-def ico_file(images):
-    """An .ico holding `images`: [(size, data)]; size 256 is written as 0."""
-    out = struct.pack("<HHH", 0, 1, len(images))
-    offset = 6 + 16 * len(images)
-    for size, data in images:
-        out += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
-        offset += len(data)
-    return out + b"".join(data for _, data in images)
-
-
-def ico_images(data):
-    """The image bytes of an .ico file, in directory order."""
-    _, _, count = struct.unpack_from("<HHH", data, 0)
-    found = []
-    for i in range(count):
-        size, offset = struct.unpack_from("<II", data, 6 + 16 * i + 8)
-        found.append(data[offset:offset + size])
-    return found
 
 
 # Reading the output -------------------------------------------------------

@@ -5,6 +5,8 @@ launcher (App.exe unless named otherwise), its configuration files and jars.
 The launcher is always started through the starter program, so its command
 line, argv[0] included, is exactly the text the scenario gives.  The
 stand-in runtime records each start in C:\\apps\\<name>\\standin.jsonl.
+The launcher's standard output and error and the stand-in's records are
+UTF-8; a byte that is not shows as a \\xNN escape in the lines read.
 """
 import json
 import shutil
@@ -93,11 +95,12 @@ class App:
 
     def write(self, relative, content):
         """Writes a file below the application directory; `content` is text
-        (lines end in CR LF, as Windows editors write them) or bytes."""
+        (written in UTF-8, lines ending in CR LF, as Windows editors write
+        them) or bytes."""
         target = self.unix_dir.joinpath(*relative.replace("\\", "/").split("/"))
         target.parent.mkdir(parents=True, exist_ok=True)
         if isinstance(content, str):
-            content = content.replace("\n", "\r\n").encode("latin-1")
+            content = content.replace("\n", "\r\n").encode("utf-8")
         target.write_bytes(content)
         return self.path(relative)
 
@@ -150,10 +153,10 @@ class App:
             code = wine.wait(process, timeout)
         if not answered:
             code = None
-        stdout = stdout_path.read_bytes().decode("latin-1")
-        log = relay.parse(stderr_path.read_bytes().decode("latin-1"))
+        stdout = stdout_path.read_bytes().decode("utf-8", "backslashreplace")
+        log = relay.parse(stderr_path.read_bytes().decode("utf-8", "backslashreplace"))
         runs = []
         if log_path.exists():
-            runs = [json.loads(line) for line in log_path.read_text(encoding="latin-1")
+            runs = [json.loads(line) for line in log_path.read_text(encoding="utf-8")
                     .splitlines() if line.strip()]
         return Result(code, stdout.splitlines(), log.own_lines, log, runs)

@@ -2,12 +2,15 @@
 """End-to-end tests of the real Kite launcher under Wine.
 
   python3 tests/e2e/run_e2e.py --build build/win64 --width 64 [-k NAME] [--keep]
+      [--kitebrand build/host/kitebrand]
 
 Finds kite32.exe or kite64.exe and the helper programs (standin.exe,
-starter.exe) in the build directory, and there too the helpers that must
-have the launcher's width (planted_dll.dll, and kite32-unrestricted.exe or
-kite64-unrestricted.exe: the launcher without the DLL search restriction),
-boots one Wine prefix, runs every scenario, prints one PASS, FAIL or SKIP
+starter.exe, versioninfo.exe) in the build directory, and there too the
+helpers that must have the launcher's width (planted_dll.dll, and
+kite32-unrestricted.exe or kite64-unrestricted.exe: the launcher without the
+DLL search restriction) and kitebrand.exe.  The branding scenarios also need
+the host build of kitebrand (--kitebrand); without it they are skipped.
+Boots one Wine prefix, runs every scenario, prints one PASS, FAIL or SKIP
 line per scenario and a closing "N passed, M failed, K skipped" line, and
 exits non-zero if any scenario failed or none passed; exits with 77 (and
 runs nothing) when this machine cannot run programs of that width under
@@ -24,18 +27,22 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import launch  # noqa: E402
 import machine  # noqa: E402
+import scenarios_brand  # noqa: E402
 import scenarios_check  # noqa: E402
 import scenarios_config  # noqa: E402
 import scenarios_faults  # noqa: E402
 import scenarios_launch  # noqa: E402
+import scenarios_modern  # noqa: E402
 import scenarios_runtime  # noqa: E402
 import scenarios_security  # noqa: E402
+import scenarios_unicode  # noqa: E402
 import wine  # noqa: E402
 from suite import Skip  # noqa: E402
 
 # The scenario modules, in the order their scenarios run.
 SCENARIO_MODULES = (scenarios_launch, scenarios_config, scenarios_runtime, scenarios_check,
-                    scenarios_faults, scenarios_security)
+                    scenarios_faults, scenarios_security, scenarios_unicode, scenarios_modern,
+                    scenarios_brand)
 
 # Exit code when this machine cannot run the programs under test at all.
 UNSUPPORTED = 77
@@ -64,13 +71,17 @@ class Sessions:
     """The run's Wine session without a display (message boxes return at
     once, answered "not Yes"), and, only when a scenario asks for it, a second
     one with its own prefix and Xvfb display, where boxes wait for an answer
-    (App.run(answers=[(caption, key)])) and every box must be answered."""
+    (App.run(answers=[(caption, key)])) and every box must be answered.  Both
+    run under wine.DEFAULT_LOCALE; a scenario that needs another locale (so
+    another ANSI code page) gets a session of its own for it, again only when
+    it asks, without a display."""
 
     def __init__(self, root, helpers):
         self.root = root
         self.helpers = helpers
         self.plain = self._start(wine.WineSession(root))
         self.display = None
+        self.locales = {}  # locale name -> its session
 
     def _start(self, session):
         try:
@@ -87,8 +98,16 @@ class Sessions:
             self.display = self._start(wine.WineSession(self.root / "display", display=True))
         return self.display
 
+    def with_locale(self, locale):
+        if locale == self.plain.locale:
+            return self.plain
+        if locale not in self.locales:
+            self.locales[locale] = self._start(
+                wine.WineSession(self.root / ("locale-" + locale), locale=locale))
+        return self.locales[locale]
+
     def close(self, keep):
-        for session in (self.plain, self.display):
+        for session in (self.plain, self.display, *self.locales.values()):
             if session is not None:
                 session.close()
                 if not keep:
@@ -98,21 +117,27 @@ class Sessions:
 class Context:
     """What a scenario needs: the sessions, the launcher under test, the
     checks and how long one launcher run may take (run_timeout, seconds);
-    every run it makes is kept for the failure report."""
+    every run it makes is kept for the failure report.  `kitebrand` is the
+    host build of kitebrand (a Path), or None when none was given."""
 
-    def __init__(self, sessions, launcher_exe, width, check, run_timeout):
+    def __init__(self, sessions, launcher_exe, width, check, run_timeout, kitebrand=None):
         self.sessions = sessions
         self.session = sessions.plain
         self.launcher_exe = launcher_exe
         self.width = width
         self.check = check
         self.run_timeout = run_timeout
+        self.kitebrand = kitebrand
 
-    def app(self, name, display=False, **kwargs):
+    def app(self, name, display=False, locale=None, **kwargs):
         """An application directory; with display=True in the session whose
-        boxes can be answered.  Its runs take the context's run_timeout
-        unless given a timeout of their own."""
-        session = self.sessions.with_display() if display else self.session
+        boxes can be answered, with a `locale` in the session of that locale.
+        Its runs take the context's run_timeout unless given a timeout of
+        their own."""
+        if display:
+            session = self.sessions.with_display()
+        else:
+            session = self.sessions.with_locale(locale) if locale else self.session
         kwargs.setdefault("run_timeout", self.run_timeout)
         return TrackedApp(self, session, self.launcher_exe, name, **kwargs)
 
@@ -159,6 +184,8 @@ def main():
                         "(default: --build)")
     parser.add_argument("--smoke", action="store_true",
                         help="run only the smoke scenarios (automatic for an emulated 32-bit run)")
+    parser.add_argument("--kitebrand", help="the host build of kitebrand, for the branding "
+                        "scenarios (skipped without it)")
     parser.add_argument("-k", dest="only", default="", help="run scenarios whose name has this")
     parser.add_argument("--keep", action="store_true", help="keep the prefix and run outputs")
     options = parser.parse_args()
@@ -172,20 +199,25 @@ def main():
     # naming it; the others still run.
     same_width = [find_file(build, name, required=False)
                   for name in ("planted_dll.dll", "kite%s-unrestricted.exe" % options.width)]
+    # kitebrand.exe of the launcher's width, else the helpers'.
+    optional = same_width + [find_file(helpers, "versioninfo.exe", required=False),
+                             find_file(build, "kitebrand.exe", required=False)
+                             or find_file(helpers, "kitebrand.exe", required=False)]
+    kitebrand = Path(options.kitebrand).resolve() if options.kitebrand else None
     emulated = options.width == "32" and machine.emulated_i386()
     smoke = options.smoke or emulated
     run_timeout = EMULATED_RUN_TIMEOUT if emulated else launch.DEFAULT_RUN_TIMEOUT
     scenarios = [scenario for module in SCENARIO_MODULES for scenario in module.SCENARIOS]
     root = build / "e2e"
     root.mkdir(exist_ok=True)
-    for stale in (root / "runs", root / "display"):
+    for stale in (root / "runs", root / "display", *root.glob("locale-*")):
         shutil.rmtree(stale, ignore_errors=True)
 
     started = time.monotonic()
     sessions = None
     passed = failed = skipped = 0
     try:
-        sessions = Sessions(root, [standin, starter] + [p for p in same_width if p])
+        sessions = Sessions(root, [standin, starter] + [p for p in optional if p])
         session = sessions.plain
         print("e2e: kite%s.exe, Wine prefix %s ready in %.0f s"
               % (options.width, session.prefix, time.monotonic() - started), flush=True)
@@ -205,7 +237,8 @@ def main():
             if options.only not in scenario.name or (smoke and not scenario.smoke):
                 continue
             check = Check()
-            context = Context(sessions, launcher_exe, int(options.width), check, run_timeout)
+            context = Context(sessions, launcher_exe, int(options.width), check, run_timeout,
+                              kitebrand)
             begun = time.monotonic()
             skip = None
             try:

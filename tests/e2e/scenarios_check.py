@@ -87,7 +87,7 @@ def kitecheck(t):
                [(kind, app.path("App.config"), line) for kind, line in
                 zip(EXPECTED_KINDS, [2, 4, 6, 7, 8, 10, 11, 11])])
     t.check.eq("files read", [(f["path"], f["depth"], f["opened"]) for f in report["files"]],
-               [(app.path("App.config"), 0, True), ("absent.config", 1, False)])
+               [(app.path("App.config"), 0, True), (app.path("absent.config"), 1, False)])
     settings = report["settings"]
     t.check.eq("main class", settings["mainClass"]["value"], MAIN)
     t.check.eq("class path", sorted(e["value"] for e in settings["classPath"]),

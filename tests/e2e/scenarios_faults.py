@@ -40,7 +40,7 @@ def wait_for_record(path, seconds):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
         if path.exists():
-            lines = path.read_text(encoding="latin-1").splitlines()
+            lines = path.read_text(encoding="utf-8", errors="replace").splitlines()
             if lines and lines[0].endswith("}"):
                 return json.loads(lines[0])
         time.sleep(0.2)

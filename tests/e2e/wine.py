@@ -2,7 +2,10 @@
 
 The session creates a fresh 64-bit prefix (so 32-bit and 64-bit programs both
 run), starts its own wineserver and, when asked, its own Xvfb display, and
-ends exactly the processes it started, by their process ids.
+ends exactly the processes it started, by their process ids.  Wine takes its
+ANSI code page from the locale its processes run under (en_US.UTF-8 gives
+1252, ja_JP.UTF-8 932), so every session names its locale, and the wineserver
+and every program of the session run under it.
 """
 import os
 import shutil
@@ -20,6 +23,10 @@ RELAY_INCLUDE = ("user32.MessageBoxA;user32.MessageBoxW;kernel32.CreateProcessA;
 WINEDEBUG_RELAY = "-all,+pid,+relay"
 WINEDEBUG_QUIET = "-all"
 
+# The locale of a session that names none: a Western code page (1252), so
+# that results do not depend on the machine's own locale.
+DEFAULT_LOCALE = "en_US.UTF-8"
+
 
 def _find_program(names, fallbacks):
     for name in names:
@@ -34,6 +41,14 @@ def _find_program(names, fallbacks):
 
 def reg_quote(text):
     return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+def locale_environment(environment, locale):
+    """`environment` with every locale variable replaced by `locale`."""
+    env = {k: v for k, v in environment.items()
+           if not (k.startswith("LC_") or k in ("LANG", "LANGUAGE"))}
+    env.update(LANG=locale, LC_ALL=locale)
+    return env
 
 
 def wait(process, timeout):
@@ -58,10 +73,11 @@ def _ere_escape(text):
 
 
 class WineSession:
-    def __init__(self, root, display=False):
+    def __init__(self, root, display=False, locale=DEFAULT_LOCALE):
         self.root = Path(root)
         self.prefix = self.root / "prefix"
         self.display = display
+        self.locale = locale
         # The wine64 loader runs 64-bit programs itself and hands 32-bit ones
         # to the 32-bit loader.  The "wine" wrapper script would prefer the
         # 32-bit loader for everything, which fails where 32-bit Linux
@@ -72,8 +88,8 @@ class WineSession:
                                                          "/usr/lib/wine/wineserver"])
         self.server = None
         self.xvfb = None
-        self.env = {k: v for k, v in os.environ.items()
-                    if not k.startswith("WINE") and k != "DISPLAY"}
+        self.env = locale_environment({k: v for k, v in os.environ.items()
+                                       if not k.startswith("WINE") and k != "DISPLAY"}, locale)
         self.env.update(WINEPREFIX=str(self.prefix), WINEARCH="win64",
                         WINEDLLOVERRIDES="mscoree,mshtml=", WINEDEBUG=WINEDEBUG_QUIET)
 
@@ -182,14 +198,16 @@ class WineSession:
         # with "reg delete" (which fails harmlessly when the key is absent).
         for key in delete:
             self.run(["reg", "delete", key, "/f"] + view, stdout=self.log, stderr=self.log)
-        lines = ["REGEDIT4", ""]
+        # The Unicode form of a registry file (UTF-16 LE with its byte-order
+        # mark), so that keys and values may hold any character.
+        lines = ["Windows Registry Editor Version 5.00", ""]
         for key, values in keys.items():
             lines.append("[%s]" % key)
             lines += ["%s=%s" % (reg_quote(name), reg_quote(value))
                       for name, value in values.items()]
             lines.append("")
         reg_file = self.prefix / "drive_c" / "kite" / "import.reg"
-        reg_file.write_bytes("\r\n".join(lines).encode("latin-1"))
+        reg_file.write_bytes(b"\xff\xfe" + "\r\n".join(lines).encode("utf-16-le"))
         args = ["reg", "import", "C:\\kite\\import.reg"] + (["/reg:32"] if view32 else [])
         # Wine's reg has been seen to fail once on a busy machine and then
         # succeed with the same file; a second failure is a real one.

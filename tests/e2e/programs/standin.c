@@ -16,35 +16,52 @@
  * stand-in takes the next script line.  A record is one JSON object on one
  * line:
  *   {"run":0,"pid":N,"cmdline":"...","argv":["...",...],"cwd":"...",
- *    "startup_title":"..."|null,"console_title":"..."|null}
- * where "pid" is its Windows process id.
- * Strings are byte strings: '"' and '\' are escaped, every byte below 0x20 or
- * above 0x7e is written as \u00XX, so decoding as Latin-1 gives the bytes. */
+ *    "startup_title":"..."|null,"console_title":"..."|null,"acp":N}
+ * where "pid" is its Windows process id and "acp" its ANSI code page.  The
+ * strings are what a Java program receives: the wide command line, the C
+ * runtime's wide argv (wmain), the current directory and the titles, all
+ * from the wide functions, written as UTF-8.  '"', '\' and characters below
+ * 0x20 are escaped, and so is a UTF-16 surrogate without its partner (as
+ * \uXXXX, which JSON readers give back as that code unit). */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <windows.h>
 
-static void putJsonString(FILE *out, const char *text) {
+/* Writes the code point `c` in UTF-8. */
+static void putUtf8(FILE *out, unsigned long c) {
+  static const int lead[] = {0x00, 0xC0, 0xE0, 0xF0};
+  int extra = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+  fputc(lead[extra] | (int)(c >> (6 * extra)), out);
+  for (int shift = 6 * (extra - 1); shift >= 0; shift -= 6)
+    fputc(0x80 | (int)(c >> shift & 0x3F), out);
+}
+
+static void putJsonString(FILE *out, const wchar_t *text) {
   if (text == NULL) {
     fputs("null", out);
     return;
   }
   fputc('"', out);
-  for (const unsigned char *p = (const unsigned char *)text; *p; ++p) {
-    if (*p == '"' || *p == '\\')
-      fprintf(out, "\\%c", *p);
-    else if (*p < 0x20 || *p > 0x7e)
-      fprintf(out, "\\u%04x", *p);
+  for (const wchar_t *p = text; *p; ++p) {
+    unsigned long c = *p;
+    if (c >= 0xD800 && c <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (p[1] - 0xDC00);
+      ++p;
+    }
+    if (c == '"' || c == '\\')
+      fprintf(out, "\\%c", (int)c);
+    else if (c < 0x20 || (c >= 0xD800 && c <= 0xDFFF))
+      fprintf(out, "\\u%04lx", c);
     else
-      fputc(*p, out);
+      putUtf8(out, c);
   }
   fputc('"', out);
 }
 
 /* Number of complete lines in `path`; 0 when it does not exist yet. */
-static int countLines(const char *path) {
-  FILE *in = fopen(path, "rb");
+static int countLines(const wchar_t *path) {
+  FILE *in = _wfopen(path, L"rb");
   if (in == NULL) return 0;
   int lines = 0, c;
   while ((c = fgetc(in)) != EOF)
@@ -54,8 +71,8 @@ static int countLines(const char *path) {
 }
 
 /* Reads line `index` (from 0) of the script into `line`; false if none. */
-static int scriptLine(const char *path, int index, char *line, int size) {
-  FILE *in = path ? fopen(path, "r") : NULL;
+static int scriptLine(const wchar_t *path, int index, char *line, int size) {
+  FILE *in = path ? _wfopen(path, L"r") : NULL;
   if (in == NULL) return 0;
   int found = 0;
   for (int i = 0; fgets(line, size, in) != NULL; ++i) {
@@ -73,34 +90,35 @@ static LONG WINAPI endOnException(EXCEPTION_POINTERS *info) {
   return EXCEPTION_EXECUTE_HANDLER;
 }
 
-int main(int argc, char **argv) {
-  const char *logPath = getenv("KITE_STANDIN_LOG");
-  const char *scriptPath = getenv("KITE_STANDIN_SCRIPT");
-  const char *holdPath = getenv("KITE_STANDIN_HOLD");
+int wmain(int argc, wchar_t **argv) {
+  const wchar_t *logPath = _wgetenv(L"KITE_STANDIN_LOG");
+  const wchar_t *scriptPath = _wgetenv(L"KITE_STANDIN_SCRIPT");
+  const wchar_t *holdPath = _wgetenv(L"KITE_STANDIN_HOLD");
   int run = logPath ? countLines(logPath) : 0;
 
   /* Never closed: the handle goes when the process ends. */
   if (holdPath != NULL &&
-      CreateFileA(holdPath, GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL) ==
+      CreateFileW(holdPath, GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL) ==
           INVALID_HANDLE_VALUE)
     return 3;
 
-  char cwd[4096] = "";
-  GetCurrentDirectoryA(sizeof cwd, cwd);
-  STARTUPINFOA si;
+  wchar_t cwd[4096] = L"";
+  GetCurrentDirectoryW(sizeof cwd / sizeof cwd[0], cwd);
+  STARTUPINFOW si;
   memset(&si, 0, sizeof si);
   si.cb = sizeof si;
-  GetStartupInfoA(&si);
-  char consoleTitle[4096];
-  const char *consoleTitleOrNull =
-      GetConsoleTitleA(consoleTitle, sizeof consoleTitle) > 0 ? consoleTitle : NULL;
+  GetStartupInfoW(&si);
+  wchar_t consoleTitle[4096];
+  const DWORD titleSize = sizeof consoleTitle / sizeof consoleTitle[0];
+  const wchar_t *consoleTitleOrNull =
+      GetConsoleTitleW(consoleTitle, titleSize) > 0 ? consoleTitle : NULL;
 
   if (logPath != NULL) {
-    FILE *out = fopen(logPath, "ab");
+    FILE *out = _wfopen(logPath, L"ab");
     if (out != NULL) {
       fprintf(out, "{\"run\":%d,\"pid\":%lu,\"cmdline\":", run,
               (unsigned long)GetCurrentProcessId());
-      putJsonString(out, GetCommandLineA());
+      putJsonString(out, GetCommandLineW());
       fputs(",\"argv\":[", out);
       for (int i = 0; i < argc; ++i) {
         if (i > 0) fputc(',', out);
@@ -112,7 +130,7 @@ int main(int argc, char **argv) {
       putJsonString(out, si.lpTitle);
       fputs(",\"console_title\":", out);
       putJsonString(out, consoleTitleOrNull);
-      fputs("}\n", out);
+      fprintf(out, ",\"acp\":%u}\n", (unsigned)GetACP());
       fclose(out);
     }
   }

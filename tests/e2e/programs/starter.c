@@ -1,13 +1,14 @@
 /* Starts one program with an exact command line and waits for it.
  *
  * Environment:
- *   KITE_STARTER_EXE      the executable to start (CreateProcessA's
+ *   KITE_STARTER_EXE      the executable to start (CreateProcessW's
  *                         application name)
  *   KITE_STARTER_CMDLINE  the command line it receives, argv[0] included
  *   KITE_STARTER_DIR      optional current directory for it
  *
  * The values come from the environment, not from the starter's own command
- * line, so they reach CreateProcessA without another round of quoting.
+ * line, so they reach CreateProcessW without another round of quoting, and
+ * as wide strings, so any character arrives whatever the ANSI code page.
  * Standard handles are inherited.  Once the child runs, the starter writes
  * "kite-starter: child pid XXXX" (the child's process id in hex, as Wine's
  * debug output prints it) to standard error, so the test can tell the
@@ -19,18 +20,18 @@
 #include <windows.h>
 
 int main(void) {
-  const char *exe = getenv("KITE_STARTER_EXE");
-  const char *cmdline = getenv("KITE_STARTER_CMDLINE");
-  const char *dir = getenv("KITE_STARTER_DIR");
+  const wchar_t *exe = _wgetenv(L"KITE_STARTER_EXE");
+  const wchar_t *cmdline = _wgetenv(L"KITE_STARTER_CMDLINE");
+  const wchar_t *dir = _wgetenv(L"KITE_STARTER_DIR");
   if (exe == NULL || cmdline == NULL) {
     fprintf(stderr, "starter: KITE_STARTER_EXE and KITE_STARTER_CMDLINE must be set\n");
     return 250;
   }
-  if (dir != NULL && dir[0] == '\0') dir = NULL;
+  if (dir != NULL && dir[0] == L'\0') dir = NULL;
 
-  /* CreateProcessA may write into the command line: give it a copy. */
-  char *writable = _strdup(cmdline);
-  STARTUPINFOA si;
+  /* CreateProcessW may write into the command line: give it a copy. */
+  wchar_t *writable = _wcsdup(cmdline);
+  STARTUPINFOW si;
   PROCESS_INFORMATION pi;
   memset(&si, 0, sizeof si);
   memset(&pi, 0, sizeof pi);
@@ -40,8 +41,8 @@ int main(void) {
   si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
   si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
 
-  if (!CreateProcessA(exe, writable, NULL, NULL, TRUE, 0, NULL, dir, &si, &pi)) {
-    fprintf(stderr, "starter: CreateProcessA(%s) failed, error %lu\n", exe,
+  if (!CreateProcessW(exe, writable, NULL, NULL, TRUE, 0, NULL, dir, &si, &pi)) {
+    fprintf(stderr, "starter: CreateProcessW(%ls) failed, error %lu\n", exe,
             (unsigned long)GetLastError());
     return 250;
   }
