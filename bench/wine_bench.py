@@ -8,13 +8,18 @@ launcher and against the stand-in runtime started directly.
       [--root DIR] [--keep]
 
 One Wine prefix (the end-to-end harness's WineSession) holds, per launcher
-width, three application directories made with the harness's App class:
+width, these application directories made with the harness's App class:
 
   kite            the typical configuration: main class, 5 JVM parameters,
                   "addjars lib" over 50 jars, 3 arguments; the runtime is the
                   registry's current one
   kite-version    the same plus "javaVersion 1.6": a family request searched
                   over the 50 runtimes registered
+  kite-window     the same plus "javaMinVersion 21": a version window searched
+                  over 40 runtimes registered as current installers do (four
+                  vendors' keys, both registry views, each home with a release
+                  file), of which one fits; the search reads the 50 classic
+                  registrations too
   reference       the reference launcher (bench/reference.c), whose fixed
                   command line is the one Kite builds for both
   reference-idle  the same built to wait for input idle too, as Kite does
@@ -22,9 +27,10 @@ width, three application directories made with the harness's App class:
 
 and the stand-in runtime (the harness's stand-in, which exits 0 at once)
 installed as the registry's runtime, started directly with the same
-arguments.  First one checked run of each launcher (through the harness's
-starter, with the stand-in recording its command line) proves that all of
-them start the runtime with the very same command line.  Then:
+arguments.  The runtime the window takes lives in that same home.  First one
+checked run of each launcher (through the harness's starter, with the
+stand-in recording its command line) proves that all of them start the
+runtime with the very same command line.  Then:
 
   launch  wall time from starting the program until it has ended (a launcher
           ends right after the stand-in it started), and the CPU time of the
@@ -82,10 +88,69 @@ def registered_runtimes():
     return keys
 
 
-def typical_config(version_request):
+# The window's minimum, and the release of the one registered runtime that
+# reaches it; every other one is older.
+WINDOW_MIN = "21"
+WINDOW_RELEASE = "21.0.2"
+# Where current installers register a runtime, as (32-bit view, key of one
+# runtime with its subkey name for %s, value naming its home, how many).
+WINDOW_INSTALLERS = [
+    (False, "SOFTWARE\\Eclipse Adoptium\\JDK\\%s\\hotspot\\MSI", "Path", 12),
+    (False, "SOFTWARE\\Azul Systems\\Zulu\\zulu-%s", "InstallationPath", 10),
+    (True, "SOFTWARE\\JavaSoft\\JDK\\%s", "JavaHome", 10),
+    (True, "SOFTWARE\\BellSoft\\Liberica\\%s", "InstallationPath", 8),
+]
+
+
+def window_runtimes():
+    """40 runtimes of WINDOW_INSTALLERS: [(32-bit view, key, value name,
+    home, release version)].  All are below WINDOW_MIN (features 8 to 20)
+    except one of the Adoptium ones, in RUNTIME_HOME."""
+    runtimes = []
+    for view32, key, value, count in WINDOW_INSTALLERS:
+        for _ in range(count):
+            index = len(runtimes)
+            if index == 5:
+                version, home = WINDOW_RELEASE, RUNTIME_HOME
+            else:
+                version = "%d.0.%d" % (8 + index % 13, index + 1)
+                home = "C:\\runtimes\\%02d-%s" % (index, version)
+            runtimes.append((view32, key % version, value, home, version))
+    assert len(runtimes) == 40
+    return runtimes
+
+
+def install_window_runtimes(session):
+    """Registers window_runtimes() in their views and gives each home a
+    release file and a bin\\javaw.exe (the one in RUNTIME_HOME is the
+    stand-in, installed with it; the others are never started)."""
+    for view32 in (False, True):
+        session.reg_import({"HKEY_LOCAL_MACHINE\\" + key: {value: home}
+                            for in32, key, value, home, _ in window_runtimes()
+                            if in32 == view32}, view32=view32)
+    for _, _, _, home, version in window_runtimes():
+        directory = session.unix_path(home)
+        (directory / "bin").mkdir(parents=True, exist_ok=True)
+        (directory / "release").write_bytes(b'JAVA_VERSION="%s"\r\n' % version.encode())
+        if home != RUNTIME_HOME:
+            (directory / "bin" / "javaw.exe").write_bytes(b"")
+
+
+# The launcher set-ups: name and the lines added to the typical configuration.
+SETUPS = [("kite", []), ("kite-version", ["javaVersion 1.6"]),
+          ("kite-window", ["javaMinVersion " + WINDOW_MIN])]
+
+
+def typical_config(extra_lines):
     lines = ["mainclass " + MAIN_CLASS] + ["vmparam " + p for p in VM_PARAMS]
     lines += ["addjars lib"] + ["argument " + a for a in ARGUMENTS]
-    return lines + (["javaVersion 1.6"] if version_request else [])
+    return lines + list(extra_lines)
+
+
+# The starter's exit code when it could not start the program, and how often
+# a checked run is tried.
+STARTER_FAILED = 250
+CHECK_ATTEMPTS = 3
 
 
 class Variant:
@@ -100,9 +165,9 @@ def prepare(session, width, kite_exe, reference_exe, checks):
     """The application directories of one launcher width, and the check of
     the command line each launcher gives the runtime."""
     variants = []
-    for name, version_request in (("kite", False), ("kite-version", True)):
+    for name, extra_lines in SETUPS:
         app = launch.App(session, kite_exe, "%s%d" % (name, width))
-        app.config(*typical_config(version_request))
+        app.config(*typical_config(extra_lines))
         for jar in JARS:
             app.write("lib\\" + jar, b"")
         variants.append((name, app))
@@ -117,12 +182,18 @@ def prepare(session, width, kite_exe, reference_exe, checks):
     result = []
     for name, app in variants:
         begun = time.monotonic()
-        run = app.run(timeout=1200)
+        # On a busy machine Wine now and then fails to start a process at
+        # all (the starter then exits with 250 and nothing ran); that says
+        # nothing about the launcher, so such a run is repeated.
+        for attempt in range(1, CHECK_ATTEMPTS + 1):
+            run = app.run(timeout=1200)
+            if run.runs or run.exit_code != STARTER_FAILED:
+                break
         command_lines = [record["cmdline"] for record in run.runs]
         checks["%s%d" % (name, width)] = {
             "exit_code": run.exit_code, "command_lines": command_lines,
             "same_as_expected": command_lines == [EXPECTED_COMMAND_LINE],
-            "seconds": round(time.monotonic() - begun, 1)}
+            "attempts": attempt, "seconds": round(time.monotonic() - begun, 1)}
         print("wine_bench: %s%d starts %s" % (name, width, "the expected command line"
               if command_lines == [EXPECTED_COMMAND_LINE] else repr(command_lines)), flush=True)
         result.append(Variant(name, [app.exe], app.unix_dir))
@@ -216,6 +287,16 @@ def summary(values):
             "q3": ordered[(3 * len(ordered)) // 4]}
 
 
+def ratios(seconds):
+    """The launchers' median times over the reference's, and the window
+    launch's over the typical launch's, as one line."""
+    medians = {name: statistics.median(values) for name, values in seconds.items() if values}
+    pairs = [("%s / reference" % name, name, "reference") for name, _ in SETUPS]
+    pairs.append(("kite-window / kite", "kite-window", "kite"))
+    return ", ".join("%s %.3f" % (label, medians[a] / medians[b]) for label, a, b in pairs
+                     if a in medians and b in medians) or "no successful runs"
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--out", required=True)
@@ -260,6 +341,7 @@ def main():
         runtime_bin.mkdir(parents=True, exist_ok=True)
         for name in ("javaw.exe", "java.exe"):
             shutil.copy(standin, runtime_bin / name)
+        install_window_runtimes(session)
         direct = Variant("standin", [RUNTIME_EXE] + VM_PARAMS +
                          ["-classpath", CLASS_PATH, MAIN_CLASS] + ARGUMENTS,
                          session.unix_path("C:\\kite"))
@@ -285,7 +367,7 @@ def main():
                                   "hwm": summary([s["VmHWM"] for s in samples]),
                                   "rss": summary([s["VmRSS"] for s in samples])}
                            for name, samples in memory.items()}}
-            print("wine_bench: %s-bit done" % width, flush=True)
+            print("wine_bench: %s-bit done; %s" % (width, ratios(timing["seconds"])), flush=True)
     finally:
         session.close()
         if not options.keep:

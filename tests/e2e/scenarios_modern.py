@@ -79,6 +79,19 @@ class Runtime:
         return "%s %s-bit %s" % (self.hive, "32" if self.view32 else "64", self.key)
 
 
+def registry_dump(session, app):
+    """The searched keys of HKLM in both views, as "reg query" lists them."""
+    text = []
+    for view in ("/reg:64", "/reg:32"):
+        for root in SEARCHED:
+            out = app.output / "reg-query.txt"
+            with open(out, "wb") as handle:
+                session.run(["reg", "query", "HKEY_LOCAL_MACHINE\\SOFTWARE\\" + root, "/s", view],
+                            stdout=handle, stderr=handle)
+            text.append("%s %s:\n%s" % (view, root, out.read_text(errors="replace").strip()))
+    return "\n".join(text)
+
+
 def view_access(width, view32):
     """The access mask with which a launcher of `width` bits opens a key in
     the 32-bit or the 64-bit view: KEY_READ, plus the flag for the view that
@@ -92,15 +105,22 @@ def install(session, runtimes, classic32=None, keys_only=()):
     one); registers `keys_only` too, leaving their homes as they are;
     `classic32` adds values to the classic runtime key in the 32-bit view
     (its CurrentVersion)."""
-    wow = "SOFTWARE\\Wow6432Node\\"
-    # [-key] lines: in one 64-bit import, the 32-bit view of a key is its
-    # path below Wow6432Node.
-    keys = {"-%s\\%s%s" % (hive, prefix, root): {}
-            for hive in HIVES.values() for root in SEARCHED for prefix in ("SOFTWARE\\", wow)}
-    keys32 = {"HKEY_LOCAL_MACHINE\\" + REGISTRY_BASE: classic32} if classic32 else {}
+    # One import in the 64-bit view, where the 32-bit view of HKLM\SOFTWARE
+    # is its subkey Wow6432Node: a single reg process, so no second import
+    # can overlap with or follow the first out of order.
+    def path(hive, key, view32):
+        if view32:
+            assert hive == "HKLM" and key.startswith("SOFTWARE\\")
+            key = "SOFTWARE\\Wow6432Node\\" + key[len("SOFTWARE\\"):]
+        return "%s\\%s" % (HIVES[hive], key)
+
+    keys = {"-" + path(hive, "SOFTWARE\\" + root, view32): {}
+            for hive in HIVES for root in SEARCHED for view32 in (False, True)
+            if hive == "HKLM" or not view32}
+    if classic32:
+        keys[path("HKLM", REGISTRY_BASE, True)] = classic32
     for runtime in list(runtimes) + list(keys_only):
-        target = keys32 if runtime.view32 else keys
-        target["%s\\%s" % (HIVES[runtime.hive], runtime.key)] = {
+        keys[path(runtime.hive, runtime.key, runtime.view32)] = {
             VENDORS[runtime.vendor][1]: runtime.home}
     for runtime in runtimes:
         shutil.rmtree(session.unix_path(runtime.home), ignore_errors=True)
@@ -110,8 +130,6 @@ def install(session, runtimes, classic32=None, keys_only=()):
         if runtime.release is not None:
             release(session, runtime.home, runtime.release)
     session.reg_import(keys)
-    if keys32:
-        session.reg_import(keys32, view32=True)
 
 
 def release(session, home, version):
@@ -316,9 +334,11 @@ def window_kitecheck(t):
     t.check.eq("window", search.get("window"), "Java 11 to 17")
     t.check.eq("runtime", search.get("runtime"), java(IN_VIEW64.home))
     expected = {r.source: (r.home, *r.told_version, r is IN_VIEW64) for r in VENDOR_RUNTIMES}
-    t.check.eq("candidates", {c["source"]: (c["home"], c["version"], c["versionFrom"], c["taken"])
-                              for c in search.get("candidates", [])
-                              if c["source"] != "JAVA_HOME"}, expected)
+    found = {c["source"]: (c["home"], c["version"], c["versionFrom"], c["taken"])
+             for c in search.get("candidates", []) if c["source"] != "JAVA_HOME"}
+    t.check.eq("candidates", found, expected)
+    if found != expected:  # what the registry held then, for the report
+        t.check.true("registry as reg.exe shows it", False, registry_dump(t.session, app))
     t.check.true("a reason for each candidate passed over",
                  all(c["reason"] for c in search.get("candidates", []) if not c["taken"]),
                  repr(search.get("candidates")))
