@@ -115,21 +115,23 @@ long Win32Platform::openRegistryKey(RegistryRoot root, const std::string& path,
 long Win32Platform::readRegistryString(RegistryKey key, const std::string& name,
                                        std::string* value) {
   const WideText wideName = toWide(name);
-  // Ask for the size first, so a value of any length is read whole; retry
-  // if it grew between the two calls.
+  // Most values fit a path's length: read into a buffer of that size at
+  // once, and only when the value is longer ask for its size and read again
+  // (retrying if it grew in between), so a value of any length is read
+  // whole.
+  WideText buffer(MAX_PATH + 1, u'\0');
   for (int attempt = 0; attempt < 4; ++attempt) {
     DWORD type = 0;
-    DWORD size = 0;
-    LONG status = RegQueryValueExW(asKey(key), wideChars(wideName), nullptr,
-                                   &type, nullptr, &size);
+    DWORD got = static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t));
+    LONG status =
+        RegQueryValueExW(asKey(key), wideChars(wideName), nullptr, &type,
+                         reinterpret_cast<BYTE*>(wideChars(buffer)), &got);
+    if (status == ERROR_MORE_DATA) {
+      buffer.assign(got / sizeof(wchar_t) + 2, u'\0');
+      continue;
+    }
     if (status != ERROR_SUCCESS) return status;
     if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_INVALID_DATA;
-    WideText buffer(size / sizeof(wchar_t) + 1, u'\0');
-    DWORD got = size;
-    status = RegQueryValueExW(asKey(key), wideChars(wideName), nullptr, &type,
-                              reinterpret_cast<BYTE*>(wideChars(buffer)), &got);
-    if (status == ERROR_MORE_DATA) continue;
-    if (status != ERROR_SUCCESS) return status;
     // The stored data may or may not end in a NUL; cut at the first one.
     buffer.resize(got / sizeof(wchar_t));
     *value = fromWide(buffer.substr(0, buffer.find(u'\0')));

@@ -1,5 +1,7 @@
 #include "runtime/java_version.h"
 
+#include <algorithm>
+
 #include "base/unicode.h"
 
 namespace kite {
@@ -236,41 +238,42 @@ std::optional<std::string> releaseFileVersion(std::string_view text) {
 }
 
 CandidateChoice chooseCandidate(
-    const std::vector<VersionedCandidate>& candidates,
-    const VersionWindow& window, std::string_view executableName) {
+    const std::vector<std::optional<JavaVersion>>& versions,
+    const VersionWindow& window, const ExecutableCheck& executableExists,
+    std::string_view executableName) {
   CandidateChoice choice;
-  choice.reasons.resize(candidates.size());
-  std::vector<bool> eligible(candidates.size(), false);
-  for (size_t i = 0; i < candidates.size(); ++i) {
-    const VersionedCandidate& candidate = candidates[i];
+  choice.reasons.resize(versions.size());
+  std::vector<size_t> admitted;
+  for (size_t i = 0; i < versions.size(); ++i) {
+    const std::optional<JavaVersion>& version = versions[i];
     std::string& reason = choice.reasons[i];
-    if (!candidate.executableExists) {
-      reason = std::string(executableName) + " does not exist";
-    } else if (!candidate.version) {
+    if (!version) {
       reason = "version unknown";
-    } else if (window.min &&
-               compareVersions(*candidate.version, *window.min) < 0) {
-      reason = "version " + formatVersion(*candidate.version) +
-               " is below the minimum " +
+    } else if (window.min && compareVersions(*version, *window.min) < 0) {
+      reason = "version " + formatVersion(*version) + " is below the minimum " +
                boundWords(*window.min, window.minText);
-    } else if (!windowAdmits(window, *candidate.version)) {
-      reason = "version " + formatVersion(*candidate.version) +
-               " is above the maximum " +
+    } else if (!windowAdmits(window, *version)) {
+      reason = "version " + formatVersion(*version) + " is above the maximum " +
                boundWords(*window.max, window.maxText);
     } else {
-      eligible[i] = true;
-      if (!choice.chosen ||
-          compareVersions(*candidate.version,
-                          *candidates[*choice.chosen].version) > 0)
-        choice.chosen = i;
+      admitted.push_back(i);
     }
   }
-  if (!choice.chosen) return choice;
-  const JavaVersion& best = *candidates[*choice.chosen].version;
-  for (size_t i = 0; i < candidates.size(); ++i) {
-    if (!eligible[i] || i == *choice.chosen) continue;
+  // Highest first; between equal versions the one found first.
+  std::stable_sort(admitted.begin(), admitted.end(), [&](size_t a, size_t b) {
+    return compareVersions(*versions[a], *versions[b]) > 0;
+  });
+  for (const size_t i : admitted) {
+    if (!choice.chosen) {
+      if (executableExists(i))
+        choice.chosen = i;
+      else
+        choice.reasons[i] = std::string(executableName) + " does not exist";
+      continue;
+    }
+    const JavaVersion& best = *versions[*choice.chosen];
     choice.reasons[i] =
-        compareVersions(*candidates[i].version, best) == 0
+        compareVersions(*versions[i], best) == 0
             ? "same version as an earlier candidate"
             : "a higher version was found (" + formatVersion(best) + ")";
   }

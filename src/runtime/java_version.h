@@ -24,6 +24,7 @@
 #define KITE_RUNTIME_JAVA_VERSION_H_
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -104,11 +105,8 @@ std::string defaultDownloadUrl(const VersionWindow& window);
 // when there is none, its value is empty or a quote is left open.
 std::optional<std::string> releaseFileVersion(std::string_view text);
 
-// One runtime found on the machine, as far as choosing among them goes.
-struct VersionedCandidate {
-  std::optional<JavaVersion> version;  // unset when it could not be told
-  bool executableExists = false;
-};
+// Whether candidate i's executable exists.
+using ExecutableCheck = std::function<bool(size_t)>;
 
 struct CandidateChoice {
   std::optional<size_t> chosen;  // index of the runtime to use, if any
@@ -117,14 +115,17 @@ struct CandidateChoice {
   std::vector<std::string> reasons;
 };
 
-// The candidate with the highest version inside the window whose executable
-// exists; the first in the list wins between equal versions.  Candidates are
-// passed over, in this order of reasons, when their executable
-// (`executableName`, used in the reason text) does not exist, their version
-// is unknown, it lies outside the window, or a better candidate was found.
+// Among runtimes of the given versions (unset: unknown), the one with the
+// highest version inside the window whose executable exists; the first in
+// the list wins between equal versions.  The executables are looked at only
+// for candidates inside the window, from the highest version down, until
+// one exists: on a machine with many runtimes most are never touched.
+// Candidates are passed over because their version is unknown, lies outside
+// the window, their executable (`executableName`, used in the reason text)
+// does not exist, or a better candidate was found.
 CandidateChoice chooseCandidate(
-    const std::vector<VersionedCandidate>& candidates,
-    const VersionWindow& window,
+    const std::vector<std::optional<JavaVersion>>& versions,
+    const VersionWindow& window, const ExecutableCheck& executableExists,
     std::string_view executableName = "bin\\javaw.exe");
 
 }  // namespace kite

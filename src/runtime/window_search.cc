@@ -52,8 +52,7 @@ std::string homeKey(std::string home) {
 
 class Search {
  public:
-  Search(const LaunchSettings& settings, Platform& platform)
-      : settings_(settings), platform_(platform) {}
+  explicit Search(Platform& platform) : platform_(platform) {}
 
   std::vector<RuntimeCandidate> run() {
     // 64-bit Windows keeps a view for 64-bit programs (where current
@@ -125,17 +124,9 @@ class Search {
       candidate.versionFrom = "key name";
       candidate.version = parseJavaVersion(keyName);
     }
-    std::vector<FoundFile> files;
-    candidate.executableExists =
-        platform_.findFiles(home + "\\bin" + executable(), &files);
     found_.push_back(std::move(candidate));
   }
 
-  const char* executable() const {
-    return settings_.debugMode ? "\\java.exe" : "\\javaw.exe";
-  }
-
-  const LaunchSettings& settings_;
   Platform& platform_;
   std::vector<RuntimeCandidate> found_;
   std::vector<std::string> homes_;
@@ -177,14 +168,22 @@ WindowSearch findRuntimeInWindow(const LaunchSettings& settings,
     return search;
   }
   search.words = describeWindow(window);
-  search.candidates = Search(settings, platform).run();
+  search.candidates = Search(platform).run();
 
-  std::vector<VersionedCandidate> versions;
+  std::vector<std::optional<JavaVersion>> versions;
   for (const RuntimeCandidate& c : search.candidates)
-    versions.push_back({c.version, c.executableExists});
-  const CandidateChoice choice =
-      chooseCandidate(versions, window,
-                      settings.debugMode ? "bin\\java.exe" : "bin\\javaw.exe");
+    versions.push_back(c.version);
+  const char* executable = settings.debugMode ? "java.exe" : "javaw.exe";
+  const CandidateChoice choice = chooseCandidate(
+      versions, window,
+      [&](size_t i) {
+        RuntimeCandidate& c = search.candidates[i];
+        std::vector<FoundFile> files;
+        c.executableExists =
+            platform.findFiles(c.home + "\\bin\\" + executable, &files);
+        return *c.executableExists;
+      },
+      std::string("bin\\") + executable);
   debugTrace(settings, platform, "runtime window: %s\n", search.words.c_str());
   for (size_t i = 0; i < search.candidates.size(); ++i) {
     RuntimeCandidate& c = search.candidates[i];

@@ -23,7 +23,9 @@ struct RuntimeCandidate {
   std::string versionText;  // as read; empty when it could not be told
   std::string versionFrom;  // "release file" or "key name"
   std::optional<JavaVersion> version;
-  bool executableExists = false;
+  // Whether bin\javaw.exe (java.exe in debug mode) exists; unset when it
+  // was not looked at (only candidates inside the window are, highest first).
+  std::optional<bool> executableExists;
   bool taken = false;
   std::string reason;  // why it was passed over; empty for the one taken
 };

@@ -102,7 +102,7 @@ TEST(RuntimeSearch, TheVersionWindowListsEveryCandidate) {
   EXPECT_EQ(s.windowWords, "Java 17 to 21");
   ASSERT_EQ(s.candidates.size(), 2u);
   EXPECT_TRUE(s.candidates[0].taken);
-  EXPECT_EQ(s.candidates[1].reason, "bin\\javaw.exe does not exist");
+  EXPECT_EQ(s.candidates[1].reason, "version 8.0.392 is below the minimum 17");
   EXPECT_EQ(report.settings.javaPath, "\"C:\\jdk21\\bin\\javaw.exe\"");
   const std::string text = renderText(report);
   EXPECT_NE(text.find("(1) HKLM 64-bit SOFTWARE\\Eclipse Adoptium\\JDK\\21.0.1.12"

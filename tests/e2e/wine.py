@@ -111,6 +111,11 @@ class WineSession:
         # emulated, booting alone takes minutes on a busy machine.
         code = self.run(["wineboot", "-i"], stdout=self.log, stderr=self.log, timeout=1800)
         if code != 0:
+            # Seen once on a busy machine, for a second prefix booted beside
+            # another: a boot that ends with an error and then completes
+            # when asked again.  A second failure is a real one.
+            code = self.run(["wineboot", "-u"], stdout=self.log, stderr=self.log, timeout=1800)
+        if code != 0:
             raise RuntimeError("wineboot failed (%s), see %s" % (code, self.log.name))
         (self.prefix / "drive_c" / "kite").mkdir(exist_ok=True)
         self.reg_import({"HKEY_CURRENT_USER\\Software\\Wine\\Debug":

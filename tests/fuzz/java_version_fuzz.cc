@@ -99,6 +99,12 @@ void checkOrder(const std::vector<JavaVersion>& versions) {
     }
 }
 
+// A runtime as far as choosing among them goes.
+struct VersionedCandidate {
+  std::optional<JavaVersion> version;
+  bool executableExists = false;
+};
+
 void checkWindow(const VersionWindow& window,
                  const std::vector<VersionedCandidate>& candidates) {
   VERSION_CHECK(!describeWindow(window).empty());
@@ -112,7 +118,11 @@ void checkWindow(const VersionWindow& window,
         windowAdmits(window, *window.max) ==
         (!window.min || compareVersions(*window.max, *window.min) >= 0));
 
-  const CandidateChoice choice = chooseCandidate(candidates, window);
+  std::vector<std::optional<JavaVersion>> versions;
+  for (const VersionedCandidate& c : candidates) versions.push_back(c.version);
+  const CandidateChoice choice = chooseCandidate(
+      versions, window,
+      [&](size_t i) { return candidates.at(i).executableExists; });
   VERSION_CHECK(choice.reasons.size() == candidates.size());
   const VersionedCandidate* best =
       choice.chosen ? &candidates.at(*choice.chosen) : nullptr;

@@ -151,13 +151,21 @@ TEST(JavaVersionTest, ReadsTheReleaseFile) {
 }
 
 TEST(JavaVersionTest, ChoosesTheHighestAdmittedRuntime) {
-  const std::vector<VersionedCandidate> candidates = {
+  // A version and whether its executable exists.
+  const std::vector<std::pair<std::optional<JavaVersion>, bool>> candidates = {
       {v("25"), true},        {v("21.0.2"), false}, {std::nullopt, true},
       {v("11.0.21"), true},   {v("17.0.9"), true},  {v("21.0.1"), true},
       {v("21.0.1+12"), true}, {v("17"), true},
   };
+  std::vector<std::optional<JavaVersion>> versions;
+  for (const auto& c : candidates) versions.push_back(c.first);
+  std::vector<size_t> asked;
+  const auto exists = [&](size_t i) {
+    asked.push_back(i);
+    return candidates[i].second;
+  };
   const CandidateChoice choice =
-      chooseCandidate(candidates, window("17", "21"));
+      chooseCandidate(versions, window("17", "21"), exists);
   EXPECT_EQ(choice.chosen, 5u);
   EXPECT_EQ(choice.reasons, (std::vector<std::string>{
                                 "version 25 is above the maximum 21",
@@ -169,8 +177,10 @@ TEST(JavaVersionTest, ChoosesTheHighestAdmittedRuntime) {
                                 "same version as an earlier candidate",
                                 "a higher version was found (21.0.1)",
                             }));
-  EXPECT_FALSE(chooseCandidate({}, window("17", "")).chosen);
-  EXPECT_FALSE(chooseCandidate(candidates, window("21", "17")).chosen);
+  // Only the highest inside the window are looked at, until one exists.
+  EXPECT_EQ(asked, (std::vector<size_t>{1, 5}));
+  EXPECT_FALSE(chooseCandidate({}, window("17", ""), exists).chosen);
+  EXPECT_FALSE(chooseCandidate(versions, window("21", "17"), exists).chosen);
 }
 
 }  // namespace
