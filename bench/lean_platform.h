@@ -52,6 +52,13 @@ class LeanPlatform : public Platform {
     *key = found->second + 1;
     return 0;
   }
+  long openRegistrySubkey(RegistryKey parent, const std::string& path,
+                          RegistryKey* key) override {
+    auto found = index_.find(keys_[parent - 1].path + "\\" + path);
+    if (found == index_.end()) return 2;
+    *key = found->second + 1;
+    return 0;
+  }
   long readRegistryString(RegistryKey key, const std::string& name,
                           std::string* value) override {
     const auto& values = keys_[key - 1].values;
@@ -139,6 +146,7 @@ class LeanPlatform : public Platform {
 
  private:
   struct Key {
+    std::string path;
     std::map<std::string, std::string> values;
     std::vector<std::string> subkeys;  // names, in the order added
   };
@@ -151,6 +159,7 @@ class LeanPlatform : public Platform {
       addRegistryKey(path.substr(0, slash)).subkeys.push_back(path.substr(slash + 1));
     index_[path] = keys_.size();
     keys_.emplace_back();
+    keys_.back().path = path;
     return keys_.back();
   }
 

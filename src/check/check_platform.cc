@@ -7,6 +7,12 @@ long CheckPlatform::openRegistryKey(RegistryRoot root, const std::string& path,
   return base_.openRegistryKey(root, path, key);
 }
 
+long CheckPlatform::openRegistrySubkey(RegistryKey parent,
+                                       const std::string& path,
+                                       RegistryKey* key) {
+  return base_.openRegistrySubkey(parent, path, key);
+}
+
 long CheckPlatform::readRegistryString(RegistryKey key, const std::string& name,
                                        std::string* value) {
   return base_.readRegistryString(key, name, value);

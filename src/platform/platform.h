@@ -66,6 +66,11 @@ class Platform {
   /// non-zero error code (key absent or unreadable) and leaves *key alone.
   virtual long openRegistryKey(RegistryRoot root, const std::string& path,
                                RegistryKey* key) = 0;
+  /// Opens `path` below the open key `parent` (in its hive and view);
+  /// returns 0 and sets *key, or a non-zero error code and leaves *key
+  /// alone.
+  virtual long openRegistrySubkey(RegistryKey parent, const std::string& path,
+                                  RegistryKey* key) = 0;
   /// Reads the string value `name` whole, whatever its length; returns 0, or
   /// non-zero when the value is missing, not a string or unreadable.
   virtual long readRegistryString(RegistryKey key, const std::string& name,

@@ -88,6 +88,10 @@ long PosixPlatform::openRegistryKey(RegistryRoot, const std::string&,
                                     RegistryKey*) {
   return kNoSuchKey;
 }
+long PosixPlatform::openRegistrySubkey(RegistryKey, const std::string&,
+                                       RegistryKey*) {
+  return kNoSuchKey;
+}
 long PosixPlatform::readRegistryString(RegistryKey, const std::string&,
                                        std::string*) {
   return kNoSuchKey;

@@ -112,6 +112,18 @@ long Win32Platform::openRegistryKey(RegistryRoot root, const std::string& path,
   return status;
 }
 
+long Win32Platform::openRegistrySubkey(RegistryKey parent,
+                                       const std::string& path,
+                                       RegistryKey* key) {
+  // Below an open key the view is the parent's: the path crosses no node
+  // the 32-bit view redirects, so no view flag is needed.
+  HKEY opened = nullptr;
+  const LONG status = RegOpenKeyExW(asKey(parent), wideChars(toWide(path)), 0,
+                                    KEY_READ, &opened);
+  if (status == ERROR_SUCCESS) *key = reinterpret_cast<RegistryKey>(opened);
+  return status;
+}
+
 long Win32Platform::readRegistryString(RegistryKey key, const std::string& name,
                                        std::string* value) {
   const WideText wideName = toWide(name);

@@ -15,6 +15,8 @@ class Win32Platform : public Platform {
  public:
   long openRegistryKey(RegistryRoot root, const std::string& path,
                        RegistryKey* key) override;
+  long openRegistrySubkey(RegistryKey parent, const std::string& path,
+                          RegistryKey* key) override;
   long readRegistryString(RegistryKey key, const std::string& name,
                           std::string* value) override;
   unsigned long countRegistrySubkeys(RegistryKey key) override;

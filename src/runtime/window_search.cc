@@ -18,21 +18,22 @@ struct InstallerKey {
   const char* value;
 };
 
+// The keys below HKxx\SOFTWARE.
 const InstallerKey kInstallerKeys[] = {
-    {"SOFTWARE\\JavaSoft\\Java Runtime Environment", "", "JavaHome"},
-    {"SOFTWARE\\JavaSoft\\Java Development Kit", "", "JavaHome"},
-    {"SOFTWARE\\JavaSoft\\JRE", "", "JavaHome"},
-    {"SOFTWARE\\JavaSoft\\JDK", "", "JavaHome"},
-    {"SOFTWARE\\Eclipse Adoptium\\JDK", "\\hotspot\\MSI", "Path"},
-    {"SOFTWARE\\Eclipse Adoptium\\JRE", "\\hotspot\\MSI", "Path"},
-    {"SOFTWARE\\AdoptOpenJDK\\JDK", "\\hotspot\\MSI", "Path"},
-    {"SOFTWARE\\AdoptOpenJDK\\JRE", "\\hotspot\\MSI", "Path"},
-    {"SOFTWARE\\Eclipse Foundation\\JDK", "\\hotspot\\MSI", "Path"},
-    {"SOFTWARE\\Microsoft\\JDK", "\\hotspot\\MSI", "Path"},
-    {"SOFTWARE\\Semeru\\JDK", "\\openj9\\MSI", "Path"},
-    {"SOFTWARE\\Semeru\\JRE", "\\openj9\\MSI", "Path"},
-    {"SOFTWARE\\Azul Systems\\Zulu", "", "InstallationPath"},
-    {"SOFTWARE\\BellSoft\\Liberica", "", "InstallationPath"},
+    {"JavaSoft\\Java Runtime Environment", "", "JavaHome"},
+    {"JavaSoft\\Java Development Kit", "", "JavaHome"},
+    {"JavaSoft\\JRE", "", "JavaHome"},
+    {"JavaSoft\\JDK", "", "JavaHome"},
+    {"Eclipse Adoptium\\JDK", "\\hotspot\\MSI", "Path"},
+    {"Eclipse Adoptium\\JRE", "\\hotspot\\MSI", "Path"},
+    {"AdoptOpenJDK\\JDK", "\\hotspot\\MSI", "Path"},
+    {"AdoptOpenJDK\\JRE", "\\hotspot\\MSI", "Path"},
+    {"Eclipse Foundation\\JDK", "\\hotspot\\MSI", "Path"},
+    {"Microsoft\\JDK", "\\hotspot\\MSI", "Path"},
+    {"Semeru\\JDK", "\\openj9\\MSI", "Path"},
+    {"Semeru\\JRE", "\\openj9\\MSI", "Path"},
+    {"Azul Systems\\Zulu", "", "InstallationPath"},
+    {"BellSoft\\Liberica", "", "InstallationPath"},
 };
 
 std::string rootWords(RegistryRoot root) {
@@ -65,9 +66,17 @@ class Search {
             : std::vector<RegistryView>{RegistryView::k32Bit};
     for (RegistryHive hive :
          {RegistryHive::kLocalMachine, RegistryHive::kCurrentUser}) {
-      for (const RegistryView view : views)
+      for (const RegistryView view : views) {
+        // Every key is opened below SOFTWARE, opened once per view: an open
+        // from the root of the 32-bit view is redirected again each time,
+        // and costs more.
+        RegistryKey software = 0;
+        if (platform_.openRegistryKey({hive, view}, "SOFTWARE", &software) != 0)
+          continue;
         for (const InstallerKey& key : kInstallerKeys)
-          installer({hive, view}, key);
+          installer({hive, view}, software, key);
+        platform_.closeRegistryKey(software);
+      }
     }
     std::string javaHome;
     if (platform_.getEnvironment("JAVA_HOME", &javaHome) && !javaHome.empty())
@@ -76,27 +85,29 @@ class Search {
   }
 
  private:
-  void installer(RegistryRoot root, const InstallerKey& installer) {
+  void installer(RegistryRoot root, RegistryKey software,
+                 const InstallerKey& installer) {
     RegistryKey base = 0;
-    if (platform_.openRegistryKey(root, installer.base, &base) != 0) return;
-    std::vector<std::string> names;
+    if (platform_.openRegistrySubkey(software, installer.base, &base) != 0)
+      return;
     const unsigned long count = platform_.countRegistrySubkeys(base);
-    std::string name;
-    for (unsigned long i = 0; i < count; ++i)
-      if (platform_.enumRegistrySubkey(base, i, &name) == 0)
-        names.push_back(name);
-    platform_.closeRegistryKey(base);
-    for (const std::string& subkey : names) {
-      const std::string path =
-          std::string(installer.base) + "\\" + subkey + installer.suffix;
+    std::string subkey;
+    for (unsigned long i = 0; i < count; ++i) {
+      if (platform_.enumRegistrySubkey(base, i, &subkey) != 0) continue;
       RegistryKey key = 0;
-      if (platform_.openRegistryKey(root, path, &key) != 0) continue;
+      if (platform_.openRegistrySubkey(base, subkey + installer.suffix, &key) !=
+          0)
+        continue;
       std::string home;
       const bool read =
           platform_.readRegistryString(key, installer.value, &home) == 0;
       platform_.closeRegistryKey(key);
-      if (read && !home.empty()) add(rootWords(root) + path, home, subkey);
+      if (read && !home.empty())
+        add(rootWords(root) + "SOFTWARE\\" + installer.base + "\\" + subkey +
+                installer.suffix,
+            home, subkey);
     }
+    platform_.closeRegistryKey(base);
   }
 
   // Adds a home unless it was found before, with its version: from its

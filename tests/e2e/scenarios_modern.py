@@ -159,10 +159,11 @@ def started(t, result, home, what, console=False):
                [command_line(java=java(home, console))])
 
 
-def opened(result, path, access):
-    """The results of the launcher's opens of HKLM\\`path` with `access`."""
+def opened(result, path, access=None):
+    """The results of the launcher's opens of `path` (with `access`, when
+    given) under any key, in the order made."""
     return [o[3] for o in result.log.registry_opens
-            if o[0] == HKLM and o[1] == path and o[2] == access]
+            if o[1] == path and (access is None or o[2] == access)]
 
 
 # One runtime registered by a 64-bit installer, one by a 32-bit one.
@@ -182,9 +183,17 @@ def window_views(t):
         install(t.session, [runtime])
         result = app.run(env={"JAVA_HOME": ""})
         started(t, result, runtime.home, runtime.source)
-        for view32, found in ((runtime.view32, [0]), (not runtime.view32, [2])):
-            t.check.eq("opens of %s in the %s-bit view" % (runtime.base, 32 if view32 else 64),
-                       opened(result, runtime.base, view_access(t.width, view32)), found)
+        # SOFTWARE of HKLM is opened in the 64-bit view, then in the 32-bit
+        # one, each with its view's access mask; the installer's key below
+        # it, in the order of the views (HKLM 64, HKLM 32, HKCU 64, HKCU 32),
+        # is found in the runtime's view only.
+        t.check.eq("HKLM\\SOFTWARE opens (access, result)",
+                   [(o[2], o[3]) for o in result.log.registry_opens
+                    if o[0] == HKLM and o[1] == "SOFTWARE"],
+                   [(view_access(t.width, False), 0), (view_access(t.width, True), 0)])
+        below = runtime.base[len("SOFTWARE\\"):]
+        t.check.eq("opens of %s below SOFTWARE" % below, opened(result, below)[:2],
+                   [2, 0] if runtime.view32 else [0, 2])
     # All of one version: HKLM's 64-bit view, its 32-bit view, then HKCU;
     # a home registered again (other spelling) or named by JAVA_HOME counts once.
     again = Runtime("javasoft-jdk", "17", IN_VIEW64.home.upper() + "\\", view32=True)

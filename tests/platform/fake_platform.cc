@@ -72,6 +72,15 @@ long FakePlatform::openRegistryKey(RegistryRoot root, const std::string& path,
   return 0;
 }
 
+long FakePlatform::openRegistrySubkey(RegistryKey parent,
+                                      const std::string& path,
+                                      RegistryKey* key) {
+  const auto open = openKeys_.find(parent);
+  if (open == openKeys_.end()) return 6;  // ERROR_INVALID_HANDLE
+  const RegistryEntry& entry = registry_[open->second];
+  return openRegistryKey(entry.root, entry.path + "\\" + path, key);
+}
+
 long FakePlatform::readRegistryString(RegistryKey key, const std::string& name,
                                       std::string* value) {
   auto open = openKeys_.find(key);

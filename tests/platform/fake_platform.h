@@ -85,6 +85,8 @@ class FakePlatform : public Platform {
   // --- Platform. ---
   long openRegistryKey(RegistryRoot root, const std::string& path,
                        RegistryKey* key) override;
+  long openRegistrySubkey(RegistryKey parent, const std::string& path,
+                          RegistryKey* key) override;
   long readRegistryString(RegistryKey key, const std::string& name,
                           std::string* value) override;
   unsigned long countRegistrySubkeys(RegistryKey key) override;
