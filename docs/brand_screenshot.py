@@ -84,13 +84,7 @@ def main():
             screenshot.xdotool(display, "windowsize", window, str(WINDOW[0]), str(WINDOW[1]))
             screenshot.xdotool(display, "mousemove", "1599", "1199")
             time.sleep(SETTLE)
-            x, y, width, height = screenshot.window_box(display, window)
-            screen_width, rows = screenshot.read_screen(root / "Xvfb_screen0")
-            x, y = max(0, x), max(0, y)
-            width = min(width, screen_width - x)
-            crop = [row[3 * x:3 * (x + width)] for row in rows[y:y + height]]
-            screenshot.write_png(output, crop, width)
-            print("%s: %dx%d" % (output, width, len(crop)))
+            screenshot.save_window(display, window, root / "Xvfb_screen0", output)
         finally:
             if process is not None and process.poll() is None:
                 process.kill()

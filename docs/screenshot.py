@@ -113,6 +113,18 @@ def write_png(path, rows, width):
                            + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
+def save_window(display, window, screen, output):
+    """Writes the part of the screen file `screen` that `window` covers to
+    the PNG file `output`."""
+    x, y, width, height = window_box(display, window)
+    screen_width, rows = read_screen(screen)
+    x, y = max(0, x), max(0, y)
+    width = min(width, screen_width - x)
+    crop = [row[3 * x:3 * (x + width)] for row in rows[y:y + height]]
+    write_png(output, crop, width)
+    print("%s: %dx%d" % (output, width, len(crop)))
+
+
 def main():
     if len(sys.argv) != 3:
         sys.exit("usage: screenshot.py LAUNCHER.exe OUTPUT.png")
@@ -133,13 +145,7 @@ def main():
             window = find_window(display, CAPTION)
             xdotool(display, "mousemove", "799", "599")  # keep the pointer out of the picture
             time.sleep(2)  # let Wine finish painting
-            x, y, width, height = window_box(display, window)
-            screen_width, rows = read_screen(root / "Xvfb_screen0")
-            x, y = max(0, x), max(0, y)
-            width = min(width, screen_width - x)
-            crop = [row[3 * x:3 * (x + width)] for row in rows[y:y + height]]
-            write_png(output, crop, width)
-            print("%s: %dx%d" % (output, width, len(crop)))
+            save_window(display, window, root / "Xvfb_screen0", output)
             xdotool(display, "key", "--window", window, "Return")
             process.wait(timeout=TIMEOUT)
         finally:

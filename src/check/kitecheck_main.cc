@@ -12,17 +12,12 @@
 #include "check/kitecheck_tool.h"
 
 #ifdef _WIN32
-#include <cwchar>
-
 #include "platform/platform_win32.h"
 #include "platform/win32_support.h"
 
-// The wide arguments carry every character, whatever the code page.
 int wmain(int argc, wchar_t** argv) {
   kite::restrictDllSearch();
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i)
-    args.push_back(kite::fromWide(argv[i], std::wcslen(argv[i])));
+  const std::vector<std::string> args = kite::utf8Arguments(argc, argv, 1);
   kite::Win32Platform platform;
   return kite::runKitecheck(args, platform, /*hostPaths=*/false,
                             /*registry=*/true);

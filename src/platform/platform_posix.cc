@@ -15,6 +15,7 @@
 
 #include "base/text.h"
 #include "base/unicode.h"
+#include "platform/stdio_file.h"
 
 extern char** environ;
 
@@ -186,24 +187,14 @@ int PosixPlatform::readFile(const std::string& path, std::string* bytes) {
   if (isDirectory(name)) return EACCES;
   FILE* file = std::fopen(name.c_str(), "rb");
   if (!file) return errno ? errno : ENOENT;
-  bytes->clear();
-  char buffer[16384];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-    bytes->append(buffer, got);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  return failed ? EACCES : 0;
+  return readWholeFile(file, bytes);
 }
 
 int PosixPlatform::writeFile(const std::string& path,
                              const std::string& bytes) {
   FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) return errno ? errno : EACCES;
-  const bool written =
-      std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  const bool closed = std::fclose(file) == 0;
-  return written && closed ? 0 : EIO;
+  return writeWholeFile(file, bytes);
 }
 
 int PosixPlatform::renameFile(const std::string& from, const std::string& to) {

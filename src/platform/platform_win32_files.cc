@@ -14,6 +14,7 @@
 #include <ctime>
 
 #include "platform/platform_win32.h"
+#include "platform/stdio_file.h"
 #include "platform/win32_support.h"
 
 namespace kite {
@@ -123,25 +124,14 @@ std::string Win32Platform::currentDirectory() {
 int Win32Platform::readFile(const std::string& path, std::string* bytes) {
   FILE* file = _wfopen(wideChars(toWide(path)), L"rb");
   if (!file) return errno ? errno : ENOENT;
-  bytes->clear();
-  char buffer[16384];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-    bytes->append(buffer, got);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  // A directory opens on some systems but cannot be read.
-  return failed ? EACCES : 0;
+  return readWholeFile(file, bytes);
 }
 
 int Win32Platform::writeFile(const std::string& path,
                              const std::string& bytes) {
   FILE* file = _wfopen(wideChars(toWide(path)), L"wb");
   if (!file) return errno ? errno : EACCES;
-  const bool written =
-      std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  const bool closed = std::fclose(file) == 0;
-  return written && closed ? 0 : EIO;
+  return writeWholeFile(file, bytes);
 }
 
 int Win32Platform::renameFile(const std::string& from, const std::string& to) {

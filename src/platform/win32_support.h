@@ -1,13 +1,16 @@
-// What the two files of the Windows side of the seam share: the UTF-8 to
-// UTF-16 conversions made at every call (UTF-8 inside, UTF-16 for the wide
-// Win32 functions) and the lazily loaded user32.  Windows only.
+// What the two files of the Windows side of the seam and the Windows entry
+// points share: the UTF-8 to UTF-16 conversions made at every call (UTF-8
+// inside, UTF-16 for the wide Win32 functions), the program's arguments in
+// UTF-8 and the lazily loaded user32.  Windows only.
 #ifndef KITE_PLATFORM_WIN32_SUPPORT_H_
 #define KITE_PLATFORM_WIN32_SUPPORT_H_
 
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/unicode.h"
 
@@ -36,6 +39,18 @@ inline std::string fromWide(const wchar_t* text, size_t length) {
 }
 
 inline std::string fromWide(const WideText& text) { return utf16ToUtf8(text); }
+
+// The C runtime's wide arguments (split by its standard rules, every
+// character kept whatever the code page) from `first` on, in UTF-8; a null
+// one is empty.
+inline std::vector<std::string> utf8Arguments(int argc, wchar_t** argv,
+                                              int first) {
+  std::vector<std::string> arguments;
+  for (int i = first; i < argc; ++i)
+    arguments.push_back(argv[i] ? fromWide(argv[i], std::wcslen(argv[i]))
+                                : std::string());
+  return arguments;
+}
 
 // GetProcAddress's result as the function type it really has; the cast goes
 // through void (*)(), which converts to and from any function type.

@@ -172,20 +172,23 @@ def check_manifest(run):
     return []
 
 
+def changed_sections(source, branded):
+    """A failure for each section other than .rsrc whose bytes differ."""
+    return ["section %s changed" % old.name
+            for old, new in zip(source.sections, branded.sections)
+            if old.name != ".rsrc" and section_bytes(source, old) != section_bytes(branded, new)]
+
+
 def check_sections(run):
     source, branded = pe.PeFile(run.input.read_bytes()), pe.PeFile(run.output.read_bytes())
-    failures = []
     if [s.name for s in source.sections] != [s.name for s in branded.sections]:
         return ["sections %s became %s" % ([s.name for s in source.sections],
                                            [s.name for s in branded.sections])]
-    after_resources = False
+    failures = changed_sections(source, branded)
     for old, new in zip(source.sections, branded.sections):
         if old.name == ".rsrc":
-            after_resources = True
-            continue
-        if section_bytes(source, old) != section_bytes(branded, new):
-            failures.append("section %s changed" % old.name)
-        if not after_resources and (old.rva, old.raw_offset) != (new.rva, new.raw_offset):
+            break
+        if (old.rva, old.raw_offset) != (new.rva, new.raw_offset):
             failures.append("section %s moved" % old.name)
     return failures
 
@@ -247,10 +250,8 @@ def check_rebrand(run):
         failures.append("icon group 101 is not the new icon")
     if b"requireAdministrator" not in wrestool(rebranded, 24, 1):
         failures.append("the elevation was lost")
-    source, branded = pe.PeFile(run.input.read_bytes()), pe.PeFile(rebranded.read_bytes())
-    for old, new in zip(source.sections, branded.sections):
-        if old.name != ".rsrc" and section_bytes(source, old) != section_bytes(branded, new):
-            failures.append("section %s changed" % old.name)
+    failures += changed_sections(pe.PeFile(run.input.read_bytes()),
+                                 pe.PeFile(rebranded.read_bytes()))
     return failures
 
 

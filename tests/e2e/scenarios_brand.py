@@ -6,7 +6,6 @@ under Wine writes the same bytes as the host kitebrand.
 The branded copies are made by the host kitebrand the runner was given
 (--kitebrand); without it these scenarios are skipped.
 """
-import importlib.util
 import json
 import shutil
 import subprocess
@@ -16,6 +15,13 @@ from pathlib import Path
 import wine
 from expectations import EXIT_OK, base_config, command_line, expect_one_child, generous_timeout
 from suite import Skip, collector
+
+# The brand tests' icon writer, imported from their folder without leaving a
+# compiled file there.
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "brand"))
+_keep_bytecode, sys.dont_write_bytecode = sys.dont_write_bytecode, True
+import icons  # noqa: E402
+sys.dont_write_bytecode = _keep_bytecode
 
 SCENARIOS = []
 scenario = collector(SCENARIOS)
@@ -33,20 +39,6 @@ ARGUMENTS = ["one", "two words"]
 OUTPUT_FOLDER = "Café Ελληνικά"
 
 
-def _load(name, relative):
-    """A module from elsewhere in tests/, leaving no compiled file there."""
-    spec = importlib.util.spec_from_file_location(
-        name, Path(__file__).resolve().parents[1] / relative)
-    module = importlib.util.module_from_spec(spec)
-    keep, sys.dont_write_bytecode = sys.dont_write_bytecode, True
-    try:
-        spec.loader.exec_module(module)
-    finally:
-        sys.dont_write_bytecode = keep
-    return module
-
-
-icons = _load("kite_brand_icons", "brand/icons.py")
 # The main icon (group 101) as (size, image): bitmaps and a PNG.
 ICON = [(16, icons.bitmap_image(16, (0, 0, 255, 255))),
         (32, icons.bitmap_image(32, (0, 255, 0, 255))),
