@@ -115,9 +115,10 @@ class Search {
   // name when that reads as a version.
   void add(const std::string& source, const std::string& home,
            const std::string& keyName) {
+    const std::string key = homeKey(home);
     for (const std::string& seen : homes_)
-      if (seen == homeKey(home)) return;
-    homes_.push_back(homeKey(home));
+      if (seen == key) return;
+    homes_.push_back(key);
     RuntimeCandidate candidate;
     candidate.source = source;
     candidate.home = home;
@@ -130,10 +131,12 @@ class Search {
     }
     if (!candidate.versionText.empty())
       candidate.version = parseJavaVersion(candidate.versionText);
-    if (!candidate.version && parseJavaVersion(keyName)) {
-      candidate.versionText = keyName;
-      candidate.versionFrom = "key name";
-      candidate.version = parseJavaVersion(keyName);
+    if (!candidate.version) {
+      if (const auto fromKey = parseJavaVersion(keyName)) {
+        candidate.versionText = keyName;
+        candidate.versionFrom = "key name";
+        candidate.version = fromKey;
+      }
     }
     found_.push_back(std::move(candidate));
   }
