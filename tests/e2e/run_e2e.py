@@ -74,14 +74,26 @@ class Sessions:
     (App.run(answers=[(caption, key)])) and every box must be answered.  Both
     run under wine.DEFAULT_LOCALE; a scenario that needs another locale (so
     another ANSI code page) gets a session of its own for it, again only when
-    it asks, without a display."""
+    it asks, without a display.
+
+    Wine boots once per run, a template prefix under root/template; each
+    session's prefix is a clone of it (see wine.clone_prefix), so the run
+    needs the room of one booted prefix rather than one per session."""
 
     def __init__(self, root, helpers):
         self.root = root
         self.helpers = helpers
-        self.plain = self._start(wine.WineSession(root))
+        self.template = wine.WineSession(root / "template")
+        try:
+            self.template.start()
+        finally:
+            self.template.close()  # its registry is written out as its server ends
+        self.plain = self._start(self._session(root))
         self.display = None
         self.locales = {}  # locale name -> its session
+
+    def _session(self, root, **kwargs):
+        return wine.WineSession(root, template=self.template.prefix, **kwargs)
 
     def _start(self, session):
         try:
@@ -95,7 +107,7 @@ class Sessions:
 
     def with_display(self):
         if self.display is None:
-            self.display = self._start(wine.WineSession(self.root / "display", display=True))
+            self.display = self._start(self._session(self.root / "display", display=True))
         return self.display
 
     def with_locale(self, locale):
@@ -103,11 +115,11 @@ class Sessions:
             return self.plain
         if locale not in self.locales:
             self.locales[locale] = self._start(
-                wine.WineSession(self.root / ("locale-" + locale), locale=locale))
+                self._session(self.root / ("locale-" + locale), locale=locale))
         return self.locales[locale]
 
     def close(self, keep):
-        for session in (self.plain, self.display, *self.locales.values()):
+        for session in (self.plain, self.display, *self.locales.values(), self.template):
             if session is not None:
                 session.close()
                 if not keep:
@@ -210,7 +222,7 @@ def main():
     scenarios = [scenario for module in SCENARIO_MODULES for scenario in module.SCENARIOS]
     root = build / "e2e"
     root.mkdir(exist_ok=True)
-    for stale in (root / "runs", root / "display", *root.glob("locale-*")):
+    for stale in (root / "runs", root / "display", root / "template", *root.glob("locale-*")):
         shutil.rmtree(stale, ignore_errors=True)
 
     started = time.monotonic()

@@ -1,7 +1,7 @@
 """One Wine prefix with one persistent wineserver for a whole test run.
 
-The session creates a fresh 64-bit prefix (so 32-bit and 64-bit programs both
-run), starts its own wineserver and, when asked, its own Xvfb display, and
+The session boots a fresh 64-bit prefix (so 32-bit and 64-bit programs both
+run), or clones one booted before, starts its own wineserver and, when asked, its own Xvfb display, and
 ends exactly the processes it started, by their process ids.  Wine takes its
 ANSI code page from the locale its processes run under (en_US.UTF-8 gives
 1252, ja_JP.UTF-8 932), so every session names its locale, and the wineserver
@@ -26,6 +26,14 @@ WINEDEBUG_QUIET = "-all"
 # The locale of a session that names none: a Western code page (1252), so
 # that results do not depend on the machine's own locale.
 DEFAULT_LOCALE = "en_US.UTF-8"
+
+# Wine's own programs and libraries, which booting copies into drive_c\windows
+# of every prefix: over a gigabyte, and never written once the prefix is
+# booted.  A session made from a template shares these with it by hard links
+# instead of holding its own copy; everything else (registry, ini files,
+# folders a test writes to) is a copy of its own.
+SHARED_SUFFIXES = {".acm", ".ax", ".com", ".cpl", ".dll", ".drv", ".ds", ".exe",
+                   ".msstyles", ".nls", ".ocx", ".sys", ".tlb", ".vxd"}
 
 
 def _find_program(names, fallbacks):
@@ -72,10 +80,30 @@ def _ere_escape(text):
     return "".join("\\" + c if c in ".[]()*+?{}|^$\\" else c for c in text)
 
 
+def clone_prefix(source, target):
+    """Makes `target` a copy of the booted prefix `source`, whose wineserver
+    has ended (so its registry is on disk); Wine's own files are hard links
+    to the source's (SHARED_SUFFIXES)."""
+    source = Path(source)
+    windows = source / "drive_c" / "windows"
+
+    def copy(src, dst):
+        if Path(src).suffix.lower() in SHARED_SUFFIXES and windows in Path(src).parents:
+            os.link(src, dst)
+        else:
+            shutil.copy2(src, dst)
+
+    shutil.copytree(source, target, symlinks=True, copy_function=copy)
+
+
 class WineSession:
-    def __init__(self, root, display=False, locale=DEFAULT_LOCALE):
+    def __init__(self, root, display=False, locale=DEFAULT_LOCALE, template=None):
+        """A session in `root`; with a `template` (the prefix of a session
+        that has been started and closed), its prefix is a clone of that
+        one instead of a newly booted one."""
         self.root = Path(root)
         self.prefix = self.root / "prefix"
+        self.template = template
         self.display = display
         self.locale = locale
         # The wine64 loader runs 64-bit programs itself and hands 32-bit ones
@@ -98,12 +126,20 @@ class WineSession:
     def start(self):
         if self.prefix.exists():
             shutil.rmtree(self.prefix)
-        self.prefix.mkdir(parents=True)
+        self.root.mkdir(parents=True, exist_ok=True)
+        if self.template is not None:
+            clone_prefix(self.template, self.prefix)
+        else:
+            self.prefix.mkdir()
         self.log = open(self.root / "wine-session.log", "wb")
         if self.display:
             self._start_xvfb()
         self.server = subprocess.Popen([self.wineserver, "-f", "-p"], env=self.env,
                                        stdout=self.log, stderr=self.log)
+        if self.template is None:
+            self._boot()
+
+    def _boot(self):
         # Booting also starts Wine's background processes (services, device
         # drivers); they keep the session log as their output, not the
         # output files of a program under test.
@@ -116,10 +152,19 @@ class WineSession:
             # when asked again.  A second failure is a real one.
             code = self.run(["wineboot", "-u"], stdout=self.log, stderr=self.log, timeout=1800)
         if code != 0:
-            raise RuntimeError("wineboot failed (%s), see %s" % (code, self.log.name))
+            raise RuntimeError("wineboot failed (%s), see %s:\n%s"
+                               % (code, self.log.name, self._log_tail()))
         (self.prefix / "drive_c" / "kite").mkdir(exist_ok=True)
         self.reg_import({"HKEY_CURRENT_USER\\Software\\Wine\\Debug":
                          {"RelayInclude": RELAY_INCLUDE}})
+
+    def _log_tail(self, lines=20):
+        """The last lines of the session log, and how much room the disk
+        has (a full disk is what made booting fail so far)."""
+        self.log.flush()
+        text = Path(self.log.name).read_bytes().decode("utf-8", "replace").splitlines()
+        usage = shutil.disk_usage(self.root)
+        return "\n".join(text[-lines:] + ["free on disk: %d MiB" % (usage.free >> 20)])
 
     def close(self):
         if self.server is not None:
