@@ -89,9 +89,12 @@ def clone_prefix(source, target):
 
     def copy(src, dst):
         if Path(src).suffix.lower() in SHARED_SUFFIXES and windows in Path(src).parents:
-            os.link(src, dst)
-        else:
-            shutil.copy2(src, dst)
+            try:
+                os.link(src, dst)
+                return
+            except OSError:
+                pass  # a file system without hard links: a copy of its own
+        shutil.copy2(src, dst)
 
     shutil.copytree(source, target, symlinks=True, copy_function=copy)
 
