@@ -124,11 +124,12 @@ def install_window_runtimes(session):
     """Registers window_runtimes() in their views and gives each home a
     release file and a bin\\javaw.exe (the one in RUNTIME_HOME is the
     stand-in, installed with it; the others are never started)."""
+    runtimes = window_runtimes()
     for view32 in (False, True):
         session.reg_import({"HKEY_LOCAL_MACHINE\\" + key: {value: home}
-                            for in32, key, value, home, _ in window_runtimes()
+                            for in32, key, value, home, _ in runtimes
                             if in32 == view32}, view32=view32)
-    for _, _, _, home, version in window_runtimes():
+    for _, _, _, home, version in runtimes:
         directory = session.unix_path(home)
         (directory / "bin").mkdir(parents=True, exist_ok=True)
         (directory / "release").write_bytes(b'JAVA_VERSION="%s"\r\n' % version.encode())
