@@ -83,11 +83,22 @@ class Sessions:
     def __init__(self, root, helpers):
         self.root = root
         self.helpers = helpers
-        self.template = wine.WineSession(root / "template")
-        try:
-            self.template.start()
-        finally:
-            self.template.close()  # its registry is written out as its server ends
+        for attempt in (1, 2):
+            self.template = wine.WineSession(root / "template")
+            try:
+                self.template.start()
+            finally:
+                self.template.close()  # its registry is written out as its server ends
+            # Clones of a prefix without its registry run every scenario
+            # against an empty one, and fail far from the cause.
+            problem = self.template.registry_problem()
+            if problem is None:
+                break
+            message = "the booted template prefix %s %s (see %s)" % (
+                self.template.prefix, problem, self.template.log.name)
+            if attempt == 2:
+                raise RuntimeError(message)
+            print("e2e: %s; booting it again" % message, flush=True)
         self.plain = self._start(self._session(root))
         self.display = None
         self.locales = {}  # locale name -> its session

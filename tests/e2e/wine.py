@@ -9,6 +9,7 @@ and every program of the session run under it.
 """
 import os
 import shutil
+import signal
 import subprocess
 import time
 from pathlib import Path
@@ -137,6 +138,14 @@ class WineSession:
         self.log = open(self.root / "wine-session.log", "wb")
         if self.display:
             self._start_xvfb()
+        # Wine finds a prefix's server by the device and inode number of the
+        # prefix's directory.  A server left behind by a run that was killed
+        # still serves its deleted prefix, whose number a new directory may
+        # get: it would take this prefix's requests and never write this
+        # prefix's registry, while the server started below ends at once.
+        # "-k" ends the server that holds this prefix's lock, if any.
+        subprocess.run([self.wineserver, "-k"], env=self.env, stdout=self.log,
+                       stderr=self.log, timeout=60)
         self.server = subprocess.Popen([self.wineserver, "-f", "-p"], env=self.env,
                                        stdout=self.log, stderr=self.log)
         if self.template is None:
@@ -169,15 +178,34 @@ class WineSession:
         usage = shutil.disk_usage(self.root)
         return "\n".join(text[-lines:] + ["free on disk: %d MiB" % (usage.free >> 20)])
 
+    def registry_problem(self):
+        """What is missing from the registry files of this closed session's
+        prefix (None when they hold what booting and _boot wrote)."""
+        user = self.prefix / "user.reg"
+        if not (self.prefix / "system.reg").exists() or not user.exists():
+            return "has no registry files"
+        if "RelayInclude" not in user.read_text(encoding="latin-1"):
+            return "has a user registry without the values written after booting"
+        return None
+
     def close(self):
         if self.server is not None:
-            # Ends the Windows processes of this prefix and its wineserver.
-            try:
-                subprocess.run([self.wineserver, "-k"], env=self.env,
-                               stdout=self.log, stderr=self.log, timeout=60)
-            except subprocess.TimeoutExpired:
-                pass  # the server is ended by its process id below
-            self._end(self.server, grace=20)
+            if self.server.poll() is None:
+                # SIGINT, as "wineserver -k" sends it: the server ends the
+                # prefix's Windows processes, writes the registry to disk and
+                # exits.  "-k" kills it when that takes ten seconds, and a
+                # prefix without its registry is not one to clone; here it
+                # has the time it needs.
+                self.server.send_signal(signal.SIGINT)
+                self._end(self.server, grace=300)
+            else:
+                # This session's server ended early, so another one served
+                # the prefix: end that one.
+                try:
+                    subprocess.run([self.wineserver, "-k"], env=self.env,
+                                   stdout=self.log, stderr=self.log, timeout=60)
+                except subprocess.TimeoutExpired:
+                    pass
             self.server = None
         if self.xvfb is not None:
             self._end(self.xvfb, grace=0)
