@@ -43,6 +43,16 @@ REGSAM registryAccess(RegistryView view) {
 #endif
 }
 
+// Opens `path` below `parent`; sets *key only when it opened.
+long openKeyBelow(HKEY parent, const std::string& path, REGSAM access,
+                  RegistryKey* key) {
+  HKEY opened = nullptr;
+  const LONG status =
+      RegOpenKeyExW(parent, wideChars(toWide(path)), 0, access, &opened);
+  if (status == ERROR_SUCCESS) *key = reinterpret_cast<RegistryKey>(opened);
+  return status;
+}
+
 std::string systemMessage(DWORD code) {
   wchar_t* buffer = nullptr;
   const DWORD length = FormatMessageW(
@@ -102,14 +112,10 @@ void restrictDllSearch() {
 
 long Win32Platform::openRegistryKey(RegistryRoot root, const std::string& path,
                                     RegistryKey* key) {
-  HKEY opened = nullptr;
   const HKEY hive = root.hive == RegistryHive::kCurrentUser
                         ? HKEY_CURRENT_USER
                         : HKEY_LOCAL_MACHINE;
-  const LONG status = RegOpenKeyExW(hive, wideChars(toWide(path)), 0,
-                                    registryAccess(root.view), &opened);
-  if (status == ERROR_SUCCESS) *key = reinterpret_cast<RegistryKey>(opened);
-  return status;
+  return openKeyBelow(hive, path, registryAccess(root.view), key);
 }
 
 long Win32Platform::openRegistrySubkey(RegistryKey parent,
@@ -117,11 +123,7 @@ long Win32Platform::openRegistrySubkey(RegistryKey parent,
                                        RegistryKey* key) {
   // Below an open key the view is the parent's: the path crosses no node
   // the 32-bit view redirects, so no view flag is needed.
-  HKEY opened = nullptr;
-  const LONG status = RegOpenKeyExW(asKey(parent), wideChars(toWide(path)), 0,
-                                    KEY_READ, &opened);
-  if (status == ERROR_SUCCESS) *key = reinterpret_cast<RegistryKey>(opened);
-  return status;
+  return openKeyBelow(asKey(parent), path, KEY_READ, key);
 }
 
 long Win32Platform::readRegistryString(RegistryKey key, const std::string& name,

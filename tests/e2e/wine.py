@@ -1,8 +1,9 @@
 """One Wine prefix with one persistent wineserver for a whole test run.
 
 The session boots a fresh 64-bit prefix (so 32-bit and 64-bit programs both
-run), or clones one booted before, starts its own wineserver and, when asked, its own Xvfb display, and
-ends exactly the processes it started, by their process ids.  Wine takes its
+run), or clones one booted before, starts its own wineserver and, when asked,
+its own Xvfb display, and ends exactly the processes it started, by their
+process ids.  Wine takes its
 ANSI code page from the locale its processes run under (en_US.UTF-8 gives
 1252, ja_JP.UTF-8 932), so every session names its locale, and the wineserver
 and every program of the session run under it.
@@ -143,9 +144,7 @@ class WineSession:
         # still serves its deleted prefix, whose number a new directory may
         # get: it would take this prefix's requests and never write this
         # prefix's registry, while the server started below ends at once.
-        # "-k" ends the server that holds this prefix's lock, if any.
-        subprocess.run([self.wineserver, "-k"], env=self.env, stdout=self.log,
-                       stderr=self.log, timeout=60)
+        self._end_prefix_server()
         self.server = subprocess.Popen([self.wineserver, "-f", "-p"], env=self.env,
                                        stdout=self.log, stderr=self.log)
         if self.template is None:
@@ -201,15 +200,20 @@ class WineSession:
             else:
                 # This session's server ended early, so another one served
                 # the prefix: end that one.
-                try:
-                    subprocess.run([self.wineserver, "-k"], env=self.env,
-                                   stdout=self.log, stderr=self.log, timeout=60)
-                except subprocess.TimeoutExpired:
-                    pass
+                self._end_prefix_server()
             self.server = None
         if self.xvfb is not None:
             self._end(self.xvfb, grace=0)
             self.xvfb = None
+
+    def _end_prefix_server(self):
+        """Ends the server that holds this prefix's lock, if any ("-k" finds
+        it by the lock, not by name)."""
+        try:
+            subprocess.run([self.wineserver, "-k"], env=self.env,
+                           stdout=self.log, stderr=self.log, timeout=60)
+        except subprocess.TimeoutExpired:
+            pass
 
     @staticmethod
     def _end(process, grace):
