@@ -34,7 +34,6 @@ class Collector {
   void settings();  // findings_settings.cc
 
  private:
-  std::string why(const FileRecord& file);
   void ignoredLine(const LineRecord& line);
   void matchedLine(size_t index);
   void encodingFindings(const FileRecord& file);

@@ -12,19 +12,6 @@
 
 namespace kite {
 
-// Why a file could not be opened, in words: a directory says so rather
-// than "Permission denied".
-std::string Collector::why(const FileRecord& file) {
-  std::vector<FoundFile> found;
-  std::string path = file.path;
-  while (path.size() > 1 && (path.back() == '/' || path.back() == '\\'))
-    path.pop_back();
-  if (platform_.findFiles(path, &found) && found.size() == 1 &&
-      found[0].isDirectory)
-    return "it is a directory, not a file";
-  return file.errorText;
-}
-
 void Collector::files() {
   std::set<std::string> seen;  // a file included twice is looked at once
   for (const FileRecord& file : report_.files) {
@@ -43,12 +30,12 @@ void Collector::files() {
                "the launcher skips this include");
     } else if (file.error != 0 && file.depth == 0) {
       error("file-not-opened", file.path, 0,
-            "cannot open the configuration file (" + why(file) +
+            "cannot open the configuration file (" + file.errorText +
                 "): the launcher exits with " + std::to_string(kExitNoConfig));
     } else if (file.error != 0) {
       error("file-not-opened", file.includedFrom, file.includedAt,
             "cannot open the included file \"" + file.path + "\" (" +
-                why(file) + "): the launcher reads on without it");
+                file.errorText + "): the launcher reads on without it");
     } else if (!seen.insert(file.path).second) {
       continue;
     } else {

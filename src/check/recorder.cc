@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "base/exit_codes.h"
 #include "runtime/java_registry.h"
@@ -62,6 +63,19 @@ std::vector<SubkeyStep> describeSubkeys(const VersionSearch& search) {
   return steps;
 }
 
+// Why a file could not be opened, in words: a directory says so rather
+// than the system's "Permission denied".
+std::string Recorder::whyNotOpened(const std::string& path, int error) {
+  std::vector<FoundFile> found;
+  std::string name = path;
+  while (name.size() > 1 && (name.back() == '/' || name.back() == '\\'))
+    name.pop_back();
+  if (platform_.findFiles(name, &found) && found.size() == 1 &&
+      found[0].isDirectory)
+    return "it is a directory, not a file";
+  return platform_.errorText(error);
+}
+
 LineRecord* Recorder::lastLine() {
   return report_.lines.empty() ? nullptr : &report_.lines.back();
 }
@@ -72,7 +86,7 @@ void Recorder::fileOpened(const std::string& path, int depth, int error,
   file.path = path;
   file.depth = depth;
   file.error = error;
-  if (error != 0) file.errorText = platform_.errorText(error);
+  if (error != 0) file.errorText = whyNotOpened(path, error);
   if (depth > 0 && lastLine()) {
     file.includedFrom = lastLine()->file;
     file.includedAt = lastLine()->number;

@@ -38,6 +38,7 @@ class Recorder : public ConfigObserver, public VersionResolver {
 
  private:
   LineRecord* lastLine();
+  std::string whyNotOpened(const std::string& path, int error);
 
   Report& report_;
   LaunchSettings& settings_;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "check/checker.h"
+#include "check/render.h"
 #include "base/exit_codes.h"
 #include "platform/fake_platform.h"
 #include "runtime/java_registry.h"
@@ -158,6 +159,18 @@ TEST(Findings, ExitCodeAndMessages) {
   report = runCheck(options, missing);
   EXPECT_EQ(report.exitCode(), 2);
   EXPECT_EQ(summary(report), "file-not-opened@0");
+
+  // A directory named as the configuration is called one everywhere the
+  // file is shown, not "Permission denied".
+  FakePlatform directory;
+  directory.addDirectory("C:\\Apps\\App\\Dir.config");
+  options.config = "C:\\Apps\\App\\Dir.config";
+  report = runCheck(options, directory);
+  EXPECT_EQ(summary(report), "file-not-opened@0");
+  EXPECT_NE(renderText(report).find(
+                "(cannot be opened: it is a directory, not a file)"),
+            std::string::npos);
+  EXPECT_EQ(renderJson(report).find("Permission denied"), std::string::npos);
 }
 
 // Twelve files, each including the next twice: 4,095 reads without the
