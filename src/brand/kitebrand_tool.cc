@@ -70,8 +70,11 @@ bool checkConfig(const BrandOptions& options, Platform& platform,
   platform.changeDirectory(directory);
   for (const Finding& f : report.findings) {
     if (f.severity == Severity::kNote) continue;
+    // A finding about the file as a whole (line 0) names the file alone.
+    const std::string where =
+        f.line > 0 ? f.file + ":" + std::to_string(f.line) : f.file;
     platform.writeError(
-        formatText("kitebrand: %s:%d: %s: %s\n", f.file.c_str(), f.line,
+        formatText("kitebrand: %s: %s: %s\n", where.c_str(),
                    f.severity == Severity::kError ? "error" : "warning",
                    f.message.c_str()));
   }

@@ -294,6 +294,10 @@ def bad_inputs(run):
                          ("bad icon group", ["--icon-group", "0=" + str(run.paths["app.ico"])]),
                          ("missing icon file", ["--icon", str(run.work / "none.ico")])):
         cases.append((label, run.input, extra))
+    # No main class: an error about the file as a whole, on no line.
+    config = run.work / "bad" / "NoMain.config"
+    config.write_bytes(b"vmparam -Xmx64m\r\n")
+    cases.append(("configuration with errors", run.input, ["--config", str(config)]))
     return cases
 
 
@@ -310,6 +314,10 @@ def check_bad_input(run):
             failures.append("%s: an output file was written" % label)
         if not result.stderr.strip():
             failures.append("%s: no message" % label)
+        if ":0:" in result.stderr:
+            failures.append("%s: a message names line 0: %r" % (label, result.stderr))
+        if (output.parent / "MyApp.config").exists():
+            failures.append("%s: a configuration was written" % label)
     original = run.input.read_bytes()
     result = subprocess.run([run.options.kitebrand, "--from", str(run.input), "--out",
                              str(run.input), "--name", "X"], capture_output=True)
