@@ -70,6 +70,13 @@ class Result:
         return "\n".join(line[:2000] for line in lines)
 
 
+def wine_failed_to_start_child(result):
+    """Whether the launcher's box for a child it could not start gives the
+    system's reason as ERROR_INTERNAL_ERROR ("Internal error.")."""
+    return any(box.text and box.text.startswith("Could not start the Java runtime")
+               and box.text.rstrip().endswith("Internal error.") for box in result.boxes)
+
+
 class App:
     def __init__(self, session: wine.WineSession, launcher_exe, name, exe_name="App.exe",
                  directory=None, run_timeout=DEFAULT_RUN_TIMEOUT):
@@ -123,6 +130,20 @@ class App:
         or "crash".  `answers` lists (caption, key) pairs: wait for a box
         with that caption and press the key in it (sessions with a display
         only; there every box must be answered)."""
+        result = self._run_once(args, argv0, command_line, cwd, env, script, answers, timeout)
+        if wine_failed_to_start_child(result):
+            print("e2e: %s: Wine could not start a child (internal error); running it again"
+                  % self.name, flush=True)
+            # Wine has been seen, once in many runs, to fail a process
+            # creation with its internal-error status: the new process ends
+            # in its own start-up.  The launcher reports that as it should;
+            # the run is made once more so that Wine's failure does not fail
+            # the scenario.  A second one is reported.
+            result = self._run_once(args, argv0, command_line, cwd, env, script, answers,
+                                    timeout)
+        return result
+
+    def _run_once(self, args, argv0, command_line, cwd, env, script, answers, timeout):
         timeout = timeout or self.run_timeout
         if command_line is None:
             words = [argv0 or self.exe] + list(args)
