@@ -47,4 +47,11 @@ bool CheckPlatform::startProcess(const std::string& commandLine, const char*,
   return false;
 }
 
+bool findPath(Platform& platform, std::string path,
+              std::vector<FoundFile>* matches) {
+  while (path.size() > 1 && (path.back() == '/' || path.back() == '\\'))
+    path.pop_back();
+  return !path.empty() && platform.findFiles(path, matches);
+}
+
 }  // namespace kite

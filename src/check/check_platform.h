@@ -90,6 +90,12 @@ class CheckPlatform : public Platform {
   Platform& base_;
 };
 
+// Looks up what `path` names, without the separators at its end (a
+// directory is often written with one); false for an empty path or
+// nothing found.
+bool findPath(Platform& platform, std::string path,
+              std::vector<FoundFile>* matches);
+
 }  // namespace kite
 
 #endif  // KITE_CHECK_CHECK_PLATFORM_H_

@@ -44,7 +44,7 @@ class Collector {
   void runtimeAndDirectory();
   void versionWindow();
   const LineRecord* lineOverTheLimit() const;
-  bool exists(std::string path);
+  bool exists(const std::string& path);
   std::string fromStart(const std::string& path) const;
 
   Report& report_;

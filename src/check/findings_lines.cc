@@ -7,6 +7,7 @@
 
 #include "base/exit_codes.h"
 #include "base/text.h"
+#include "check/check_platform.h"
 #include "check/findings.h"
 #include "config/config_file.h"
 #include "config/config_keys.h"
@@ -272,11 +273,9 @@ void Collector::checkPaths(const LineRecord& line, size_t index) {
   }
 }
 
-bool Collector::exists(std::string path) {
-  while (path.size() > 1 && (path.back() == '/' || path.back() == '\\'))
-    path.pop_back();
+bool Collector::exists(const std::string& path) {
   std::vector<FoundFile> matches;
-  return !path.empty() && platform_.findFiles(path, &matches);
+  return findPath(platform_, path, &matches);
 }
 
 std::string Collector::fromStart(const std::string& path) const {

@@ -67,10 +67,7 @@ std::vector<SubkeyStep> describeSubkeys(const VersionSearch& search) {
 // than the system's "Permission denied".
 std::string Recorder::whyNotOpened(const std::string& path, int error) {
   std::vector<FoundFile> found;
-  std::string name = path;
-  while (name.size() > 1 && (name.back() == '/' || name.back() == '\\'))
-    name.pop_back();
-  if (platform_.findFiles(name, &found) && found.size() == 1 &&
+  if (findPath(platform_, path, &found) && found.size() == 1 &&
       found[0].isDirectory)
     return "it is a directory, not a file";
   return platform_.errorText(error);

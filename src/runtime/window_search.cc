@@ -1,5 +1,7 @@
 #include "runtime/window_search.h"
 
+#include <set>
+
 #include "base/exit_codes.h"
 #include "base/text.h"
 #include "platform/debug_output.h"
@@ -115,10 +117,7 @@ class Search {
   // name when that reads as a version.
   void add(const std::string& source, const std::string& home,
            const std::string& keyName) {
-    const std::string key = homeKey(home);
-    for (const std::string& seen : homes_)
-      if (seen == key) return;
-    homes_.push_back(key);
+    if (!homes_.insert(homeKey(home)).second) return;
     RuntimeCandidate candidate;
     candidate.source = source;
     candidate.home = home;
@@ -143,7 +142,7 @@ class Search {
 
   Platform& platform_;
   std::vector<RuntimeCandidate> found_;
-  std::vector<std::string> homes_;
+  std::set<std::string> homes_;  // as homeKey() writes them
 };
 
 // Reads one bound; false (with its text in *bad) when it is no version.

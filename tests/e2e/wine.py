@@ -3,10 +3,9 @@
 The session boots a fresh 64-bit prefix (so 32-bit and 64-bit programs both
 run), or clones one booted before, starts its own wineserver and, when asked,
 its own Xvfb display, and ends exactly the processes it started, by their
-process ids.  Wine takes its
-ANSI code page from the locale its processes run under (en_US.UTF-8 gives
-1252, ja_JP.UTF-8 932), so every session names its locale, and the wineserver
-and every program of the session run under it.
+process ids.  Wine takes its ANSI code page from the locale its processes run
+under (en_US.UTF-8 gives 1252, ja_JP.UTF-8 932), so every session names its
+locale, and the wineserver and every program of the session run under it.
 """
 import os
 import shutil
