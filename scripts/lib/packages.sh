@@ -27,9 +27,60 @@ kite_require_packages() {
   fi
   echo "Installing: $missing"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
+  # An index that fails to download (a mirror in the middle of a sync) makes
+  # apt-get update fail although the packages needed may still install from
+  # the indexes it did get, or from older ones: go on, and let the install
+  # decide.
+  if ! apt-get update -qq; then
+    echo "note: apt-get update failed (see above); installing from the package indexes at hand" >&2
+  fi
+  local log
+  log=$(mktemp)
   # shellcheck disable=SC2086
-  apt-get install -y -qq --no-install-recommends $missing >/dev/null
+  if ! apt-get install -y -qq --no-install-recommends $missing >"$log" 2>&1; then
+    # 32-bit packages must have exactly the version of their 64-bit twins.
+    # When the index of one architecture could not be fetched (or is older
+    # than the other's), apt offers the two at different versions and
+    # cannot install them; then install from the release's own suite, where
+    # both architectures have the same versions.
+    local mismatched suite
+    mismatched=$(kite_i386_mismatches $missing)
+    suite=$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")
+    if [ -z "$mismatched" ] || [ -z "$suite" ]; then
+      cat "$log" >&2
+      rm -f "$log"
+      echo "Installing $missing failed (see apt-get's message above)." >&2
+      exit 1
+    fi
+    echo "$mismatched" >&2
+    echo "note: 32-bit packages cannot be installed at the versions of their 64-bit twins from these indexes; installing from $suite alone, where both architectures match" >&2
+    # shellcheck disable=SC2086
+    if ! apt-get install -y -qq --no-install-recommends -t "$suite" $missing >"$log" 2>&1; then
+      cat "$log" >&2
+      rm -f "$log"
+      echo "Installing $missing failed (see apt-get's message above)." >&2
+      exit 1
+    fi
+  fi
+  rm -f "$log"
+}
+
+# Prints one line per 32-bit package that installing the packages "$@"
+# would need and that the indexes offer at another version than its 64-bit
+# twin (read from the unmet dependencies of a simulated install); nothing
+# when there is none.
+kite_i386_mismatches() {
+  local name native foreign
+  for name in $(apt-get install -s --no-install-recommends "$@" 2>&1 |
+                grep -o '[A-Za-z0-9.+-]*:i386' | sort -u); do
+    name=${name%:i386}
+    native=$(apt-cache policy "$name" 2>/dev/null | sed -n 's/^ *Candidate: //p')
+    foreign=$(apt-cache policy "$name:i386" 2>/dev/null | sed -n 's/^ *Candidate: //p')
+    if [ -n "$native" ] && [ -n "$foreign" ] && [ "$native" != "$foreign" ] &&
+       [ "$native" != "(none)" ] && [ "$foreign" != "(none)" ]; then
+      echo "note: $name is offered at $native for $(dpkg --print-architecture) but at $foreign for i386"
+    fi
+  done
 }
 
 KITE_BUILD_PACKAGES=(cmake ninja-build python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64)
