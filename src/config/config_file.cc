@@ -196,6 +196,17 @@ Outcome applyLine(LaunchSettings& settings, Platform& platform,
 
 }  // namespace
 
+std::string configFileName(const std::string& exePath) {
+  // The file carries the executable's own base name, so one copy of the
+  // launcher renamed after an application finds that application's file.
+  const size_t slash = exePath.find_last_of("\\/");
+  std::string base =
+      slash == std::string::npos ? exePath : exePath.substr(slash + 1);
+  if (base.size() >= 4 && base.compare(base.size() - 4, 4, ".exe") == 0)
+    base.resize(base.size() - 4);
+  return base + ".config";
+}
+
 Outcome locateAppConfig(LaunchSettings& settings, Platform& platform,
                         const std::string& exePath, const std::string& startDir,
                         const ConfigReading& reading) {
@@ -205,15 +216,7 @@ Outcome locateAppConfig(LaunchSettings& settings, Platform& platform,
     // current directory.
     path = *settings.configOverride;
   } else {
-    // The file carries the executable's own base name, so one copy of the
-    // launcher renamed after an application finds that application's file.
-    // Only a lower-case ".exe" is cut off.
-    const size_t slash = exePath.rfind('\\');
-    std::string base =
-        slash == std::string::npos ? exePath : exePath.substr(slash + 1);
-    if (base.size() >= 4 && base.compare(base.size() - 4, 4, ".exe") == 0)
-      base.resize(base.size() - 4);
-    path = startDir + "\\" + base + ".config";
+    path = startDir + "\\" + configFileName(exePath);
   }
   settings.configPath = path;
   debugTrace(settings, platform, "reading app config %s\n", path.c_str());

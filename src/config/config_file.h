@@ -33,6 +33,12 @@ struct ConfigReading {
   ConfigObserver* observer = nullptr;  // null: nobody is told
 };
 
+// The file name of the configuration that belongs to the launcher file
+// `exePath`: its base name (after the last "\" or "/") with a lower-case
+// ".exe" cut off, and ".config" added.  Only a lower-case ".exe" is cut:
+// "MyApp.EXE" reads "MyApp.EXE.config".
+std::string configFileName(const std::string& exePath);
+
 // Reads the configuration that belongs to the launcher started as `exePath`:
 // the "-c" file when one was given, otherwise startDir\<base name>.config.
 // Records the path in settings.configPath.  Ends the launcher with
