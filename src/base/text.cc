@@ -46,13 +46,6 @@ std::string asciiLower(std::string text) {
   return text;
 }
 
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  return true;
-}
-
 bool startsWith(std::string_view text, std::string_view prefix) {
   return text.compare(0, prefix.size(), prefix) == 0;
 }

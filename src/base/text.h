@@ -33,7 +33,6 @@ const char* orNullPointer(const OptionalText& text);
 // `text` with the ASCII letters A-Z lower-cased; other bytes unchanged, so
 // UTF-8 text stays valid.
 std::string asciiLower(std::string text);
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 bool startsWith(std::string_view text, std::string_view prefix);
 

@@ -41,10 +41,6 @@ void appendUtf8(std::string& out, char32_t c);
 // above U+10FFFF).
 void appendUtf16(std::u16string& out, char32_t c);
 
-// `text` with every invalid sequence replaced by U+FFFD; *replaced
-// (optional) receives the number of replacements.
-std::string toValidUtf8(std::string_view text, size_t* replaced = nullptr);
-
 // UTF-16 (host-endian code units) to UTF-8; unpaired surrogates become
 // U+FFFD; *replaced (optional) receives the number of replacements.
 std::string utf16ToUtf8(std::u16string_view text, size_t* replaced = nullptr);

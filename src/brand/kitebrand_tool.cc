@@ -69,14 +69,12 @@ bool checkConfig(const BrandOptions& options, Platform& platform,
   const Report report = runCheck(check, platform);
   platform.changeDirectory(directory);
   for (const Finding& f : report.findings) {
-    if (f.severity == Severity::kNote) continue;
+    if (f.severity() == Severity::kNote) continue;
     // A finding about the file as a whole (line 0) names the file alone.
-    const std::string where =
-        f.line > 0 ? f.file + ":" + std::to_string(f.line) : f.file;
-    platform.writeError(
-        formatText("kitebrand: %s: %s: %s\n", where.c_str(),
-                   f.severity == Severity::kError ? "error" : "warning",
-                   f.message.c_str()));
+    platform.writeError(formatText("kitebrand: %s: %s: %s\n",
+                                   fileAndLine(f.file, f.line).c_str(),
+                                   severityWord(f.severity()),
+                                   f.message.c_str()));
   }
   return report.errors() == 0;
 }

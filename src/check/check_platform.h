@@ -28,7 +28,6 @@ class CheckPlatform : public Platform {
   std::vector<RecordedBox> boxes;
   std::string out;  // trace lines, as the launcher would write them
   std::string err;  // its standard-error lines
-  std::vector<std::string> refusedStarts;  // command lines not started
 
   long openRegistryKey(RegistryRoot root, const std::string& path,
                        RegistryKey* key) override;

@@ -40,7 +40,6 @@ Report runCheck(const CheckOptions& options, Platform& base) {
   // "-d" and "-c..." for itself.  The file checked stays the one named.
   LaunchSettings own;
   report.ownArguments = takeOwnArguments(options.arguments, own);
-  report.ownConfigOverride = own.configOverride;
   settings.debugMode = own.debugMode;
   settings.arguments = own.arguments;
   report.commandLineArguments = settings.arguments.size();
@@ -79,7 +78,7 @@ Report runCheck(const CheckOptions& options, Platform& base) {
     recordDefaultRuntime(report, settings, platform);
   const RuntimeSearch* search = report.runtimeSearch();
   report.runtimePlaceholder =
-      search && (!search->available || search->exitCode != 0);
+      search && (!report.registryAvailable || search->exitCode != 0);
 
   report.commandLine = buildCommandLine(settings, platform);
   report.commandLineLength = utf16Length(report.commandLine);

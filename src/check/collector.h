@@ -16,20 +16,13 @@ class Collector {
   Collector(Report& report, Platform& platform)
       : report_(report), platform_(platform) {}
 
-  void warn(const std::string& kind, const std::string& file, int line,
-            const std::string& message) {
-    report_.findings.push_back({Severity::kWarning, kind, file, line, message});
-  }
-  void note(const std::string& kind, const std::string& file, int line,
-            const std::string& message) {
-    report_.findings.push_back({Severity::kNote, kind, file, line, message});
-  }
-  void error(const std::string& kind, const std::string& file, int line,
-             const std::string& message) {
-    report_.findings.push_back({Severity::kError, kind, file, line, message});
+  // A finding of `kind` (which gives its severity) at `line` of `file`.
+  void add(FindingKind kind, const std::string& file, int line,
+           const std::string& message) {
+    report_.findings.push_back({kind, file, line, message});
   }
 
-  void files();     // findings_files.cc
+  void files();     // findings.cc
   void lines();     // findings_lines.cc
   void settings();  // findings_settings.cc
 

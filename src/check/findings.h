@@ -11,14 +11,6 @@
 
 namespace kite {
 
-// The Levenshtein distance between `a` and `b`, letter case ignored.
-size_t editDistance(const std::string& a, const std::string& b);
-
-// The configuration key closest to `word` when one is close enough to be a
-// likely misspelling of it (a difference of letter case, or one or two
-// letters); empty otherwise.
-std::string nearestKey(const std::string& word);
-
 // Fills report.findings from the recorded files and lines, the settings,
 // the runtime lookups and the command line.  `platform` answers whether the
 // paths named by "addjar", "addpath" and "addjars" exist (relative ones from

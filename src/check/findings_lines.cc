@@ -8,6 +8,7 @@
 #include "base/exit_codes.h"
 #include "base/text.h"
 #include "check/check_platform.h"
+#include "check/edit_distance.h"
 #include "check/findings.h"
 #include "config/config_file.h"
 #include "config/config_keys.h"
@@ -21,7 +22,7 @@ void Collector::lines() {
     const LineRecord& line = report_.lines[i];
     const size_t nul = line.text.find('\0');
     if (nul != std::string::npos)
-      warn("nul-byte", line.file, line.number,
+      add(FindingKind::kNulByte, line.file, line.number,
            "the line holds a NUL byte: the launcher reads it only up to there, "
            "as \"" +
                line.text.substr(0, nul) + "\"");
@@ -42,7 +43,7 @@ void Collector::ignoredLine(const LineRecord& line) {
   if (stripped[0] == '#' || stripped[0] == '/') return;
   if (start > 0) {
     if (const KeyRule* rule = matchConfigKey(stripped)) {
-      warn("indented-key", line.file, line.number,
+      add(FindingKind::kIndentedKey, line.file, line.number,
            std::string("the key \"") + rule->text +
                "\" is indented: keys count only "
                "at the very start of a line, so the launcher ignores it");
@@ -53,7 +54,7 @@ void Collector::ignoredLine(const LineRecord& line) {
   const std::string word = stripped.substr(0, blank);
   if (blank != std::string::npos && stripped[blank] == '\t') {
     if (const KeyRule* rule = matchConfigKey(word)) {
-      warn("tab-after-key", line.file, line.number,
+      add(FindingKind::kTabAfterKey, line.file, line.number,
            std::string("a tab, not a space, follows \"") + rule->text +
                "\": only a space separates key and value, so the launcher "
                "ignores the line");
@@ -65,10 +66,10 @@ void Collector::ignoredLine(const LineRecord& line) {
     const size_t keyLength =
         rule ? std::char_traits<char>::length(rule->text) : 0;
     if (rule && text.size() == keyLength) {
-      warn("no-value", line.file, line.number,
+      add(FindingKind::kNoValue, line.file, line.number,
            "\"" + text + "\" has no value: the launcher ignores the line");
     } else if (rule) {
-      warn("no-space", line.file, line.number,
+      add(FindingKind::kNoSpace, line.file, line.number,
            std::string("no space after the key \"") + rule->text +
                "\": the launcher ignores the line; write \"" + rule->text +
                " " + text.substr(keyLength) + "\"");
@@ -88,7 +89,7 @@ void Collector::ignoredLine(const LineRecord& line) {
             text + "\"";
       else if (!nearestKey(text).empty())
         message += "; did you mean \"" + nearestKey(text) + " ...\"?";
-      warn("no-space", line.file, line.number, message);
+      add(FindingKind::kNoSpace, line.file, line.number, message);
     }
     return;
   }
@@ -96,7 +97,7 @@ void Collector::ignoredLine(const LineRecord& line) {
       "unknown key \"" + word + "\": the launcher ignores the line";
   const std::string suggestion = nearestKey(word);
   if (!suggestion.empty()) message += "; did you mean \"" + suggestion + "\"?";
-  warn("unknown-key", line.file, line.number, message);
+  add(FindingKind::kUnknownKey, line.file, line.number, message);
 }
 
 void Collector::matchedLine(size_t index) {
@@ -106,20 +107,20 @@ void Collector::matchedLine(size_t index) {
   const std::string& text = line.text;
   const std::string word = text.substr(0, text.find(' '));
   if (text.size() > key.size() && text[key.size()] == '\t') {
-    warn("tab-after-key", line.file, line.number,
+    add(FindingKind::kTabAfterKey, line.file, line.number,
          "a tab, not a space, follows \"" + key +
              "\": the value is what "
              "follows the first space, \"" +
              line.raw + "\"");
   } else if (word != key) {
-    warn("key-prefix", line.file, line.number,
+    add(FindingKind::kKeyPrefix, line.file, line.number,
          "\"" + word + "\" is read as the key \"" + key +
              "\" (keys are "
              "compared over their own length only); the value is \"" +
              line.raw + "\"");
   }
   for (const std::string& name : line.missingVariables) {
-    warn("variable-not-set", line.file, line.number,
+    add(FindingKind::kVariableNotSet, line.file, line.number,
          name.empty() ? "a \"$\" at the end of the value names no variable: "
                         "the value is used as written"
                       : "the variable \"" + name +
@@ -133,36 +134,28 @@ void Collector::matchedLine(size_t index) {
   const auto quotes = [](const std::string& s) {
     return std::count(s.begin(), s.end(), '"');
   };
-  const bool removedAgain =
-      id == ConfigKey::kWorkingDir || id == ConfigKey::kConsoleTitle;
+  const KeyRule& rule = ruleOf(id);
   if (id != ConfigKey::kAddJars && quotes(line.value) > quotes(line.raw) &&
-      !removedAgain)
-    note("value-quoted", line.file, line.number,
+      !rule.unquote)
+    add(FindingKind::kValueQuoted, line.file, line.number,
          "the value will be put in double quotes, because a variable's value "
          "holds a space: " +
              line.value);
 
-  // The keys that set one value; "javapath" and "javaVersion" share one.
-  static const std::map<ConfigKey, std::string> kSlots = {
-      {ConfigKey::kJavaPath, "runtime"},
-      {ConfigKey::kJavaVersion, "runtime"},
-      {ConfigKey::kMainClass, "mainclass"},
-      {ConfigKey::kAppName, "appname"},
-      {ConfigKey::kConsoleTitle, "consoleTitle"},
-      {ConfigKey::kWorkingDir, "workingDir"}};
-  const auto slot = kSlots.find(id);
-  if (slot != kSlots.end()) {
-    const LineRecord*& earlier = setBy_[slot->second];
+  // A key that sets one value loses the value an earlier line gave it; the
+  // runtime keys ("javapath", "javaVersion") share one.
+  if (rule.value) {
+    const LineRecord*& earlier =
+        setBy_[rule.runtime ? std::string("runtime") : key];
     if (earlier) {
-      const std::string where = report_.displayPath(earlier->file) + ":" +
-                                std::to_string(earlier->number);
-      warn("key-set-twice", line.file, line.number,
-           slot->second == "runtime"
-               ? "the runtime was already set by \"" +
-                     std::string(keyText(*earlier->key)) + " " + earlier->raw +
-                     "\" on " + where + "; that is lost"
-               : "\"" + key + "\" was already set on " + where + " (\"" +
-                     earlier->value + "\"); that value is lost");
+      const std::string where = report_.where(earlier->file, earlier->number);
+      add(FindingKind::kKeySetTwice, line.file, line.number,
+          rule.runtime
+              ? "the runtime was already set by \"" +
+                    std::string(keyText(*earlier->key)) + " " + earlier->raw +
+                    "\" on " + where + "; that is lost"
+              : "\"" + key + "\" was already set on " + where + " (\"" +
+                    earlier->value + "\"); that value is lost");
     }
     earlier = &line;
   }
@@ -171,8 +164,7 @@ void Collector::matchedLine(size_t index) {
   if (id == ConfigKey::kJavaVersion &&
       line.value.find('+') != std::string::npos &&
       line.value.find('_') == std::string::npos)
-    warn(
-        "version-never-matches", line.file, line.number,
+    add(FindingKind::kVersionNeverMatches, line.file, line.number,
         "\"" + line.value +
             "\" can never match: a \"+\" asks for a patch level or later only "
             "after one (\"1.8.0_151+\"); without a \"_\" the whole text, \"+\" "
@@ -194,7 +186,7 @@ void Collector::unquotedProgram(const LineRecord& line) {
   if (first.find('.', name == std::string::npos ? 0 : name) ==
       std::string::npos)
     first += ".exe";
-  warn("unquoted-path", line.file, line.number,
+  add(FindingKind::kUnquotedPath, line.file, line.number,
        "the runtime path holds a blank and is not in double quotes: Windows "
        "first tries to run \"" +
            first +
@@ -215,13 +207,13 @@ void Collector::unquotedBlank(const LineRecord& line) {
   const std::string rest =
       next == std::string::npos ? std::string() : value.substr(next);
   if (key == ConfigKey::kAddPath || key == ConfigKey::kAddJar) {
-    warn("unquoted-blank", line.file, line.number,
+    add(FindingKind::kUnquotedBlank, line.file, line.number,
          "the class-path entry holds a blank and is not in double quotes: "
          "the class path reaches Java in two pieces, \"" +
              value.substr(0, blank) + "\" and \"" + rest +
              "\"; write the entry in double quotes");
   } else if (key == ConfigKey::kVmParam && !rest.empty() && rest[0] != '-') {
-    warn("unquoted-blank", line.file, line.number,
+    add(FindingKind::kUnquotedBlank, line.file, line.number,
          "the JVM parameter holds a blank and is not in double quotes: it "
          "reaches Java as two, \"" +
              value.substr(0, blank) + "\" and \"" + rest +
@@ -237,19 +229,20 @@ void Collector::checkPaths(const LineRecord& line, size_t index) {
     const std::string dir = line.jarDirectory;
     if (line.jarsAdded == 0) {
       if (!exists(dir))
-        warn("jar-directory-missing", line.file, line.number,
+        add(FindingKind::kJarDirectoryMissing, line.file, line.number,
              "the directory \"" + dir + "\" does not exist" + fromStart(dir));
       else
-        warn("jar-directory-empty", line.file, line.number,
+        add(FindingKind::kJarDirectoryEmpty, line.file, line.number,
              "the directory \"" + dir + "\" holds no .jar file" +
                  fromStart(dir));
     }
+    const SettingsList classPath = &LaunchSettings::classPath;
     const size_t end = index + 1 < report_.lines.size()
-                           ? report_.lines[index + 1].classPathBefore
+                           ? report_.lines[index + 1].before(classPath)
                            : report_.settings.classPath.size();
-    for (size_t i = line.classPathBefore; i < end; ++i) {
+    for (size_t i = line.before(classPath); i < end; ++i) {
       if (report_.settings.classPath[i].front() != '"') continue;
-      note("value-quoted", line.file, line.number,
+      add(FindingKind::kValueQuoted, line.file, line.number,
            "the jars go on the class path in double quotes (the directory or a "
            "file name holds a space), such as " +
                report_.settings.classPath[i]);
@@ -264,16 +257,36 @@ void Collector::checkPaths(const LineRecord& line, size_t index) {
   while (start <= value.size()) {
     size_t end = value.find(';', start);
     if (end == std::string::npos) end = value.size();
-    const std::string entry =
+    std::string entry =
         withoutSurroundingQuotes(value.substr(start, end - start));
     start = end + 1;
+    // Java reads one wildcard in a class path: a folder followed by "*"
+    // stands for every jar in it.  Any other "*" or "?" is taken as it
+    // stands, and no file name on Windows holds one.
+    const size_t wildcard = entry.find_first_of("*?");
+    const bool folderStar =
+        wildcard == entry.size() - 1 && entry[wildcard] == '*' &&
+        (wildcard == 0 || entry[wildcard - 1] == '/' ||
+         entry[wildcard - 1] == '\\');
+    if (folderStar) {
+      entry.pop_back();  // the folder; "*" alone is the current one
+    } else if (wildcard != std::string::npos) {
+      add(FindingKind::kPathWildcard, line.file, line.number,
+          "\"" + entry + "\" holds \"" + entry[wildcard] +
+              "\", which Java does not expand: only a folder followed by "
+              "\"*\" (\"lib/*\") stands for the jars in it");
+      continue;
+    }
     if (!entry.empty() && !exists(entry))
-      warn("path-missing", line.file, line.number,
-           "\"" + entry + "\" does not exist" + fromStart(entry));
+      add(FindingKind::kPathMissing, line.file, line.number,
+          "\"" + entry + "\" does not exist" + fromStart(entry));
   }
 }
 
 bool Collector::exists(const std::string& path) {
+  // The platform's search takes "*" and "?" as wildcards; a path is looked
+  // up as it stands, and no Windows file name holds them.
+  if (path.find_first_of("*?") != std::string::npos) return false;
   std::vector<FoundFile> matches;
   return findPath(platform_, path, &matches);
 }

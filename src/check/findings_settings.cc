@@ -25,7 +25,7 @@ void Collector::settings() {
   if (report_.readExitCode != 0) return;
   if (!settings.mainClass || settings.mainClass->empty()) {
     const LineRecord* line = report_.lastLineWithKey(ConfigKey::kMainClass);
-    error("no-main-class", line ? line->file : report_.config,
+    add(FindingKind::kNoMainClass, line ? line->file : report_.config,
           line ? line->number : 0,
           std::string(line ? "the main class is empty"
                            : "no \"mainclass\" line") +
@@ -37,7 +37,7 @@ void Collector::settings() {
   runtimeAndDirectory();
   if (settings.mainClass && !settings.mainClass->empty() &&
       settings.classPath.empty())
-    error("no-class-path", report_.config, 0,
+    add(FindingKind::kNoClassPath, report_.config, 0,
           "no addjar, addjars or addpath line puts anything on the class "
           "path: the launcher passes \"-classpath " +
               *settings.mainClass +
@@ -46,12 +46,12 @@ void Collector::settings() {
   for (const RuntimeSearch& search : report_.searches) {
     if (search.exitCode == 0) continue;
     std::string message;
-    if (search.window) {
+    if (search.kind == SearchKind::kWindow) {
       message = "no installed runtime fits the version window" +
                 (search.windowWords.empty() ? std::string()
                                             : " (" + search.windowWords + ")") +
                 ": ";
-    } else if (search.request.empty() && search.file.empty()) {
+    } else if (search.kind == SearchKind::kCurrent) {
       message = "no runtime: ";
     } else if (search.request.empty()) {
       message = "\"javaVersion\" has no value: ";
@@ -67,18 +67,18 @@ void Collector::settings() {
       message += "the launcher ";
     }
     message += "exits with " + std::to_string(search.exitCode);
-    if (!search.file.empty()) {
+    if (search.kind == SearchKind::kVersionLine) {
       message += ", reading no further line";
-      error("runtime-not-found", search.file, search.line, message);
+      add(FindingKind::kRuntimeNotFound, search.file, search.line, message);
     } else {
-      error("runtime-not-found", report_.config, 0,
+      add(FindingKind::kRuntimeNotFound, report_.config, 0,
             message + " when it starts");
     }
   }
   const size_t length = report_.commandLineLength;
   if (length + 1 > kCommandLineLimit) {
     const LineRecord* line = lineOverTheLimit();
-    error("command-line-too-long", line ? line->file : report_.config,
+    add(FindingKind::kCommandLineTooLong, line ? line->file : report_.config,
           line ? line->number : 0,
           formatText("the command line is %lu characters long; Windows accepts "
                      "at most %lu: the launcher refuses to start it and exits "
@@ -94,35 +94,34 @@ void Collector::settings() {
 // or the main class, whichever is longer.
 const LineRecord* Collector::lineOverTheLimit() const {
   const LaunchSettings& s = report_.settings;
-  const auto part = [](const std::string& text) {
-    return utf16Length(text) + 1;  // with the blank or ";" after it
-  };
-  std::vector<size_t> vm, cp, args;
+  // The length each list entry takes on the command line, with the blank or
+  // ";" after it.
+  const std::vector<SettingsList>& lists = settingsLists();
+  std::vector<std::vector<size_t>> parts(lists.size());
   size_t entries = 0;
-  for (const std::string& p : s.vmParams) entries += vm.emplace_back(part(p));
-  for (const std::string& c : s.classPath) entries += cp.emplace_back(part(c));
-  for (const std::string& a : s.arguments)
-    entries += args.emplace_back(part(quoteArgument(a, s.alwaysQuote)));
-  const size_t fixed =
+  for (size_t l = 0; l < lists.size(); ++l) {
+    const bool arguments = lists[l] == &LaunchSettings::arguments;
+    for (const std::string& entry : s.*lists[l])
+      entries += parts[l].emplace_back(
+          utf16Length(arguments ? quoteArgument(entry, s.alwaysQuote) : entry) +
+          1);
+  }
+  size_t total =
       report_.commandLineLength - std::min(entries, report_.commandLineLength);
-  size_t total = fixed;
-  for (size_t i = 0; i < report_.commandLineArguments && i < args.size(); ++i)
-    total += args[i];
-  const auto sum = [](const std::vector<size_t>& parts, size_t from,
-                      size_t to) {
-    size_t added = 0;
-    for (size_t i = from; i < to && i < parts.size(); ++i) added += parts[i];
-    return added;
-  };
+  const std::vector<size_t>& arguments =
+      parts[listIndex(&LaunchSettings::arguments)];
+  for (size_t i = 0; i < report_.commandLineArguments && i < arguments.size();
+       ++i)
+    total += arguments[i];
   const std::vector<LineRecord>& lines = report_.lines;
   for (size_t i = 0; i < lines.size(); ++i) {
-    const bool last = i + 1 == lines.size();
-    total += sum(vm, lines[i].vmParamsBefore,
-                 last ? vm.size() : lines[i + 1].vmParamsBefore);
-    total += sum(cp, lines[i].classPathBefore,
-                 last ? cp.size() : lines[i + 1].classPathBefore);
-    total += sum(args, lines[i].argumentsBefore,
-                 last ? args.size() : lines[i + 1].argumentsBefore);
+    for (size_t l = 0; l < lists.size(); ++l) {
+      const size_t to = i + 1 == lines.size() ? parts[l].size()
+                                              : lines[i + 1].listsBefore[l];
+      for (size_t e = lines[i].listsBefore[l]; e < to && e < parts[l].size();
+           ++e)
+        total += parts[l][e];
+    }
     if (total + 1 > kCommandLineLimit) return &lines[i];
   }
   const LineRecord* runtime = report_.runtimeLine();
@@ -145,7 +144,7 @@ void Collector::versionWindow() {
     if (!lines[i]) continue;
     bounds[i] = parseJavaVersion(lines[i]->value);
     if (!bounds[i])
-      error("not-a-version", lines[i]->file, lines[i]->number,
+      add(FindingKind::kNotAVersion, lines[i]->file, lines[i]->number,
             "\"" + lines[i]->value +
                 "\" is not a Java version (such as 17, 17.0.2, 1.8 or "
                 "21.0.1+12): the launcher shows an error and exits with " +
@@ -157,23 +156,22 @@ void Collector::versionWindow() {
     window.min = bounds[0];
     window.max = bounds[1];
     if (windowIsEmpty(window))
-      warn("empty-window", max->file, max->number,
+      add(FindingKind::kEmptyWindow, max->file, max->number,
            "the maximum " + max->value + " is below the minimum " + min->value +
                ": no runtime fits the window");
   }
   if (const LineRecord* runtime = report_.runtimeLine();
       runtime && (min || max)) {
     const LineRecord* bound = min ? min : max;
-    warn("window-unused", bound->file, bound->number,
+    add(FindingKind::kWindowUnused, bound->file, bound->number,
          std::string("the version window is not used: the runtime is set by "
                      "\"") +
              keyText(*runtime->key) + " " + runtime->raw + "\" on " +
-             report_.displayPath(runtime->file) + ":" +
-             std::to_string(runtime->number));
+             report_.where(runtime->file, runtime->number));
   }
   if (page && !startsWith(page->value, "https://") &&
       !startsWith(page->value, "http://"))
-    warn("download-page", page->file, page->number,
+    add(FindingKind::kDownloadPage, page->file, page->number,
          "\"" + page->value +
              "\" is not a web address (https://...): the launcher opens no "
              "page");
@@ -183,12 +181,12 @@ void Collector::versionWindow() {
 void Collector::ownArguments() {
   for (const std::string& argument : report_.ownArguments) {
     if (argument == "-d")
-      warn("own-argument", report_.config, 0,
+      add(FindingKind::kOwnArgument, report_.config, 0,
            "the argument \"-d\" is the launcher's own: it takes it (debug "
            "mode: diagnostic boxes and traces, java.exe instead of javaw.exe) "
            "and does not pass it to the application");
     else
-      warn("own-argument", report_.config, 0,
+      add(FindingKind::kOwnArgument, report_.config, 0,
            "the argument \"" + argument +
                "\" is the launcher's own: it takes it and reads the "
                "configuration \"" +
@@ -205,7 +203,7 @@ void Collector::runtimeAndDirectory() {
       runtime->missingVariables.empty()) {
     const std::string path = withoutSurroundingQuotes(runtime->value);
     if (!path.empty() && !exists(path))
-      warn("path-missing", runtime->file, runtime->number,
+      add(FindingKind::kPathMissing, runtime->file, runtime->number,
            "the runtime \"" + path + "\" does not exist" + fromStart(path) +
                ": the launcher shows \"Could not start the Java runtime\" "
                "and exits with " +
@@ -215,7 +213,7 @@ void Collector::runtimeAndDirectory() {
   const OptionalText& workingDir = report_.settings.workingDir;
   if (directory && workingDir && !workingDir->empty() &&
       directory->missingVariables.empty() && !exists(*workingDir))
-    warn("path-missing", directory->file, directory->number,
+    add(FindingKind::kPathMissing, directory->file, directory->number,
          "the working directory \"" + *workingDir + "\" does not exist" +
              fromStart(*workingDir) +
              ": the launcher cannot start the application in it and exits "

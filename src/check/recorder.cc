@@ -82,8 +82,11 @@ void Recorder::fileOpened(const std::string& path, int depth, int error,
   FileRecord file;
   file.path = path;
   file.depth = depth;
-  file.error = error;
-  if (error != 0) file.errorText = whyNotOpened(path, error);
+  if (error != 0) {
+    file.state = FileState::kNotOpened;
+    file.error = error;
+    file.errorText = whyNotOpened(path, error);
+  }
   if (depth > 0 && lastLine()) {
     file.includedFrom = lastLine()->file;
     file.includedAt = lastLine()->number;
@@ -96,11 +99,11 @@ void Recorder::fileOpened(const std::string& path, int depth, int error,
   report_.files.push_back(std::move(file));
 }
 
-void Recorder::includeSkipped(const std::string& path, int depth) {
+void Recorder::notRead(const std::string& path, int depth, FileState state) {
   FileRecord file;
   file.path = path;
   file.depth = depth;
-  file.skipped = true;
+  file.state = state;
   if (lastLine()) {
     file.includedFrom = lastLine()->file;
     file.includedAt = lastLine()->number;
@@ -108,10 +111,12 @@ void Recorder::includeSkipped(const std::string& path, int depth) {
   report_.files.push_back(std::move(file));
 }
 
+void Recorder::includeSkipped(const std::string& path, int depth) {
+  notRead(path, depth, FileState::kSkipped);
+}
+
 void Recorder::fileLimitReached(const std::string& path, int depth) {
-  includeSkipped(path, depth);
-  report_.files.back().skipped = false;
-  report_.files.back().overLimit = true;
+  notRead(path, depth, FileState::kOverLimit);
 }
 
 void Recorder::lineRead(const std::string& path, int number,
@@ -120,9 +125,8 @@ void Recorder::lineRead(const std::string& path, int number,
   record.file = path;
   record.number = number;
   record.text = line;
-  record.vmParamsBefore = settings_.vmParams.size();
-  record.classPathBefore = settings_.classPath.size();
-  record.argumentsBefore = settings_.arguments.size();
+  for (SettingsList list : settingsLists())
+    record.listsBefore.push_back((settings_.*list).size());
   report_.lines.push_back(std::move(record));
 }
 
@@ -141,7 +145,6 @@ void Recorder::variableMissing(const std::string& name) {
 
 void Recorder::jarsScanned(const std::string& directory, size_t added) {
   if (LineRecord* line = lastLine()) {
-    line->scannedJars = true;
     line->jarDirectory = directory;
     line->jarsAdded = added;
   }
@@ -149,19 +152,20 @@ void Recorder::jarsScanned(const std::string& directory, size_t added) {
 
 Outcome Recorder::resolve(LaunchSettings& settings, Platform& platform) {
   RuntimeSearch search;
+  search.kind = SearchKind::kVersionLine;
   if (const LineRecord* line = lastLine()) {
     search.file = line->file;
     search.line = line->number;
   }
   search.request = settings.javaVersion.value_or("");
-  search.available = report_.registryAvailable;
+  const bool searched = report_.registryAvailable;
   search.familySearch = search.request.find('_') == std::string::npos ||
                         search.request.find('+') != std::string::npos;
   OptionalText found;
   if (search.request.empty()) {
     // The launcher gives up before any registry access.
     search.exitCode = kExitVersionUnresolved;
-  } else if (search.available) {
+  } else if (searched) {
     const size_t shown = platform_.boxes.size();
     VersionSearch result = findJavaForVersion(settings, platform);
     search.exitCode = result.outcome.exitCode();
@@ -173,7 +177,7 @@ Outcome Recorder::resolve(LaunchSettings& settings, Platform& platform) {
     search.boxes = boxesSince(platform_, shown);
     found = std::move(result.runtime);
   }
-  if (search.exitCode == 0 && search.available) search.runtime = found;
+  if (search.exitCode == 0 && searched) search.runtime = found;
   const std::string request = search.request;
   const bool unresolved = search.exitCode != 0;
   report_.searches.push_back(std::move(search));
@@ -191,15 +195,15 @@ Outcome Recorder::resolve(LaunchSettings& settings, Platform& platform) {
 void recordDefaultRuntime(Report& report, LaunchSettings& settings,
                           CheckPlatform& platform) {
   RuntimeSearch search;
-  search.available = report.registryAvailable;
-  search.window = hasVersionWindow(settings);
-  if (!search.available) {
-    settings.javaPath = search.window ? "<runtime in the version window>"
-                                      : "<runtime from the registry>";
+  const bool window = hasVersionWindow(settings);
+  search.kind = window ? SearchKind::kWindow : SearchKind::kCurrent;
+  if (!report.registryAvailable) {
+    settings.javaPath = window ? "<runtime in the version window>"
+                               : "<runtime from the registry>";
     report.searches.push_back(std::move(search));
     return;
   }
-  if (search.window) {
+  if (window) {
     const size_t shown = platform.boxes.size();
     WindowSearch found = findRuntimeInWindow(settings, platform);
     search.exitCode = found.outcome.exitCode();

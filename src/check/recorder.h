@@ -38,6 +38,7 @@ class Recorder : public ConfigObserver, public VersionResolver {
 
  private:
   LineRecord* lastLine();
+  void notRead(const std::string& path, int depth, FileState state);
   std::string whyNotOpened(const std::string& path, int error);
 
   Report& report_;

@@ -1,163 +1,142 @@
 #include "check/render.h"
 
-#include <cstdio>
-
 #include "base/launch_settings.h"
-#include "base/unicode.h"
 #include "base/version.h"
+#include "check/json.h"
 #include "launcher/command_line.h"
 
 namespace kite {
 namespace {
 
-std::string quote(const std::string& text) {
-  std::string out = "\"";
-  char32_t decoded = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    char escaped[8];
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (c < 0x20 || c == 0x7F) {
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    } else if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (size_t next = i; decodeUtf8(text, &next, &decoded)) {
-      out.append(text, i, next - i);
-      i = next - 1;
-    } else {
-      // A byte of the ANSI code page: taken as Latin-1.
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    }
-  }
-  return out + "\"";
-}
-
-std::string optional(const OptionalText& text) {
-  return text ? quote(*text) : "null";
-}
-
 // "file" and "line" of a line record, or nulls (the command line).
 std::string originFields(const Report& report, const LineRecord* line) {
   if (!line) return "\"file\": null, \"line\": null";
-  return "\"file\": " + quote(report.displayPath(line->file)) +
+  return "\"file\": " + jsonString(report.displayPath(line->file)) +
          ", \"line\": " + std::to_string(line->number);
 }
 
 std::string single(const Report& report, const OptionalText& value,
                    ConfigKey key) {
   if (!value) return "null";
-  return "{\"value\": " + quote(*value) + ", " +
+  return "{\"value\": " + jsonString(*value) + ", " +
          originFields(report, report.lastLineWithKey(key)) + "}";
 }
 
-std::string list(const Report& report,
-                 const std::vector<std::string> LaunchSettings::*member) {
+std::string list(const Report& report, SettingsList member) {
   const std::vector<std::string>& values = report.settings.*member;
   std::string out = "[";
   for (size_t i = 0; i < values.size(); ++i)
-    out += std::string(i ? ", " : "") + "{\"value\": " + quote(values[i]) +
+    out += std::string(i ? ", " : "") + "{\"value\": " + jsonString(values[i]) +
            ", " + originFields(report, report.originOf(member, i)) + "}";
   return out + "]";
+}
+
+std::string runtime(const Report& report) {
+  const LineRecord* line = report.runtimeLine();
+  return "{\"path\": " + jsonOrNull(report.settings.javaPath) +
+         ", \"source\": " +
+         jsonString(line ? keyText(*line->key) : "registry") + ", " +
+         originFields(report, line) +
+         ", \"known\": " + jsonBool(!report.runtimePlaceholder) + "}";
 }
 
 std::string boxes(const std::vector<RecordedBox>& shown) {
   std::string out = "[";
   for (size_t i = 0; i < shown.size(); ++i)
     out += std::string(i ? ", " : "") +
-           "{\"caption\": " + quote(shown[i].caption) +
-           ", \"text\": " + quote(shown[i].text) +
+           "{\"caption\": " + jsonString(shown[i].caption) +
+           ", \"text\": " + jsonString(shown[i].text) +
            ", \"style\": " + std::to_string(shown[i].style) + "}";
   return out + "]";
 }
 
+std::string candidates(const std::vector<RuntimeCandidate>& found) {
+  std::string out = "[";
+  for (size_t i = 0; i < found.size(); ++i) {
+    const RuntimeCandidate& c = found[i];
+    out += std::string(i ? ", " : "") +
+           "{\"source\": " + jsonString(c.source) +
+           ", \"home\": " + jsonString(c.home) + ", \"version\": " +
+           (c.versionText.empty() ? "null" : jsonString(c.versionText)) +
+           ", \"versionFrom\": " +
+           (c.versionFrom.empty() ? "null" : jsonString(c.versionFrom)) +
+           ", \"taken\": " + jsonBool(c.taken) +
+           ", \"reason\": " + (c.taken ? "null" : jsonString(c.reason)) + "}";
+  }
+  return out + "]";
+}
+
 std::string search(const Report& report, const RuntimeSearch& s) {
-  std::string out =
-      "{\"request\": " + (s.file.empty() ? "null" : quote(s.request));
+  const bool line = s.kind == SearchKind::kVersionLine;
+  std::string out = "{\"request\": " + (line ? jsonString(s.request) : "null");
   out += ", \"file\": " +
-         (s.file.empty() ? "null" : quote(report.displayPath(s.file)));
-  out += ", \"line\": " + (s.file.empty() ? "null" : std::to_string(s.line));
-  out += ", \"searched\": " + std::string(s.available ? "true" : "false");
-  out += ", \"family\": " +
-         (s.familySearch && s.available ? quote(s.family) : "null");
+         (line ? jsonString(report.displayPath(s.file)) : "null");
+  out += ", \"line\": " + (line ? std::to_string(s.line) : "null");
+  out += std::string(", \"searched\": ") + jsonBool(report.registryAvailable);
+  out += ", \"family\": " + (s.familySearch && report.registryAvailable
+                                 ? jsonString(s.family)
+                                 : "null");
   out += ", \"subkeys\": [";
   for (size_t i = 0; i < s.subkeys.size(); ++i) {
     const SubkeyStep& step = s.subkeys[i];
     out += std::string(i ? ", " : "") +
            "{\"index\": " + std::to_string(step.index) +
-           ", \"name\": " + quote(step.name) +
-           ", \"taken\": " + (step.taken ? "true" : "false") +
-           ", \"reason\": " + quote(step.reason) + "}";
+           ", \"name\": " + jsonString(step.name) +
+           ", \"taken\": " + jsonBool(step.taken) +
+           ", \"reason\": " + jsonString(step.reason) + "}";
   }
   out += "], \"versionKey\": " +
-         (s.versionKey.empty() ? "null" : quote(s.versionKey));
-  out += ", \"runtime\": " + optional(s.runtime);
+         (s.versionKey.empty() ? "null" : jsonString(s.versionKey));
+  out += ", \"runtime\": " + jsonOrNull(s.runtime);
   out += ", \"boxes\": " + boxes(s.boxes);
-  if (s.window) {
-    out += ", \"window\": " + quote(s.windowWords) + ", \"candidates\": [";
-    for (size_t i = 0; i < s.candidates.size(); ++i) {
-      const RuntimeCandidate& c = s.candidates[i];
-      out += std::string(i ? ", " : "") + "{\"source\": " + quote(c.source) +
-             ", \"home\": " + quote(c.home) + ", \"version\": " +
-             (c.versionText.empty() ? "null" : quote(c.versionText)) +
-             ", \"versionFrom\": " +
-             (c.versionFrom.empty() ? "null" : quote(c.versionFrom)) +
-             ", \"taken\": " + (c.taken ? "true" : "false") +
-             ", \"reason\": " + (c.taken ? "null" : quote(c.reason)) + "}";
-    }
-    out += "]";
-  }
+  if (s.kind == SearchKind::kWindow)
+    out += ", \"window\": " + jsonString(s.windowWords) +
+           ", \"candidates\": " + candidates(s.candidates);
   out += ", \"launcherExitCode\": " +
          (s.exitCode ? std::to_string(s.exitCode) : "null");
   return out + "}";
 }
-void settingsAndSearches(std::string& out, const Report& report) {
-  const LaunchSettings& s = report.settings;
-  const LineRecord* runtime = report.runtimeLine();
-  out += "  \"settings\": {\n";
-  out += "    \"mainClass\": " +
-         single(report, s.mainClass, ConfigKey::kMainClass) + ",\n";
-  out += "    \"appName\": " + single(report, s.appName, ConfigKey::kAppName) +
-         ",\n";
-  out +=
-      "    \"runtime\": {\"path\": " + optional(s.javaPath) +
-      ", \"source\": " + quote(runtime ? keyText(*runtime->key) : "registry") +
-      ", " + originFields(report, runtime) +
-      ", \"known\": " + (report.runtimePlaceholder ? "false" : "true") + "},\n";
-  out += "    \"vmParams\": " + list(report, &LaunchSettings::vmParams) + ",\n";
-  out +=
-      "    \"classPath\": " + list(report, &LaunchSettings::classPath) + ",\n";
-  out +=
-      "    \"arguments\": " + list(report, &LaunchSettings::arguments) + ",\n";
-  out += "    \"workingDir\": " +
-         single(report, s.workingDir, ConfigKey::kWorkingDir) + ",\n";
-  out += "    \"consoleTitle\": " +
-         single(report, s.consoleTitle, ConfigKey::kConsoleTitle) + "\n";
-  out += "  },\n";
 
-  out += "  \"runtimeSearch\": {\"available\": " +
-         std::string(report.registryAvailable ? "true" : "false") +
-         ", \"searches\": [";
+// Every setting a key fills, in the order of the key table: the runtime
+// once for the keys that set it, a list once for the keys that fill it.
+std::string settings(const Report& report) {
+  std::vector<std::string> fields;
+  bool runtimeShown = false;
+  std::vector<bool> listShown(settingsLists().size());
+  for (const KeyRule& rule : configKeys()) {
+    if (rule.runtime && !runtimeShown) {
+      runtimeShown = true;
+      fields.push_back("\"runtime\": " + runtime(report));
+    } else if (rule.list && !listShown[listIndex(rule.list)]) {
+      listShown[listIndex(rule.list)] = true;
+      fields.push_back(std::string("\"") + rule.json +
+                       "\": " + list(report, rule.list));
+    } else if (rule.value && rule.json) {
+      fields.push_back(std::string("\"") + rule.json + "\": " +
+                       single(report, report.settings.*rule.value, rule.key));
+    }
+  }
+  std::string out = "  \"settings\": {\n";
+  for (size_t i = 0; i < fields.size(); ++i)
+    out += "    " + fields[i] + (i + 1 < fields.size() ? ",\n" : "\n");
+  return out + "  },\n";
+}
+
+void settingsAndSearches(std::string& out, const Report& report) {
+  out += settings(report);
+  out += std::string("  \"runtimeSearch\": {\"available\": ") +
+         jsonBool(report.registryAvailable) + ", \"searches\": [";
   for (size_t i = 0; i < report.searches.size(); ++i)
     out += std::string(i ? "," : "") + "\n    " +
            search(report, report.searches[i]);
   out += "\n  ]},\n";
 
   const size_t length = report.commandLineLength;
-  out += "  \"commandLine\": {\"text\": " + quote(report.commandLine) +
+  out += "  \"commandLine\": {\"text\": " + jsonString(report.commandLine) +
          ", \"length\": " + std::to_string(length) +
          ", \"limit\": " + std::to_string(kCommandLineLimit) +
-         ", \"withinLimit\": " +
-         (length + 1 <= kCommandLineLimit ? "true" : "false") + "},\n";
+         ", \"withinLimit\": " + jsonBool(length + 1 <= kCommandLineLimit) +
+         "},\n";
 }
 
 void findingsAndTotals(std::string& out, const Report& report) {
@@ -165,13 +144,11 @@ void findingsAndTotals(std::string& out, const Report& report) {
   for (size_t i = 0; i < report.findings.size(); ++i) {
     const Finding& f = report.findings[i];
     out += std::string(i ? "," : "") + "\n    {\"severity\": " +
-           (f.severity == Severity::kError     ? "\"error\""
-            : f.severity == Severity::kWarning ? "\"warning\""
-                                               : "\"note\"") +
-           ", \"kind\": " + quote(f.kind) +
-           ", \"file\": " + quote(report.displayPath(f.file)) +
+           jsonString(severityWord(f.severity())) +
+           ", \"kind\": " + jsonString(findingName(f.kind)) +
+           ", \"file\": " + jsonString(report.displayPath(f.file)) +
            ", \"line\": " + (f.line > 0 ? std::to_string(f.line) : "null") +
-           ", \"message\": " + quote(f.message) + "}";
+           ", \"message\": " + jsonString(f.message) + "}";
   }
   out += "\n  ],\n";
   out += "  \"errors\": " + std::to_string(report.errors()) +
@@ -184,23 +161,27 @@ void findingsAndTotals(std::string& out, const Report& report) {
 
 std::string renderJson(const Report& report) {
   std::string out = "{\n";
-  out += "  \"version\": " + quote(kVersionText) + ",\n";
-  out += "  \"config\": " + quote(report.displayPath(report.config)) + ",\n";
+  out += "  \"version\": " + jsonString(kVersionText) + ",\n";
+  out += "  \"config\": " + jsonString(report.displayPath(report.config)) +
+         ",\n";
   out += "  \"startDirectory\": " +
-         quote(report.displayPath(report.startDirectory)) + ",\n";
+         jsonString(report.displayPath(report.startDirectory)) + ",\n";
 
   out += "  \"files\": [";
   for (size_t i = 0; i < report.files.size(); ++i) {
     const FileRecord& f = report.files[i];
+    const bool read = f.state == FileState::kRead;
     out += std::string(i ? "," : "") +
-           "\n    {\"path\": " + quote(report.displayPath(f.path)) +
-           ", \"depth\": " + std::to_string(f.depth) + ", \"opened\": " +
-           (f.error == 0 && !f.skipped && !f.overLimit ? "true" : "false") +
-           ", \"skipped\": " + (f.skipped ? "true" : "false") +
+           "\n    {\"path\": " + jsonString(report.displayPath(f.path)) +
+           ", \"depth\": " + std::to_string(f.depth) +
+           ", \"opened\": " + jsonBool(read) +
+           ", \"skipped\": " + jsonBool(f.state == FileState::kSkipped) +
            ", \"encoding\": " +
-           (f.error == 0 && !f.skipped && !f.overLimit ? quote(encodingShown(f))
-                                                       : std::string("null")) +
-           ", \"error\": " + (f.error ? quote(f.errorText) : "null") + "}";
+           (read ? jsonString(encodingShown(f)) : std::string("null")) +
+           ", \"error\": " +
+           (f.state == FileState::kNotOpened ? jsonString(f.errorText)
+                                             : std::string("null")) +
+           "}";
   }
   out += "\n  ],\n";
 

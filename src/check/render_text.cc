@@ -17,7 +17,7 @@ std::string where(const Report& report, const std::string& file, int line) {
       path.compare(0, start.size(), start) == 0 &&
       (path[start.size()] == '/' || path[start.size()] == '\\'))
     path = path.substr(start.size() + 1);
-  return line > 0 ? path + ":" + std::to_string(line) : path;
+  return fileAndLine(path, line);
 }
 
 std::string origin(const Report& report, const LineRecord* line) {
@@ -65,56 +65,66 @@ void field(std::string& out, const char* label, const std::string& value) {
   out += "  " + padded + value + "\n";
 }
 
-void single(std::string& out, const Report& report, const char* label,
-            const OptionalText& value, ConfigKey key, const char* unset) {
-  if (!value) return field(out, label, unset);
-  field(out, label,
-        shown(*value) + origin(report, report.lastLineWithKey(key)));
+void single(std::string& out, const Report& report, const KeyRule& rule) {
+  const OptionalText& value = report.settings.*rule.value;
+  if (!value) {
+    if (rule.unset) field(out, rule.label, rule.unset);
+    return;
+  }
+  field(out, rule.label,
+        shown(*value) + origin(report, report.lastLineWithKey(rule.key)));
 }
 
-void list(std::string& out, const Report& report, const char* label,
-          const std::vector<std::string> LaunchSettings::*member) {
-  const std::vector<std::string>& values = report.settings.*member;
-  if (values.empty()) return field(out, label, "(none)");
+void list(std::string& out, const Report& report, const KeyRule& rule) {
+  const std::vector<std::string>& values = report.settings.*rule.list;
+  if (values.empty()) return field(out, rule.label, rule.unset);
   for (size_t i = 0; i < values.size(); ++i)
-    field(out, i == 0 ? label : "",
-          shown(values[i]) + origin(report, report.originOf(member, i)));
+    field(out, i == 0 ? rule.label : "",
+          shown(values[i]) + origin(report, report.originOf(rule.list, i)));
 }
 
-void settings(std::string& out, const Report& report) {
-  const LaunchSettings& s = report.settings;
-  out += "\nSettings\n";
-  single(out, report, "main class", s.mainClass, ConfigKey::kMainClass,
-         "(not set)");
-  single(out, report, "application name", s.appName, ConfigKey::kAppName,
-         "(not set)");
-  const LineRecord* runtime = report.runtimeLine();
+void runtime(std::string& out, const Report& report) {
+  const LineRecord* line = report.runtimeLine();
+  const RuntimeSearch* search = report.runtimeSearch();
   std::string from =
-      runtime
-          ? "  (" + std::string(keyText(*runtime->key)) + " " + runtime->raw +
-                ", " + where(report, runtime->file, runtime->number) + ")"
+      line ? "  (" + std::string(keyText(*line->key)) + " " + line->raw + ", " +
+                 where(report, line->file, line->number) + ")"
+      : search && search->kind == SearchKind::kWindow
+          ? "  (the version window's choice)"
           : "  (the registry's current runtime)";
   if (report.runtimePlaceholder) from += ", not known here";
-  field(out, "runtime",
-        s.javaPath ? shown(*s.javaPath) + from : "(not looked up)");
-  list(out, report, "JVM parameters", &LaunchSettings::vmParams);
-  list(out, report, "class path", &LaunchSettings::classPath);
-  list(out, report, "arguments", &LaunchSettings::arguments);
-  single(out, report, "working directory", s.workingDir, ConfigKey::kWorkingDir,
-         "(not set: the start directory)");
-  single(out, report, "console title", s.consoleTitle, ConfigKey::kConsoleTitle,
-         "(not set)");
+  const OptionalText& path = report.settings.javaPath;
+  field(out, "runtime", path ? shown(*path) + from : "(not looked up)");
+}
+
+// Every setting a key fills, in the order of the key table: the runtime
+// once for the keys that set it, a list once for the keys that fill it.
+void settings(std::string& out, const Report& report) {
+  out += "\nSettings\n";
+  bool runtimeShown = false;
+  std::vector<bool> listShown(settingsLists().size());
+  for (const KeyRule& rule : configKeys()) {
+    if (rule.runtime && !runtimeShown) {
+      runtimeShown = true;
+      runtime(out, report);
+    } else if (rule.list && !listShown[listIndex(rule.list)]) {
+      listShown[listIndex(rule.list)] = true;
+      list(out, report, rule);
+    } else if (rule.value && rule.label) {
+      single(out, report, rule);
+    }
+  }
 }
 
 void search(std::string& out, const Report& report, const RuntimeSearch& s) {
   const std::string base = kJavaRegistryKey;
-  if (s.window) {
+  if (s.kind == SearchKind::kWindow) {
     out +=
         "  no javapath or javaVersion: the highest runtime in the version "
         "window" +
         (s.windowWords.empty() ? std::string() : " (" + s.windowWords + ")") +
         ", from every registered runtime and JAVA_HOME\n";
-  } else if (s.file.empty()) {
+  } else if (s.kind == SearchKind::kCurrent) {
     out +=
         "  no javapath or javaVersion: the runtime the registry names as "
         "current\n";
@@ -123,7 +133,7 @@ void search(std::string& out, const Report& report, const RuntimeSearch& s) {
            "): ";
     if (s.request.empty())
       out += "no version given\n";
-    else if (!s.available)
+    else if (!report.registryAvailable)
       out += "not searched\n";
     else if (s.familySearch)
       out += "the highest patch level of the family \"" + s.family + "\"\n";
@@ -146,7 +156,7 @@ void search(std::string& out, const Report& report, const RuntimeSearch& s) {
   }
   for (const RecordedBox& box : s.boxes)
     out += "    box \"" + box.caption + "\": " + oneLine(box.text) + "\n";
-  if (!s.available) return;
+  if (!report.registryAvailable) return;
   if (s.exitCode != 0) {
     out += "    -> not found: the launcher exits with " +
            std::to_string(s.exitCode) + "\n";
@@ -188,15 +198,20 @@ std::string renderText(const Report& report) {
   for (const FileRecord& file : report.files) {
     out += std::string(2 + 2 * static_cast<size_t>(file.depth), ' ') +
            report.displayPath(file.path);
-    if (file.skipped)
-      out += "  (skipped: already being read)";
-    else if (file.overLimit)
-      out += "  (not read: too many configuration files)";
-    else if (file.error != 0)
-      out += "  (cannot be opened: " + file.errorText + ")";
-    else
-      out += std::string("  (") + encodingShown(file) + ")";
-    out += "\n";
+    switch (file.state) {
+      case FileState::kSkipped:
+        out += "  (skipped: already being read)\n";
+        break;
+      case FileState::kOverLimit:
+        out += "  (not read: too many configuration files)\n";
+        break;
+      case FileState::kNotOpened:
+        out += "  (cannot be opened: " + file.errorText + ")\n";
+        break;
+      case FileState::kRead:
+        out += std::string("  (") + encodingShown(file) + ")\n";
+        break;
+    }
   }
 
   if (report.readExitCode != 0) {
@@ -221,10 +236,8 @@ std::string renderText(const Report& report) {
   out += "\nFindings\n";
   for (const Finding& f : report.findings)
     out += "  " + where(report, f.file, f.line) + ": " +
-           (f.severity == Severity::kError     ? "error: "
-            : f.severity == Severity::kWarning ? "warning: "
-                                               : "note: ") +
-           shown(f.message, 600) + " [" + f.kind + "]\n";
+           severityWord(f.severity()) + ": " + shown(f.message, 600) + " [" +
+           findingName(f.kind) + "]\n";
   if (report.findings.empty()) out += "  none\n";
   const int errors = report.errors(), warnings = report.warnings();
   const int notes = report.notes();

@@ -12,16 +12,20 @@ std::string encodingShown(const FileRecord& file) {
   return encodingName(file.encoding);
 }
 
+std::string fileAndLine(const std::string& file, int line) {
+  return line > 0 ? file + ":" + std::to_string(line) : file;
+}
+
 int Report::errors() const {
   return static_cast<int>(std::count_if(
       findings.begin(), findings.end(),
-      [](const Finding& f) { return f.severity == Severity::kError; }));
+      [](const Finding& f) { return f.severity() == Severity::kError; }));
 }
 
 int Report::warnings() const {
   return static_cast<int>(std::count_if(
       findings.begin(), findings.end(),
-      [](const Finding& f) { return f.severity == Severity::kWarning; }));
+      [](const Finding& f) { return f.severity() == Severity::kWarning; }));
 }
 
 int Report::notes() const {
@@ -41,9 +45,7 @@ const LineRecord* Report::lastLineWithKey(ConfigKey key) const {
 
 const LineRecord* Report::runtimeLine() const {
   for (size_t i = lines.size(); i-- > 0;)
-    if (lines[i].key == ConfigKey::kJavaPath ||
-        lines[i].key == ConfigKey::kJavaVersion)
-      return &lines[i];
+    if (lines[i].key && ruleOf(*lines[i].key).runtime) return &lines[i];
   return nullptr;
 }
 
@@ -52,29 +54,24 @@ const RuntimeSearch* Report::runtimeSearch() const {
   if (line && line->key == ConfigKey::kJavaPath) return nullptr;
   for (size_t i = searches.size(); i-- > 0;) {
     const RuntimeSearch& search = searches[i];
-    if (line ? search.file == line->file && search.line == line->number
-             : search.file.empty())
+    if (line ? search.kind == SearchKind::kVersionLine &&
+                   search.file == line->file && search.line == line->number
+             : search.kind != SearchKind::kVersionLine)
       return &search;
   }
   return nullptr;
 }
 
-const LineRecord* Report::originOf(
-    const std::vector<std::string> LaunchSettings::*list, size_t index) const {
+const LineRecord* Report::originOf(SettingsList list, size_t index) const {
   // Entries there before the first line came from the command line.
   if (list == &LaunchSettings::arguments && index < commandLineArguments)
     return nullptr;
-  const auto before = [list](const LineRecord& line) {
-    return list == &LaunchSettings::vmParams    ? line.vmParamsBefore
-           : list == &LaunchSettings::classPath ? line.classPathBefore
-                                                : line.argumentsBefore;
-  };
   // The lengths only grow from line to line, so the entry belongs to the
   // last line that started at or below it.
   const auto after =
       std::upper_bound(lines.begin(), lines.end(), index,
-                       [&](size_t value, const LineRecord& line) {
-                         return value < before(line);
+                       [list](size_t value, const LineRecord& line) {
+                         return value < line.before(list);
                        });
   return after == lines.begin() ? nullptr : &*(after - 1);
 }

@@ -11,32 +11,40 @@
 
 #include "base/launch_settings.h"
 #include "check/check_platform.h"
+#include "check/finding_kinds.h"
 #include "config/config_keys.h"
 #include "config/config_text.h"
 #include "runtime/window_search.h"
 
 namespace kite {
 
-// A note tells what the launcher will do that a user may not expect; it
-// does not raise kitecheck's exit code.
-enum class Severity { kNote, kWarning, kError };
-
 struct Finding {
-  Severity severity;
-  std::string kind;  // a stable name for tools, such as "unknown-key"
+  FindingKind kind;
   std::string file;  // as the launcher names it
   int line;          // 0: the file as a whole
   std::string message;
+
+  Severity severity() const { return findingRule(kind).severity; }
+};
+
+// "file:line", or the file alone for line 0 (the file as a whole).
+std::string fileAndLine(const std::string& file, int line);
+
+// What became of a configuration file the reader was to read.
+enum class FileState {
+  kRead,
+  kNotOpened,  // it could not be opened (`error` says why)
+  kSkipped,    // an include of a file that was already being read
+  kOverLimit,  // not read: one file more than a launch reads
 };
 
 // One configuration file the reader opened, tried to open, or skipped.
 struct FileRecord {
   std::string path;
   int depth = 0;  // 0: the main file, 1: included by it, ...
-  int error = 0;  // 0: read; otherwise the errno value
+  FileState state = FileState::kRead;
+  int error = 0;  // kNotOpened: the errno value
   std::string errorText;
-  bool skipped = false;      // an include of a file that was already being read
-  bool overLimit = false;    // not read: one file more than a launch reads
   std::string includedFrom;  // the file and line of its "include" line
   int includedAt = 0;
   TextEncoding encoding = TextEncoding::kAnsi;  // as the reader decoded it
@@ -59,14 +67,13 @@ struct LineRecord {
   std::string raw;               // the value as written
   std::string value;             // after expansion
   std::vector<std::string> missingVariables;
-  bool scannedJars = false;  // an "addjars" line: the directory searched
-  std::string jarDirectory;
+  std::string jarDirectory;  // an "addjars" line: the directory searched
   size_t jarsAdded = 0;
-  // The lengths of the three lists before this line took effect; entries
-  // from this length up to the next line's belong to this line.
-  size_t vmParamsBefore = 0;
-  size_t classPathBefore = 0;
-  size_t argumentsBefore = 0;
+  // The lengths of the settings' lists (settingsLists()) before this line
+  // took effect; entries from this length up to the next line's belong to
+  // this line.
+  std::vector<size_t> listsBefore;
+  size_t before(SettingsList list) const { return listsBefore[listIndex(list)]; }
 };
 
 // One registry subkey the version search considered.
@@ -77,12 +84,19 @@ struct SubkeyStep {
   std::string reason;
 };
 
-// One runtime lookup: for a "javaVersion" line, or the default runtime.
+// What a runtime lookup was for.
+enum class SearchKind {
+  kVersionLine,  // a "javaVersion" line
+  kWindow,       // the version window, where no line set the runtime
+  kCurrent,      // the registry's current runtime, where nothing else did
+};
+
+// One runtime lookup.
 struct RuntimeSearch {
-  std::string file;  // the "javaVersion" line; empty for the default runtime
+  SearchKind kind = SearchKind::kCurrent;
+  std::string file;  // the "javaVersion" line
   int line = 0;
-  std::string request;    // the version asked for; empty for the default
-  bool available = true;  // false: no registry on this host
+  std::string request;  // the version asked for
   bool familySearch = false;
   std::string family;
   std::vector<SubkeyStep> subkeys;
@@ -90,16 +104,14 @@ struct RuntimeSearch {
   OptionalText runtime;            // the executable found
   std::vector<RecordedBox> boxes;  // what the launcher would show
   int exitCode = 0;  // where the launcher would end; 0: it goes on
-  // A search by the version window instead of the default runtime.
-  bool window = false;
-  std::string windowWords;  // "Java 17 or later"
+  std::string windowWords;  // kWindow: "Java 17 or later"
   std::vector<RuntimeCandidate> candidates;
 };
 
 struct Report {
   std::string config;  // the main configuration file
   std::string startDirectory;
-  bool registryAvailable = true;
+  bool registryAvailable = true;  // false: no registry here, nothing searched
   bool hostPaths = false;  // print file names with "/" (a POSIX host)
   std::vector<FileRecord> files;
   // The code the launcher ends with while reading its configuration (its
@@ -108,10 +120,8 @@ struct Report {
   std::vector<LineRecord> lines;
   LaunchSettings settings;          // as the reader left them
   size_t commandLineArguments = 0;  // arguments given after "--"
-  // Arguments after "--" that the launcher takes for itself ("-d", "-c..."),
-  // and the configuration a "-c" among them would make it read.
+  // Arguments after "--" that the launcher takes for itself ("-d", "-c...").
   std::vector<std::string> ownArguments;
-  OptionalText ownConfigOverride;
   std::vector<RuntimeSearch> searches;
   bool runtimePlaceholder = false;  // the path is a stand-in, not known here
   std::string commandLine;
@@ -132,11 +142,14 @@ struct Report {
   // "javapath" line).
   const RuntimeSearch* runtimeSearch() const;
   // The line an entry of a list came from (null: the command line).
-  const LineRecord* originOf(
-      const std::vector<std::string> LaunchSettings::*list, size_t index) const;
+  const LineRecord* originOf(SettingsList list, size_t index) const;
   // A file name for printing, the same way for every file: absolute (a
   // relative one from the start directory), with "/" on a POSIX host.
   std::string displayPath(const std::string& path) const;
+  // A file and line for printing: displayPath(file), then ":line".
+  std::string where(const std::string& file, int line) const {
+    return fileAndLine(displayPath(file), line);
+  }
 };
 
 }  // namespace kite

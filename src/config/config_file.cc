@@ -138,57 +138,29 @@ Outcome applyLine(LaunchSettings& settings, Platform& platform,
     observer->keyMatched(rule->key, raw, value);
   }
 
+  if (rule->value) {
+    // A folder or a title is no command-line text: quotes that expansion
+    // added (a variable whose value holds a space) would make the folder
+    // unusable and show up in the title, so they are taken off wherever
+    // they stand.  Quotes the user typed into the value are kept.
+    settings.*rule->value =
+        rule->unquote ? expansion.withoutAddedQuotes() : std::move(value);
+  } else if (rule->list) {
+    (settings.*rule->list).push_back(std::move(value));
+  }
   switch (rule->key) {
-    case ConfigKey::kVmParam:
-      settings.vmParams.push_back(std::move(value));
-      break;
-    case ConfigKey::kJavaPath:
-      settings.javaPath = std::move(value);
-      break;
-    case ConfigKey::kAddPath:
-    case ConfigKey::kAddJar:
-      settings.classPath.push_back(std::move(value));
-      break;
-    case ConfigKey::kMainClass:
-      settings.mainClass = std::move(value);
-      break;
-    case ConfigKey::kAppName:
-      settings.appName = std::move(value);
-      break;
-    case ConfigKey::kJavaMinVersion:
-      settings.javaMinVersion = std::move(value);
-      break;
-    case ConfigKey::kJavaMaxVersion:
-      settings.javaMaxVersion = std::move(value);
-      break;
-    case ConfigKey::kJavaDownloadUrl:
-      settings.javaDownloadUrl = std::move(value);
-      break;
     case ConfigKey::kJavaVersion:
       // Resolved at once, while the file is read, so that a later
       // "javapath" line can still replace what it finds.
-      settings.javaVersion = std::move(value);
       return config.versions.resolve(settings, platform);
     case ConfigKey::kAddJars: {
       const JarScan scan = addJarDirectory(settings, platform, value);
       if (observer) observer->jarsScanned(scan.directory, scan.added);
       break;
     }
-    case ConfigKey::kArgument:
-      settings.arguments.push_back(std::move(value));
-      break;
     case ConfigKey::kInclude:
       return includeConfig(settings, platform, value, observer, reading);
-    case ConfigKey::kConsoleTitle:
-    case ConfigKey::kWorkingDir:
-      // The child's directory and console title are not command-line text:
-      // quotes that expansion added (a variable whose value holds a space)
-      // would make the directory unusable and show up in the title, so they
-      // are taken off wherever they stand.  Quotes the user typed into the
-      // value are not expansion's and are kept as written.
-      (rule->key == ConfigKey::kWorkingDir ? settings.workingDir
-                                           : settings.consoleTitle) =
-          expansion.withoutAddedQuotes();
+    default:
       break;
   }
   return Outcome::goOn();

@@ -5,28 +5,79 @@
 namespace kite {
 namespace {
 
-// Tested in this order; the first key that the line begins with wins.  The
-// key is compared with the start of the line, not with a word cut out of
-// it, so "vmparameter -Xss1m" is a "vmparam" line, and "addjars" has to come
-// before "addjar", whose text it begins with.
+struct Expansion {
+  bool expand;
+  bool quote;
+};
+constexpr Expansion kRaw{false, false};
+constexpr Expansion kExpanded{true, false};
+constexpr Expansion kExpandedQuoted{true, true};
+
+constexpr KeyRule value(const char* text, ConfigKey key, Expansion expansion,
+                        SettingsText field, const char* label,
+                        const char* json, const char* unset = nullptr,
+                        bool unquote = false) {
+  return {text,  key,  expansion.expand, expansion.quote, field, nullptr,
+          unquote, label, json,         unset,           false};
+}
+
+constexpr KeyRule list(const char* text, ConfigKey key, Expansion expansion,
+                       SettingsList field, const char* label,
+                       const char* json) {
+  return {text,  key,  expansion.expand, expansion.quote, nullptr, field,
+          false, label, json,            "(none)",        false};
+}
+
+// A key the reader acts on itself.
+constexpr KeyRule action(const char* text, ConfigKey key, Expansion expansion) {
+  return {text,  key,     expansion.expand, expansion.quote, nullptr, nullptr,
+          false, nullptr, nullptr,          nullptr,         false};
+}
+
+constexpr KeyRule runtime(const char* text, ConfigKey key, Expansion expansion,
+                          SettingsText field) {
+  return {text,    key,     expansion.expand, expansion.quote, field, nullptr,
+          false,   nullptr, nullptr,          nullptr,         true};
+}
+
+// In the order kitecheck shows the settings.  A line matches the longest
+// key it begins with: the key is compared with the start of the line, not
+// with a word cut out of it, so "vmparameter -Xss1m" is a "vmparam" line and
+// "addjars lib" an "addjars" line although it also begins with "addjar".
+// No other key begins with another's text, and a new key must keep it so
+// (config_keys_test): "argumentFile" would today be read as "argument".
 constexpr KeyRule kRules[] = {
-    {"vmparam", ConfigKey::kVmParam, true, true},
-    {"javapath", ConfigKey::kJavaPath, true, true},
-    {"addpath", ConfigKey::kAddPath, true, true},
-    {"mainclass", ConfigKey::kMainClass, true, false},
-    {"appname", ConfigKey::kAppName, true, false},
-    {"javaVersion", ConfigKey::kJavaVersion, true, false},
-    {"addjars", ConfigKey::kAddJars, true, true},
-    {"argument", ConfigKey::kArgument, false, false},
-    {"addjar", ConfigKey::kAddJar, true, true},
-    {"include", ConfigKey::kInclude, true, false},
-    {"consoleTitle", ConfigKey::kConsoleTitle, true, true},
-    {"workingDir", ConfigKey::kWorkingDir, true, true},
-    // No earlier key is the start of these, nor are these the start of an
-    // earlier one, so they change no line's meaning.
-    {"javaMinVersion", ConfigKey::kJavaMinVersion, true, false},
-    {"javaMaxVersion", ConfigKey::kJavaMaxVersion, true, false},
-    {"javaDownloadUrl", ConfigKey::kJavaDownloadUrl, true, false},
+    value("mainclass", ConfigKey::kMainClass, kExpanded,
+          &LaunchSettings::mainClass, "main class", "mainClass", "(not set)"),
+    value("appname", ConfigKey::kAppName, kExpanded, &LaunchSettings::appName,
+          "application name", "appName", "(not set)"),
+    runtime("javapath", ConfigKey::kJavaPath, kExpandedQuoted,
+            &LaunchSettings::javaPath),
+    runtime("javaVersion", ConfigKey::kJavaVersion, kExpanded,
+            &LaunchSettings::javaVersion),
+    list("vmparam", ConfigKey::kVmParam, kExpandedQuoted,
+         &LaunchSettings::vmParams, "JVM parameters", "vmParams"),
+    list("addpath", ConfigKey::kAddPath, kExpandedQuoted,
+         &LaunchSettings::classPath, "class path", "classPath"),
+    list("addjar", ConfigKey::kAddJar, kExpandedQuoted,
+         &LaunchSettings::classPath, "class path", "classPath"),
+    // Every jar of the folder goes on the class path.
+    action("addjars", ConfigKey::kAddJars, kExpandedQuoted),
+    list("argument", ConfigKey::kArgument, kRaw, &LaunchSettings::arguments,
+         "arguments", "arguments"),
+    value("workingDir", ConfigKey::kWorkingDir, kExpandedQuoted,
+          &LaunchSettings::workingDir, "working directory", "workingDir",
+          "(not set: the start directory)", /*unquote=*/true),
+    value("consoleTitle", ConfigKey::kConsoleTitle, kExpandedQuoted,
+          &LaunchSettings::consoleTitle, "console title", "consoleTitle",
+          "(not set)", /*unquote=*/true),
+    value("javaMinVersion", ConfigKey::kJavaMinVersion, kExpanded,
+          &LaunchSettings::javaMinVersion, "lowest version", "javaMinVersion"),
+    value("javaMaxVersion", ConfigKey::kJavaMaxVersion, kExpanded,
+          &LaunchSettings::javaMaxVersion, "highest version", "javaMaxVersion"),
+    value("javaDownloadUrl", ConfigKey::kJavaDownloadUrl, kExpanded,
+          &LaunchSettings::javaDownloadUrl, "download page", "javaDownloadUrl"),
+    action("include", ConfigKey::kInclude, kExpanded),
 };
 
 }  // namespace
@@ -35,17 +86,43 @@ const KeyRule* KeyTable::begin() const { return kRules; }
 const KeyRule* KeyTable::end() const { return kRules + std::size(kRules); }
 
 const KeyRule* matchConfigKey(std::string_view line) {
-  for (const KeyRule& rule : configKeys())
-    if (line.compare(0, std::char_traits<char>::length(rule.text), rule.text) ==
-        0)
-      return &rule;
-  return nullptr;
+  const KeyRule* match = nullptr;
+  size_t longest = 0;
+  for (const KeyRule& rule : configKeys()) {
+    const size_t length = std::char_traits<char>::length(rule.text);
+    if (length > longest && line.compare(0, length, rule.text) == 0) {
+      match = &rule;
+      longest = length;
+    }
+  }
+  return match;
 }
 
 const KeyRule& ruleOf(ConfigKey key) {
   for (const KeyRule& rule : configKeys())
     if (rule.key == key) return rule;
   return kRules[0];  // not reached: every key has a rule
+}
+
+const std::vector<SettingsList>& settingsLists() {
+  static const std::vector<SettingsList> lists = [] {
+    std::vector<SettingsList> found;
+    for (const KeyRule& rule : configKeys()) {
+      if (!rule.list) continue;
+      bool known = false;
+      for (SettingsList list : found) known = known || list == rule.list;
+      if (!known) found.push_back(rule.list);
+    }
+    return found;
+  }();
+  return lists;
+}
+
+size_t listIndex(SettingsList list) {
+  const std::vector<SettingsList>& lists = settingsLists();
+  for (size_t i = 0; i < lists.size(); ++i)
+    if (lists[i] == list) return i;
+  return lists.size();  // not reached: every list a key fills is there
 }
 
 }  // namespace kite

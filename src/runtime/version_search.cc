@@ -52,20 +52,18 @@ void fail(VersionSearch& search, VersionFailure failure, Outcome outcome) {
   search.outcome = outcome;
 }
 
-// Formats the family search's trace lines.  With a platform they are
-// written in pieces of about kTracePiece bytes, each ending at a line end:
-// every write is a system call (under Wine a round trip to its server, too),
-// so a search over many runtimes is not written line by line, and the
-// pieces stay small so that the text is never one large allocation.
-// Without one they are appended to *whole.
-void traceSearch(const VersionSearch& search, Platform* platform,
-                 std::string* whole) {
+// Writes the family search's trace lines in pieces of about kTracePiece
+// bytes, each ending at a line end: every write is a system call (under
+// Wine a round trip to its server, too), so a search over many runtimes is
+// not written line by line, and the pieces stay small so that the text is
+// never one large allocation.
+void traceSearch(const VersionSearch& search, Platform& platform) {
   constexpr size_t kTracePiece = 8192;
   std::string piece = formatText("javaVersion=%s, javaVer=%s\n",
                                  search.request.c_str(), search.family.c_str());
   for (const SubkeyConsidered& subkey : search.subkeys) {
-    if (platform && piece.size() >= kTracePiece) {
-      platform->writeOut(piece);
+    if (piece.size() >= kTracePiece) {
+      platform.writeOut(piece);
       piece.clear();
     }
     const char* name = subkey.name.c_str();
@@ -82,10 +80,7 @@ void traceSearch(const VersionSearch& search, Platform* platform,
     if (subkey.bestSoFar)
       piece += formatText("found latest java version %s\n", name);
   }
-  if (platform)
-    platform->writeOut(piece);
-  else
-    *whole = std::move(piece);
+  platform.writeOut(piece);
 }
 
 }  // namespace
@@ -101,12 +96,6 @@ int patchLevel(const std::string& version) {
     if (level > INT_MAX) return INT_MAX;
   }
   return static_cast<int>(level);
-}
-
-std::string familySearchTrace(const VersionSearch& search) {
-  std::string trace;
-  traceSearch(search, nullptr, &trace);
-  return trace;
 }
 
 VersionSearch findJavaForVersion(LaunchSettings& settings, Platform& platform) {
@@ -135,7 +124,7 @@ VersionSearch findJavaForVersion(LaunchSettings& settings, Platform& platform) {
     searchFamily(platform, key, search);
     // Written even outside debug mode: it is how a user sees which
     // runtimes the family search looked at.
-    traceSearch(search, &platform, nullptr);
+    traceSearch(search, platform);
     platform.closeRegistryKey(key);
     if (search.chosen.empty() && search.requestedLevel > 0) {
       fail(search, VersionFailure::kNoPatchReached,

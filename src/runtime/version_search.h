@@ -56,9 +56,6 @@ struct VersionSearch {
 // and writing the family search's trace lines.
 VersionSearch findJavaForVersion(LaunchSettings& settings, Platform& platform);
 
-// The family search's trace lines, as written to standard output.
-std::string familySearchTrace(const VersionSearch& search);
-
 // The number after the first "_" (digits only, up to the first other
 // character; 0 without digits).  Saturates instead of overflowing.
 int patchLevel(const std::string& version);

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "support/valid_utf8.h"
+
 namespace kite {
 namespace {
 

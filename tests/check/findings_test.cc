@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "check/checker.h"
+#include "check/edit_distance.h"
 #include "check/render.h"
 #include "base/exit_codes.h"
 #include "platform/fake_platform.h"
@@ -50,7 +51,8 @@ Report check(FakePlatform& platform, const std::string& text) {
 std::string summary(const Report& report) {
   std::string text;
   for (const Finding& f : report.findings)
-    text += (text.empty() ? "" : " ") + f.kind + "@" + std::to_string(f.line);
+    text += (text.empty() ? "" : " ") + std::string(findingName(f.kind)) + "@" +
+            std::to_string(f.line);
   return text;
 }
 
@@ -73,6 +75,10 @@ TEST(Findings, EachKindWithItsLine) {
       {"argument $NOPE\n", ""},  // arguments are not expanded
       {"addjar lib/none.jar\naddpath lib\\a.jar;gone\n", "path-missing@3 path-missing@4"},
       {"addpath lib\\\n", ""},  // a directory, with a trailing separator
+      // Java expands only a folder followed by "*".
+      {"addjar lib/*\naddjar nodir\\*\n", "path-missing@4"},
+      {"addjar lib/?.jar\naddjar lib/*.jar\naddpath *\n",
+       "path-wildcard@3 path-wildcard@4"},
       {"addjars nodir\naddjars emptydir\n",
        "jar-directory-missing@3 jar-directory-empty@4"},
       {"vmparam -Dh=$HOME\n", "value-quoted@3"},
@@ -102,6 +108,7 @@ TEST(Findings, EachKindWithItsLine) {
       {std::string("vmparam -X\0junk\n", 16), "nul-byte@3"},
       // The version window, where "javapath" has set the runtime.
       {"javaMinVersion 17\n", "window-unused@3"},
+      {"javaMinVersion 17\njavaMinVersion 18\n", "key-set-twice@4 window-unused@4"},
       {"javaMinVersion latest\n", "not-a-version@3 window-unused@3"},
       {"javaMinVersion 21\njavaMaxVersion 17.0.2\n",
        "window-unused@3 empty-window@4"},

@@ -98,20 +98,30 @@ TEST(RuntimeSearch, TheVersionWindowListsEveryCandidate) {
       check(platform, "mainclass a\njavaMinVersion 17\njavaMaxVersion 21\n");
   ASSERT_EQ(report.searches.size(), 1u);
   const RuntimeSearch& s = report.searches[0];
-  EXPECT_TRUE(s.window);
+  EXPECT_EQ(s.kind, SearchKind::kWindow);
   EXPECT_EQ(s.windowWords, "Java 17 to 21");
   ASSERT_EQ(s.candidates.size(), 2u);
   EXPECT_TRUE(s.candidates[0].taken);
   EXPECT_EQ(s.candidates[1].reason, "version 8.0.392 is below the minimum 17");
   EXPECT_EQ(report.settings.javaPath, "\"C:\\jdk21\\bin\\javaw.exe\"");
   const std::string text = renderText(report);
+  EXPECT_NE(text.find("\"C:\\jdk21\\bin\\javaw.exe\"  (the version window's choice)"),
+            std::string::npos)
+      << text;
   EXPECT_NE(text.find("(1) HKLM 64-bit SOFTWARE\\Eclipse Adoptium\\JDK\\21.0.1.12"
                       "\\hotspot\\MSI\n        C:\\jdk21, version 21.0.1.12 (key "
                       "name): taken\n"),
             std::string::npos)
       << text;
-  EXPECT_NE(renderJson(report).find("\"window\": \"Java 17 to 21\""),
-            std::string::npos);
+  EXPECT_NE(text.find("  lowest version     17  (App.config:2)\n"
+                      "  highest version    21  (App.config:3)\n"),
+            std::string::npos)
+      << text;
+  const std::string json = renderJson(report);
+  EXPECT_NE(json.find("\"window\": \"Java 17 to 21\""), std::string::npos);
+  EXPECT_NE(json.find("\"javaMaxVersion\": {\"value\": \"21\", \"file\""),
+            std::string::npos)
+      << json;
 }
 
 TEST(Report, SettingsKnowTheLineTheyCameFrom) {
@@ -128,8 +138,7 @@ TEST(Report, SettingsKnowTheLineTheyCameFrom) {
   EXPECT_EQ(platform.directoryChanges, std::vector<std::string>{"C:\\Apps\\App"});
   ASSERT_EQ(report.files.size(), 2u);
   EXPECT_EQ(report.files[1].depth, 1);
-  const auto where = [&](const std::vector<std::string> LaunchSettings::*list,
-                         size_t i) {
+  const auto where = [&](SettingsList list, size_t i) {
     const LineRecord* line = report.originOf(list, i);
     return line ? line->file + ":" + std::to_string(line->number) : "command line";
   };

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "base/unicode.h"
+#include "support/valid_utf8.h"
 #include "config/config_text.h"
 
 #define CHECK_OR_TRAP(condition)                                      \
