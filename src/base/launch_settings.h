@@ -21,6 +21,9 @@ struct LaunchSettings {
   std::string configPath;       // the main configuration file, for messages
   bool debugMode = false;
   bool alwaysQuote = false;
+  // The console variant (kitec32.exe, kitec64.exe), set by its entry point:
+  // it shares its console with the application and shows no message box.
+  bool console = false;
 
   OptionalText mainClass;
   OptionalText appName;
