@@ -4,26 +4,38 @@
 
 namespace kite {
 
-std::string quoteArgument(const std::string& argument, bool alwaysQuote) {
+bool argumentNeedsQuotes(const std::string& argument, bool alwaysQuote) {
   // An empty argument is quoted too: unquoted it would vanish from the
   // command line, and a tab splits an argument just as a space does.
-  const bool quote = alwaysQuote || argument.empty() ||
-                     argument.find_first_of(" \t") != std::string::npos;
-  if (!quote) return argument;
+  return alwaysQuote || argument.empty() ||
+         argument.find_first_of(" \t") != std::string::npos;
+}
+
+std::string quoteArgument(const std::string& argument, bool alwaysQuote) {
+  const bool quote = argumentNeedsQuotes(argument, alwaysQuote);
+  if (!quote && argument.find('"') == std::string::npos) return argument;
   // Backslashes are literal except before a double quote, where each pair
-  // reads as one.  Doubling the trailing ones keeps the closing quote a quote
-  // and gives the application its argument unchanged (C:\My Dir\ stays so).
-  size_t trailing = 0;
-  while (trailing < argument.size() &&
-         argument[argument.size() - 1 - trailing] == '\\')
-    ++trailing;
-  std::string quoted;
-  quoted.reserve(argument.size() + trailing + 2);
-  quoted += '"';
-  quoted += argument;
-  quoted.append(trailing, '\\');
-  quoted += '"';
-  return quoted;
+  // reads as one and an odd one makes the quote a character.  So a quote
+  // inside the argument gets a backslash, the backslashes before it are
+  // doubled, and so are those before the closing quote (C:\My Dir\ stays
+  // so).
+  std::string out;
+  out.reserve(argument.size() + 2);
+  if (quote) out += '"';
+  size_t backslashes = 0;
+  for (const char c : argument) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    if (c == '"') out.append(2 * backslashes + 1, '\\');
+    else out.append(backslashes, '\\');
+    backslashes = 0;
+    out += c;
+  }
+  out.append(quote ? 2 * backslashes : backslashes, '\\');
+  if (quote) out += '"';
+  return out;
 }
 
 std::string buildCommandLine(const LaunchSettings& settings,
@@ -61,7 +73,7 @@ std::string buildCommandLine(const LaunchSettings& settings,
   if (!settings.arguments.empty()) line += ' ';
   for (const std::string& argument : settings.arguments) {
     const std::string item = quoteArgument(argument, settings.alwaysQuote);
-    if (item.size() != argument.size())
+    if (argumentNeedsQuotes(argument, settings.alwaysQuote))
       debugBox(settings, platform, argument.c_str(),
                "Adding double quotes around");
     line += item;

@@ -13,9 +13,15 @@ namespace kite {
 // included.
 constexpr size_t kCommandLineLimit = 32767;
 
-// One program argument as it goes on the command line: wrapped in double
-// quotes when it needs them (or `alwaysQuote`), with the backslashes before
-// the closing quote doubled so that the quote stays a quote.
+// Whether a program argument goes on the command line in double quotes:
+// always with `alwaysQuote`, otherwise when it is empty or holds a blank.
+bool argumentNeedsQuotes(const std::string& argument, bool alwaysQuote);
+
+// One program argument as it goes on the command line, so that the Windows
+// argument rules give it back exactly: in double quotes when it needs them,
+// a double quote inside it escaped with a backslash, and the backslashes
+// before a quote (its own, or the closing one) doubled.  An argument
+// without a double quote is written as it always was.
 std::string quoteArgument(const std::string& argument, bool alwaysQuote);
 
 // runtime, JVM parameters, "-classpath" with the entries joined by ";", the

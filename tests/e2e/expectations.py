@@ -1,6 +1,8 @@
 """What several scenarios expect: the launcher's and kitecheck's exit codes,
 the box styles, the child command line the launcher builds, and checks of a
 run's child starts and boxes."""
+import re
+
 import launch
 
 JAVA = launch.STANDIN
@@ -45,14 +47,17 @@ def base_config(*lines):
 
 def quoted_arguments(arguments, always=True):
     """The program arguments as the launcher puts them on the command line:
-    quoted when they hold a space (or always), trailing backslashes doubled
-    inside quotes, each followed by a space."""
+    quoted when they hold a space or a tab or are empty (or always), a
+    double quote inside escaped with a backslash, the backslashes before a
+    quote (the closing one too) doubled, each followed by a space."""
     out = []
     for argument in arguments:
-        if always or " " in argument or "\t" in argument or not argument:
-            trailing = len(argument) - len(argument.rstrip("\\"))
-            argument = '"%s%s"' % (argument, "\\" * trailing)
-        out.append(argument + " ")
+        quote = always or " " in argument or "\t" in argument or not argument
+        escaped = re.sub(r'(\\*)"', lambda m: m.group(1) * 2 + '\\"', argument)
+        if quote:
+            trailing = len(escaped) - len(escaped.rstrip("\\"))
+            escaped = '"%s%s"' % (escaped, "\\" * trailing)
+        out.append(escaped + " ")
     return "".join(out)
 
 

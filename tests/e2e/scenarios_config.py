@@ -57,7 +57,7 @@ def tricky_arguments(t):
 def os_version_quoting(t):
     t.session.reg_import({"HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\Xp.exe":
                           {"Version": "winxp"}})
-    arguments = ["plain", "with space", "C:\\nospace\\", "C:\\My Dir\\"]
+    arguments = ["plain", "with space", "C:\\nospace\\", "C:\\My Dir\\", 'q"x', ""]
     for exe_name, always in (("Xp.exe", False), ("App.exe", True)):
         app = t.app("os-" + exe_name[:-4].lower(), exe_name=exe_name)
         app.config(*base_config(*["argument " + a for a in arguments]))

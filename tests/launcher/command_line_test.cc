@@ -50,6 +50,11 @@ TEST(CommandLineTest, Layout) {
       {"empty and tabbed arguments stay arguments",
        settingsWith("java", {}, {}, {"", "a\tb"}, false),
        "java -classpath app.Main \"\" \"a\tb\" "},
+      {"double quotes inside arguments escaped, with the backslashes before",
+       settingsWith("java", {}, {}, {"--title=\"My App\"", "q\"x", "a\\\"b"},
+                    false),
+       "java -classpath app.Main \"--title=\\\"My App\\\"\" q\\\"x "
+       "a\\\\\\\"b "},
   };
   for (Case& c : cases) {
     FakePlatform platform;
@@ -58,13 +63,13 @@ TEST(CommandLineTest, Layout) {
   }
 }
 
-// Whatever the arguments hold (apart from double quotes, which are passed
-// raw), the runtime must split the command line back into exactly the
-// settings that went in.
+// Whatever the arguments hold, the runtime must split the command line
+// back into exactly the settings that went in.
 TEST(CommandLineTest, RoundTripsThroughWindowsSplitting) {
   const Args samples = {"plain", "with space", "", "trail\\",
                         "C:\\My Dir\\", "a\\\\b c\\\\", " lead", "tab\there",
-                        "\\", "\\\\ \\\\"};
+                        "\\", "\\\\ \\\\", "q\"x", "\"", "\"\"", "\\\"",
+                        "--title=\"My App\"", "a\\\\\"b\\", "\xE6\x97\xA5 \"\xC3\xA9\""};
   for (bool alwaysQuote : {false, true}) {
     LaunchSettings settings = settingsWith(
         "\"C:\\Program Files\\jre\\bin\\javaw.exe\"", {"-Xmx1g", "-Dk=v"},
