@@ -26,6 +26,10 @@ struct LaunchSettings {
   bool console = false;
 
   OptionalText mainClass;
+  // A modular application ("-m module[/class]") or an executable jar
+  // ("-jar file"), in place of the main class.
+  OptionalText mainModule;
+  OptionalText mainJar;
   OptionalText appName;
   OptionalText javaVersion;
   OptionalText javaPath;
@@ -42,6 +46,7 @@ struct LaunchSettings {
   // capacity limit (the command-line length limit is checked at launch).
   std::vector<std::string> vmParams;
   std::vector<std::string> classPath;
+  std::vector<std::string> modulePath;
   std::vector<std::string> arguments;
 };
 

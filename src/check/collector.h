@@ -34,6 +34,8 @@ class Collector {
   void unquotedProgram(const LineRecord& line);
   void unquotedBlank(const LineRecord& line);
   void ownArguments();
+  void launchTarget();  // findings_launch.cc
+  void moduleWindow();
   void runtimeAndDirectory();
   void versionWindow();
   const LineRecord* lineOverTheLimit() const;

@@ -58,11 +58,11 @@ constexpr FindingRule kRules[] = {
     {FindingKind::kVariableNotSet, "variable-not-set", kWarning,
      "A variable that is not set (or a lone `$` at the end of a value)"},
     {FindingKind::kPathMissing, "path-missing", kWarning,
-     "An `addjar`, `addpath`, `javapath` or `workingDir` path that does not "
-     "exist"},
+     "An `addjar`, `addpath`, `modulepath`, `mainjar`, `javapath` or "
+     "`workingDir` path that does not exist"},
     {FindingKind::kPathWildcard, "path-wildcard", kWarning,
-     "A class-path entry with a `*` or `?` that Java does not expand (only "
-     "a folder followed by `*` stands for its jars)"},
+     "A class-path or module-path entry with a `*` or `?` that Java does "
+     "not expand (only a folder followed by `*` stands for its jars)"},
     {FindingKind::kJarDirectoryMissing, "jar-directory-missing", kWarning,
      kJarDirectory},
     {FindingKind::kJarDirectoryEmpty, "jar-directory-empty", kWarning,
@@ -95,6 +95,15 @@ constexpr FindingRule kRules[] = {
     {FindingKind::kOwnArgument, "own-argument", kWarning,
      "An argument after `--` that the launcher keeps for itself (`-d`, "
      "`-c…`)"},
+
+    {FindingKind::kTargetIgnored, "target-ignored", kWarning,
+     "More than one of `mainclass`, `mainmodule` and `mainjar` (a jar wins "
+     "over a module, a module over a class)"},
+    {FindingKind::kClassPathIgnored, "class-path-ignored", kWarning,
+     "Class-path keys beside a `mainjar` (Java takes the class path from the "
+     "jar)"},
+    {FindingKind::kModuleNeedsJava9, "module-needs-java9", kWarning,
+     "A `mainmodule` with a version window that admits a Java older than 9"},
 
     {FindingKind::kValueQuoted, "value-quoted", kNote,
      "A value that will be put in double quotes (a variable's value holds a "

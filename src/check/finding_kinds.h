@@ -49,6 +49,9 @@ enum class FindingKind {
   kCtrlZ,
   kNulByte,
   kOwnArgument,
+  kTargetIgnored,
+  kClassPathIgnored,
+  kModuleNeedsJava9,
   // Notes.
   kValueQuoted,
   kEncoding,

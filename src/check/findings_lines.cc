@@ -221,8 +221,8 @@ void Collector::unquotedBlank(const LineRecord& line) {
   }
 }
 
-// "addjar" and "addpath" entries and "addjars" directories that do not
-// exist, and jar directories without a jar.
+// Class-path and module-path entries, main jars and "addjars" directories
+// that do not exist, and jar directories without a jar.
 void Collector::checkPaths(const LineRecord& line, size_t index) {
   const ConfigKey key = *line.key;
   if (key == ConfigKey::kAddJars) {
@@ -250,7 +250,9 @@ void Collector::checkPaths(const LineRecord& line, size_t index) {
     }
     return;
   }
-  if (key != ConfigKey::kAddJar && key != ConfigKey::kAddPath) return;
+  const bool classPath = key == ConfigKey::kAddJar || key == ConfigKey::kAddPath;
+  if (!classPath && key != ConfigKey::kModulePath && key != ConfigKey::kMainJar)
+    return;
   // One line may name several entries separated by ";".
   const std::string value = withoutSurroundingQuotes(line.value);
   size_t start = 0;
@@ -265,7 +267,7 @@ void Collector::checkPaths(const LineRecord& line, size_t index) {
     // stands, and no file name on Windows holds one.
     const size_t wildcard = entry.find_first_of("*?");
     const bool folderStar =
-        wildcard == entry.size() - 1 && entry[wildcard] == '*' &&
+        classPath && wildcard == entry.size() - 1 && entry[wildcard] == '*' &&
         (wildcard == 0 || entry[wildcard - 1] == '/' ||
          entry[wildcard - 1] == '\\');
     if (folderStar) {
@@ -273,8 +275,10 @@ void Collector::checkPaths(const LineRecord& line, size_t index) {
     } else if (wildcard != std::string::npos) {
       add(FindingKind::kPathWildcard, line.file, line.number,
           "\"" + entry + "\" holds \"" + entry[wildcard] +
-              "\", which Java does not expand: only a folder followed by "
-              "\"*\" (\"lib/*\") stands for the jars in it");
+              "\", which Java does not expand" +
+              (classPath ? ": only a folder followed by \"*\" (\"lib/*\") "
+                           "stands for the jars in it"
+                         : std::string()));
       continue;
     }
     if (!entry.empty() && !exists(entry))

@@ -20,29 +20,12 @@
 namespace kite {
 
 void Collector::settings() {
-  const LaunchSettings& settings = report_.settings;
   // Where the launcher ends while reading, nothing else it would do counts.
   if (report_.readExitCode != 0) return;
-  if (!settings.mainClass || settings.mainClass->empty()) {
-    const LineRecord* line = report_.lastLineWithKey(ConfigKey::kMainClass);
-    add(FindingKind::kNoMainClass, line ? line->file : report_.config,
-          line ? line->number : 0,
-          std::string(line ? "the main class is empty"
-                           : "no \"mainclass\" line") +
-              ": the launcher shows an error and exits with " +
-              std::to_string(kExitNoMainClass));
-  }
+  launchTarget();
   versionWindow();
   ownArguments();
   runtimeAndDirectory();
-  if (settings.mainClass && !settings.mainClass->empty() &&
-      settings.classPath.empty())
-    add(FindingKind::kNoClassPath, report_.config, 0,
-          "no addjar, addjars or addpath line puts anything on the class "
-          "path: the launcher passes \"-classpath " +
-              *settings.mainClass +
-              "\", so Java takes the main class for the class path and finds "
-              "no class to run");
   for (const RuntimeSearch& search : report_.searches) {
     if (search.exitCode == 0) continue;
     std::string message;

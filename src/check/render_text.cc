@@ -77,7 +77,10 @@ void single(std::string& out, const Report& report, const KeyRule& rule) {
 
 void list(std::string& out, const Report& report, const KeyRule& rule) {
   const std::vector<std::string>& values = report.settings.*rule.list;
-  if (values.empty()) return field(out, rule.label, rule.unset);
+  if (values.empty()) {
+    if (rule.unset) field(out, rule.label, rule.unset);
+    return;
+  }
   for (size_t i = 0; i < values.size(); ++i)
     field(out, i == 0 ? rule.label : "",
           shown(values[i]) + origin(report, report.originOf(rule.list, i)));

@@ -22,10 +22,10 @@ constexpr KeyRule value(const char* text, ConfigKey key, Expansion expansion,
 }
 
 constexpr KeyRule list(const char* text, ConfigKey key, Expansion expansion,
-                       SettingsList field, const char* label,
-                       const char* json) {
+                       SettingsList field, const char* label, const char* json,
+                       const char* unset = "(none)") {
   return {text,  key,  expansion.expand, expansion.quote, nullptr, field,
-          false, label, json,            "(none)",        false};
+          false, label, json,            unset,           false};
 }
 
 // A key the reader acts on itself.
@@ -49,6 +49,10 @@ constexpr KeyRule runtime(const char* text, ConfigKey key, Expansion expansion,
 constexpr KeyRule kRules[] = {
     value("mainclass", ConfigKey::kMainClass, kExpanded,
           &LaunchSettings::mainClass, "main class", "mainClass", "(not set)"),
+    value("mainmodule", ConfigKey::kMainModule, kExpanded,
+          &LaunchSettings::mainModule, "main module", "mainModule"),
+    value("mainjar", ConfigKey::kMainJar, kExpandedQuoted,
+          &LaunchSettings::mainJar, "main jar", "mainJar"),
     value("appname", ConfigKey::kAppName, kExpanded, &LaunchSettings::appName,
           "application name", "appName", "(not set)"),
     runtime("javapath", ConfigKey::kJavaPath, kExpandedQuoted,
@@ -63,6 +67,8 @@ constexpr KeyRule kRules[] = {
          &LaunchSettings::classPath, "class path", "classPath"),
     // Every jar of the folder goes on the class path.
     action("addjars", ConfigKey::kAddJars, kExpandedQuoted),
+    list("modulepath", ConfigKey::kModulePath, kExpandedQuoted,
+         &LaunchSettings::modulePath, "module path", "modulePath", nullptr),
     list("argument", ConfigKey::kArgument, kRaw, &LaunchSettings::arguments,
          "arguments", "arguments"),
     value("workingDir", ConfigKey::kWorkingDir, kExpandedQuoted,

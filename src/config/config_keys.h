@@ -31,6 +31,9 @@ enum class ConfigKey {
   kJavaMinVersion,
   kJavaMaxVersion,
   kJavaDownloadUrl,
+  kMainModule,
+  kModulePath,
+  kMainJar,
 };
 
 using SettingsText = OptionalText LaunchSettings::*;

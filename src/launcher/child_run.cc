@@ -71,7 +71,8 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   if (code != 0 && elapsed < kQuickFailureSeconds) {
     platform.showMessageBox(
         formatText("Error launching Class %s\n with Java %s.\nError=%d",
-                   orNull(settings.mainClass), settings.javaPath->c_str(), code)
+                   orNull(launchTarget(settings)), settings.javaPath->c_str(),
+                   code)
             .c_str(),
         "Error", kBoxError);
   }

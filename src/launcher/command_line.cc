@@ -3,6 +3,24 @@
 #include "platform/debug_output.h"
 
 namespace kite {
+namespace {
+
+// The item that starts the application: the main class, "-m module" or
+// "-jar file".
+std::string launchItem(const LaunchSettings& settings) {
+  const std::string target = launchTarget(settings).value_or("");
+  switch (launchKind(settings)) {
+    case LaunchKind::kJar:
+      return "-jar " + target;
+    case LaunchKind::kModule:
+      return "-m " + target;
+    case LaunchKind::kClass:
+      break;
+  }
+  return target;
+}
+
+}  // namespace
 
 bool argumentNeedsQuotes(const std::string& argument, bool alwaysQuote) {
   // An empty argument is quoted too: unquoted it would vanish from the
@@ -38,15 +56,66 @@ std::string quoteArgument(const std::string& argument, bool alwaysQuote) {
   return out;
 }
 
+LaunchKind launchKind(const LaunchSettings& settings) {
+  if (settings.mainJar && !settings.mainJar->empty()) return LaunchKind::kJar;
+  if (settings.mainModule && !settings.mainModule->empty())
+    return LaunchKind::kModule;
+  return LaunchKind::kClass;
+}
+
+const OptionalText& launchTarget(const LaunchSettings& settings) {
+  switch (launchKind(settings)) {
+    case LaunchKind::kJar:
+      return settings.mainJar;
+    case LaunchKind::kModule:
+      return settings.mainModule;
+    case LaunchKind::kClass:
+      break;
+  }
+  return settings.mainClass;
+}
+
+std::vector<std::string> jvmItems(const LaunchSettings& settings) {
+  std::vector<std::string> items = settings.vmParams;
+  const auto joined = [](const std::vector<std::string>& entries) {
+    std::string text;
+    for (const std::string& entry : entries)
+      text += (text.empty() ? "" : ";") + entry;
+    return text;
+  };
+  const LaunchKind kind = launchKind(settings);
+  // A main class always follows "-classpath", with or without entries; a
+  // module takes one only when there are entries, and Java takes a jar's
+  // class path from its manifest.
+  if (kind == LaunchKind::kClass ||
+      (kind == LaunchKind::kModule && !settings.classPath.empty())) {
+    items.push_back("-classpath");
+    if (!settings.classPath.empty()) items.push_back(joined(settings.classPath));
+  }
+  if (kind != LaunchKind::kClass && !settings.modulePath.empty()) {
+    items.push_back("-p");
+    items.push_back(joined(settings.modulePath));
+  }
+  return items;
+}
+
 std::string buildCommandLine(const LaunchSettings& settings,
                              Platform& platform) {
-  const std::string javaPath = settings.javaPath.value_or("");
-  const std::string mainClass = settings.mainClass.value_or("");
+  return buildCommandLine(settings, platform, jvmItems(settings));
+}
 
-  // Every item with its separators, and "-classpath" with two spaces.
-  size_t size = javaPath.size() + 2 + mainClass.size() + 2 + 12;
-  for (const std::string& param : settings.vmParams) size += param.size() + 2;
-  for (const std::string& entry : settings.classPath) size += entry.size() + 2;
+std::string buildCommandLine(const LaunchSettings& settings,
+                             Platform& platform,
+                             const std::vector<std::string>& jvm) {
+  const std::string javaPath = settings.javaPath.value_or("");
+  const std::string target = launchItem(settings);
+
+  // The traced size: every item with two bytes for its separators (three
+  // for an argument, which may be quoted), and 12 for "-classpath  ".
+  size_t size = javaPath.size() + 2 + target.size() + 2 + 12;
+  for (const auto* list : {&settings.vmParams, &settings.classPath,
+                           &settings.modulePath})
+    for (const std::string& entry : *list) size += entry.size() + 2;
   for (const std::string& argument : settings.arguments)
     size += argument.size() + 3;
   debugTrace(settings, platform, "cmdLine is %d chars long\n",
@@ -56,20 +125,11 @@ std::string buildCommandLine(const LaunchSettings& settings,
   line.reserve(size);
   line += javaPath;
   line += ' ';
-  for (const std::string& param : settings.vmParams) {
-    line += param;
+  for (const std::string& item : jvm) {
+    line += item;
     line += ' ';
   }
-  line += "-classpath ";
-  for (const std::string& entry : settings.classPath) {
-    line += entry;
-    line += ';';
-  }
-  // Drops the last ";", or the space after "-classpath" when the class path
-  // is empty.
-  line.pop_back();
-  line += ' ';
-  line += mainClass;
+  line += target;
   if (!settings.arguments.empty()) line += ' ';
   for (const std::string& argument : settings.arguments) {
     const std::string item = quoteArgument(argument, settings.alwaysQuote);

@@ -3,6 +3,7 @@
 #define KITE_LAUNCHER_COMMAND_LINE_H_
 
 #include <string>
+#include <vector>
 
 #include "base/launch_settings.h"
 #include "platform/platform.h"
@@ -24,10 +25,31 @@ bool argumentNeedsQuotes(const std::string& argument, bool alwaysQuote);
 // without a double quote is written as it always was.
 std::string quoteArgument(const std::string& argument, bool alwaysQuote);
 
-// runtime, JVM parameters, "-classpath" with the entries joined by ";", the
-// main class, then the program arguments (each followed by a space).
+// What the application is started as: a main class (the default), a main
+// module ("-m"), or an executable jar ("-jar"), which wins over both.
+enum class LaunchKind { kClass, kModule, kJar };
+LaunchKind launchKind(const LaunchSettings& settings);
+
+// The main class, module or jar the launch starts, by launchKind().
+const OptionalText& launchTarget(const LaunchSettings& settings);
+
+// The items of the command line that are the JVM's own, as command-line
+// text: the JVM parameters, then for a main class "-classpath" and the
+// entries joined by ";" (the option even without entries, as it always
+// was), for a module "-classpath" only with entries and "-p" with the
+// module path, for a jar "-p" with the module path.
+std::vector<std::string> jvmItems(const LaunchSettings& settings);
+
+// runtime, the JVM items, the main class ("-m module", "-jar file"), then
+// the program arguments (each followed by a space):
+//   runtime -Xmx1g -classpath a.jar;b.jar app.Main "arg"
+//   runtime -Xmx1g [-classpath a.jar] -p mods -m app/app.Main "arg"
+//   runtime -Xmx1g -jar app.jar "arg"
 std::string buildCommandLine(const LaunchSettings& settings,
                              Platform& platform);
+// The same with other JVM items (an argument file in their place).
+std::string buildCommandLine(const LaunchSettings& settings, Platform& platform,
+                             const std::vector<std::string>& jvm);
 
 }  // namespace kite
 

@@ -6,6 +6,7 @@
 #include "base/version.h"
 #include "config/config_file.h"
 #include "launcher/child_run.h"
+#include "launcher/command_line.h"
 #include "platform/debug_output.h"
 #include "runtime/version_search.h"
 
@@ -91,9 +92,10 @@ int runLauncher(const std::vector<std::string>& argv, LaunchSettings& settings,
     debugTrace(settings, platform, "vmpath %d=%s\n", static_cast<int>(i),
                settings.classPath[i].c_str());
 
-  // Without a main class the runtime cannot start the application; say so
-  // before looking for a runtime or starting anything.
-  if (!settings.mainClass || settings.mainClass->empty()) {
+  // Without a main class (or module, or jar) the runtime cannot start the
+  // application; say so before looking for a runtime or starting anything.
+  const OptionalText& target = launchTarget(settings);
+  if (!target || target->empty()) {
     platform.showMessageBox(
         formatText("The configuration file %s names no main class.\n"
                    "Add a line such as: mainclass com.example.Main",

@@ -113,6 +113,17 @@ TEST(Findings, EachKindWithItsLine) {
       {"javaMinVersion 21\njavaMaxVersion 17.0.2\n",
        "window-unused@3 empty-window@4"},
       {"javaDownloadUrl C:\\setup.exe\n", "download-page@3"},
+      // A main module or jar; what goes with each.
+      {"mainmodule app/app.Main\nmodulepath lib;mods\n",
+       "target-ignored@1 path-missing@4"},
+      {"mainjar lib\\a.jar\nmainmodule app\n",
+       "target-ignored@1 target-ignored@4 class-path-ignored@5"},
+      {"mainjar gone.jar\n", "target-ignored@1 path-missing@3 class-path-ignored@4"},
+      {"mainmodule app\njavaMinVersion 8\n",
+       "target-ignored@1 module-needs-java9@4 window-unused@4"},
+      {"mainmodule app\njavaMaxVersion 21\n",
+       "target-ignored@1 module-needs-java9@4 window-unused@4"},
+      {"mainmodule app\njavaMinVersion 11\n", "target-ignored@1 window-unused@4"},
   };
   for (const Case& c : cases) {
     FakePlatform platform;

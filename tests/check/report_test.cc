@@ -154,6 +154,28 @@ TEST(Report, SettingsKnowTheLineTheyCameFrom) {
             "\"one\" \"two\" ");
 }
 
+// Keys added since the first releases show in both renderings when set,
+// and not at all in the text when unset (older reports stay as they were).
+TEST(Render, SettingsOfModulesAndJars) {
+  FakePlatform platform;
+  install(platform, {"1.6.0_07"});
+  const Report report = check(
+      platform, "mainmodule app/app.Main\nmodulepath mods\nmodulepath x.jar\n"
+                "javapath j.exe\n");
+  const std::string text = renderText(report);
+  EXPECT_NE(text.find("  main module        app/app.Main  (App.config:1)\n"),
+            std::string::npos) << text;
+  EXPECT_NE(text.find("  module path        mods  (App.config:2)\n"
+                      "                     x.jar  (App.config:3)\n"),
+            std::string::npos) << text;
+  EXPECT_EQ(text.find("main jar"), std::string::npos) << text;
+  const std::string json = renderJson(report);
+  EXPECT_NE(json.find("\"mainModule\": {\"value\": \"app/app.Main\""), std::string::npos);
+  EXPECT_NE(json.find("\"modulePath\": [{\"value\": \"mods\""), std::string::npos);
+  EXPECT_NE(json.find("\"mainJar\": null"), std::string::npos) << json;
+  EXPECT_EQ(report.commandLine, "j.exe -p mods;x.jar -m app/app.Main");
+}
+
 TEST(Render, TextSectionsInOrder) {
   FakePlatform platform;
   install(platform, {"1.6.0_07"});

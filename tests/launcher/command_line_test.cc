@@ -63,6 +63,38 @@ TEST(CommandLineTest, Layout) {
   }
 }
 
+// A main module or an executable jar in place of the main class; the jar
+// wins over a module, the module over a class.
+TEST(CommandLineTest, ModulesAndJars) {
+  struct Case {
+    const char* module;
+    const char* jar;
+    Args classPath;
+    Args modulePath;
+    const char* expected;
+  } cases[] = {
+      {"app/app.Main", nullptr, {}, {"mods", "\"C:/My Libs\""},
+       "java -Xmx1g -p mods;\"C:/My Libs\" -m app/app.Main \"x\" "},
+      {"app", nullptr, {"legacy.jar"}, {"mods"},
+       "java -Xmx1g -classpath legacy.jar -p mods -m app \"x\" "},
+      {"app", nullptr, {}, {}, "java -Xmx1g -m app \"x\" "},
+      {nullptr, "\"C:/My App/app.jar\"", {"ignored.jar"}, {},
+       "java -Xmx1g -jar \"C:/My App/app.jar\" \"x\" "},
+      {"app", "app.jar", {}, {"mods"}, "java -Xmx1g -p mods -jar app.jar \"x\" "},
+      // An empty value is no target: the main class is started.
+      {"", "", {"a.jar"}, {"mods"}, "java -Xmx1g -classpath a.jar app.Main \"x\" "},
+  };
+  for (const Case& c : cases) {
+    LaunchSettings settings =
+        settingsWith("java", {"-Xmx1g"}, c.classPath, {"x"}, true);
+    if (c.module) settings.mainModule = c.module;
+    if (c.jar) settings.mainJar = c.jar;
+    settings.modulePath = c.modulePath;
+    FakePlatform platform;
+    EXPECT_EQ(buildCommandLine(settings, platform), c.expected) << c.expected;
+  }
+}
+
 // Whatever the arguments hold, the runtime must split the command line
 // back into exactly the settings that went in.
 TEST(CommandLineTest, RoundTripsThroughWindowsSplitting) {
