@@ -174,6 +174,17 @@ size_t utf16Length(std::string_view utf8) {
   return length;
 }
 
+size_t utf16PieceLength(std::u16string_view text, size_t limit) {
+  if (text.size() <= limit) return text.size();
+  const char16_t last = text[limit - 1];
+  const char16_t next = text[limit];
+  const bool firstHalfLast =
+      last >= kFirstSurrogate && last < kFirstLowSurrogate;
+  const bool secondHalfNext =
+      next >= kFirstLowSurrogate && next <= kLastSurrogate;
+  return firstHalfLast && secondHalfNext ? limit - 1 : limit;
+}
+
 std::string windows1252ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());

@@ -52,6 +52,12 @@ std::u16string utf8ToUtf16(std::string_view text);
 // for its command-line length limit).
 size_t utf16Length(std::string_view utf8);
 
+// The length of the first piece of `text` when it is written in pieces of
+// at most `limit` code units (limit >= 2): `limit`, or less at the end of
+// the text, or one less when the piece would end between the two halves of
+// a surrogate pair, which a console would show as two broken characters.
+size_t utf16PieceLength(std::u16string_view text, size_t limit);
+
 // windows-1252 bytes to UTF-8.  The five bytes the code page leaves
 // undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) become the C1 control characters
 // of the same value, as Windows' own conversion does.

@@ -81,7 +81,8 @@ class Platform {
   /// yields no name.
   virtual long enumRegistrySubkey(RegistryKey key, unsigned long index,
                                   std::string* name) = 0;
-  /// Closes a key opened by openRegistryKey; nothing to report on failure.
+  /// Closes a key opened by openRegistryKey or openRegistrySubkey; nothing
+  /// to report on failure.
   virtual void closeRegistryKey(RegistryKey key) = 0;
 
   // --- User interface. ---

@@ -13,7 +13,19 @@
 namespace kite {
 namespace {
 
-HKEY asKey(RegistryKey key) { return reinterpret_cast<HKEY>(key); }
+// An open registry key, with the access it was opened with.  Windows reads
+// a key in the other registry view only when the open asks for that view
+// (KEY_WOW64_64KEY or KEY_WOW64_32KEY), also below a key opened in it: a
+// plain open of a subkey reads the program's own view, so a 32-bit program
+// would find the 32-bit branch where it means the 64-bit one.  Each key
+// therefore carries its access, and the keys opened below it get the same.
+struct OpenKey {
+  HKEY handle;
+  REGSAM access;
+};
+
+OpenKey* asOpenKey(RegistryKey key) { return reinterpret_cast<OpenKey*>(key); }
+HKEY asKey(RegistryKey key) { return asOpenKey(key)->handle; }
 
 // The started child's process handle is the one we keep; its thread handle
 // is closed at once.
@@ -43,13 +55,14 @@ REGSAM registryAccess(RegistryView view) {
 #endif
 }
 
-// Opens `path` below `parent`; sets *key only when it opened.
+// Opens `path` below `parent` with `access`; sets *key only when it opened.
 long openKeyBelow(HKEY parent, const std::string& path, REGSAM access,
                   RegistryKey* key) {
   HKEY opened = nullptr;
   const LONG status =
       RegOpenKeyExW(parent, wideChars(toWide(path)), 0, access, &opened);
-  if (status == ERROR_SUCCESS) *key = reinterpret_cast<RegistryKey>(opened);
+  if (status == ERROR_SUCCESS)
+    *key = reinterpret_cast<RegistryKey>(new OpenKey{opened, access});
   return status;
 }
 
@@ -121,9 +134,7 @@ long Win32Platform::openRegistryKey(RegistryRoot root, const std::string& path,
 long Win32Platform::openRegistrySubkey(RegistryKey parent,
                                        const std::string& path,
                                        RegistryKey* key) {
-  // Below an open key the view is the parent's: the path crosses no node
-  // the 32-bit view redirects, so no view flag is needed.
-  return openKeyBelow(asKey(parent), path, KEY_READ, key);
+  return openKeyBelow(asKey(parent), path, asOpenKey(parent)->access, key);
 }
 
 long Win32Platform::readRegistryString(RegistryKey key, const std::string& name,
@@ -174,6 +185,7 @@ long Win32Platform::enumRegistrySubkey(RegistryKey key, unsigned long index,
 
 void Win32Platform::closeRegistryKey(RegistryKey key) {
   RegCloseKey(asKey(key));
+  delete asOpenKey(key);
 }
 
 int Win32Platform::showMessageBox(const char* text, const std::string& caption,

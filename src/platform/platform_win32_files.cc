@@ -6,7 +6,6 @@
 #include <direct.h>
 #include <io.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -21,7 +20,8 @@ namespace kite {
 namespace {
 
 // Text for a console is written as characters, in pieces small enough for
-// every Windows version's console; anything else gets the UTF-8 bytes.
+// every Windows version's console, never cut between the two halves of a
+// surrogate pair; anything else gets the UTF-8 bytes.
 void writeStream(FILE* stream, DWORD handleId, const std::string& text) {
   const HANDLE handle = GetStdHandle(handleId);
   DWORD mode = 0;
@@ -30,11 +30,13 @@ void writeStream(FILE* stream, DWORD handleId, const std::string& text) {
     std::fflush(stream);
     const WideText wide = toWide(text);
     constexpr size_t kPiece = 8192;
-    for (size_t at = 0; at < wide.size(); at += kPiece) {
+    for (size_t at = 0; at < wide.size();) {
       DWORD written = 0;
-      const size_t length = std::min(kPiece, wide.size() - at);
+      const size_t length =
+          utf16PieceLength(std::u16string_view(wide).substr(at), kPiece);
       WriteConsoleW(handle, wideChars(wide) + at, static_cast<DWORD>(length),
                     &written, nullptr);
+      at += length;
     }
     return;
   }

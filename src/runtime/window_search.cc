@@ -1,6 +1,6 @@
 #include "runtime/window_search.h"
 
-#include <set>
+#include <map>
 
 #include "base/exit_codes.h"
 #include "base/text.h"
@@ -51,6 +51,15 @@ std::string homeKey(std::string home) {
     if (c == '/') c = '\\';
   while (home.size() > 3 && home.back() == '\\') home.pop_back();
   return asciiLower(home);
+}
+
+// How many numbers a version names (see JavaVersion::components); none
+// for an unknown one.
+int namedNumbers(const std::optional<JavaVersion>& version) {
+  if (!version) return 0;
+  return version->components >= 1 && version->components <= 4
+             ? version->components
+             : 4;
 }
 
 class Search {
@@ -112,12 +121,29 @@ class Search {
     platform_.closeRegistryKey(base);
   }
 
-  // Adds a home unless it was found before, with its version: from its
-  // "release" file, which every modern runtime ships, else from the key
-  // name when that reads as a version.
+  // Adds a home with its version: from its "release" file, which every
+  // modern runtime ships, else from the key name when that reads as a
+  // version.  A home found before is not added again; an installer that
+  // registers one home under several names ("1.6" and "1.6.0_45") gives it
+  // the most precise of them, so that the family's name cannot hide the
+  // update a window asks for.
   void add(const std::string& source, const std::string& home,
            const std::string& keyName) {
-    if (!homes_.insert(homeKey(home)).second) return;
+    const auto known = homes_.find(homeKey(home));
+    if (known != homes_.end()) {
+      RuntimeCandidate& candidate = found_[known->second];
+      // A release file names the version whatever the key is called.
+      if (candidate.version && candidate.versionFrom == "release file") return;
+      const auto fromKey = parseJavaVersion(keyName);
+      if (namedNumbers(fromKey) > namedNumbers(candidate.version)) {
+        candidate.source = source;
+        candidate.versionText = keyName;
+        candidate.versionFrom = "key name";
+        candidate.version = fromKey;
+      }
+      return;
+    }
+    homes_.emplace(homeKey(home), found_.size());
     RuntimeCandidate candidate;
     candidate.source = source;
     candidate.home = home;
@@ -142,7 +168,8 @@ class Search {
 
   Platform& platform_;
   std::vector<RuntimeCandidate> found_;
-  std::set<std::string> homes_;  // as homeKey() writes them
+  // The index in found_ of each home, by homeKey().
+  std::map<std::string, size_t> homes_;
 };
 
 // Reads one bound; false (with its text in *bad) when it is no version.

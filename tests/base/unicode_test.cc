@@ -132,6 +132,29 @@ TEST(Unicode, Utf16ToUtf8ReplacesUnpairedSurrogates) {
   }
 }
 
+TEST(Unicode, PiecesNeverSplitASurrogatePair) {
+  // U+1F600 is the pair D83D DE00.
+  const struct {
+    std::u16string text;
+    size_t limit;
+    size_t length;
+  } cases[] = {
+      {u"", 4, 0},
+      {u"abc", 4, 3},
+      {u"abcdef", 4, 4},
+      {u"abc\U0001F600", 4, 3},  // the pair would be cut after its first half
+      {u"ab\U0001F600c", 4, 4},  // the pair ends the piece
+      {u"\U0001F600\U0001F600", 3, 2},
+      {u"\U0001F600", 2, 2},
+      {u"abc\xD83Dz", 4, 4},       // a lone first half is cut as any unit
+      {u"abc\xDE00\xDE00", 4, 4},  // so is a lone second half
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(utf16PieceLength(c.text, c.limit), c.length)
+        << utf16ToUtf8(c.text) << " / " << c.limit;
+  }
+}
+
 TEST(Unicode, Windows1252) {
   EXPECT_EQ(windows1252ToUtf8(std::string("a\0\x7F", 3)),
             std::string("a\0\x7F", 3));

@@ -205,6 +205,54 @@ def window_views(t):
                 (IN_HKCU.source, IN_HKCU.home, False)])
 
 
+# The access flags that name a registry view: KEY_WOW64_64KEY, KEY_WOW64_32KEY.
+VIEW_FLAGS = 0x100 | 0x200
+# The handles of HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE, where each view's
+# search begins.
+HIVE_HANDLES = (0x80000001, HKLM)
+
+
+def view_searches(opens):
+    """The launcher's registry opens grouped by the search of one hive and
+    view: [(view flag of its first open, [(root, path, access, result) of
+    every open]), ...].  A search begins with an open of a hive and opens
+    only keys below it before the next begins."""
+    searches = []
+    for root, path, access, result in opens:
+        if root in HIVE_HANDLES:
+            searches.append((access & VIEW_FLAGS, []))
+        if searches:
+            searches[-1][1].append((root, path, access, result))
+    return searches
+
+
+@scenario("version window: every registry open in the other view carries the view's flag",
+          smoke=True)
+def window_view_flag(t):
+    # Windows applies a view only to opens that ask for it: a key below one
+    # opened in the other view is opened in the program's own view unless
+    # the flag is passed again.  Wine follows the parent key, so only the
+    # access masks tell.
+    other = 0x100 if t.width == 32 else 0x200
+    install(t.session, [IN_VIEW64, IN_VIEW32, IN_HKCU])
+    app = t.app("modernflag")
+    app.config("mainclass " + MAIN, "javaMinVersion 11")
+    result = app.run(env={"JAVA_HOME": ""})
+    started(t, result, IN_VIEW64.home, "three runtimes of one version")
+    searches = [opens for flag, opens in view_searches(result.log.registry_opens)
+                if flag == other]
+    t.check.eq("searches in the other view (HKLM, HKCU)", len(searches), 2)
+    t.check.eq("opens in the other view without its flag %#x" % other,
+               ["%s (%#x)" % (o[1], o[2]) for opens in searches for o in opens
+                if not o[2] & other], [])
+    # The runtime registered in the other view is read there, key by key.
+    runtime = IN_VIEW32 if t.width == 64 else IN_VIEW64
+    below = runtime.key[len(runtime.base) + 1:]
+    t.check.eq("opens of %s in the other view" % below,
+               [(o[2] & other, o[3]) for opens in searches for o in opens if o[1] == below],
+               [(other, 0)])
+
+
 # Runtimes of several installers, with the window that picks each.
 VENDOR_RUNTIMES = [
     IN_VIEW64,

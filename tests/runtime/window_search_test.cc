@@ -111,6 +111,37 @@ TEST(WindowSearch, ReleaseFileWinsAndUnusableRuntimesArePassedOver) {
     EXPECT_EQ(open.find("64:"), std::string::npos) << open;
 }
 
+TEST(WindowSearch, OneHomeKeepsItsMostPreciseVersion) {
+  // One home registered under several key names (in this order) below
+  // JavaSoft\Java Runtime Environment; a release file, when given, decides.
+  const struct {
+    std::vector<const char*> keys;
+    const char* release;
+    const char* min;
+    const char* version;  // the candidate's version text
+    bool taken;
+  } cases[] = {
+      {{"1.6", "1.6.0_45"}, "", "1.6.0_20", "1.6.0_45", true},
+      {{"1.6.0_45", "1.6"}, "", "1.6.0_20", "1.6.0_45", true},
+      {{"1.8", "1.8.0", "1.8.0_151"}, "", "1.8.0_100", "1.8.0_151", true},
+      {{"current", "17.0.2"}, "", "17", "17.0.2", true},
+      {{"1.6", "1.6.0_45"}, "1.6.0_10", "1.6.0_20", "1.6.0_10", false},
+  };
+  for (const auto& c : cases) {
+    FakePlatform p;
+    for (const char* key : c.keys)
+      p.setRegistryValue(kMachine32,
+                         std::string("SOFTWARE\\JavaSoft\\Java Runtime "
+                                     "Environment\\") + key,
+                         "JavaHome", "C:\\jre");
+    runtime(p, "C:\\jre", c.release);
+    const WindowSearch s = find(p, c.min, nullptr);
+    ASSERT_EQ(s.candidates.size(), 1u) << c.keys[0];
+    EXPECT_EQ(s.candidates[0].versionText, c.version) << c.keys[0];
+    EXPECT_EQ(s.candidates[0].taken, c.taken) << c.keys[0];
+  }
+}
+
 TEST(WindowSearch, NoneFitsOffersTheDownloadPage) {
   const struct {
     const char* min;
