@@ -46,6 +46,9 @@ struct LaunchSettings {
   // capacity limit (the command-line length limit is checked at launch).
   std::vector<std::string> vmParams;
   std::vector<std::string> classPath;
+  // The class-path entries "addjars" found (their indices): they name jars
+  // in a folder of the start directory.
+  std::vector<size_t> scannedJars;
   std::vector<std::string> modulePath;
   std::vector<std::string> arguments;
 };

@@ -63,6 +63,10 @@ constexpr FindingRule kRules[] = {
     {FindingKind::kPathWildcard, "path-wildcard", kWarning,
      "A class-path or module-path entry with a `*` or `?` that Java does "
      "not expand (only a folder followed by `*` stands for its jars)"},
+    {FindingKind::kNotFromWorkingDir, "not-from-working-dir", kWarning,
+     "A relative `addjar`, `addpath`, `modulepath` or `mainjar` path found "
+     "from the start directory but not from the working directory, where "
+     "Java looks for it"},
     {FindingKind::kJarDirectoryMissing, "jar-directory-missing", kWarning,
      kJarDirectory},
     {FindingKind::kJarDirectoryEmpty, "jar-directory-empty", kWarning,

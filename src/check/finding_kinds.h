@@ -35,6 +35,7 @@ enum class FindingKind {
   kVariableNotSet,
   kPathMissing,
   kPathWildcard,
+  kNotFromWorkingDir,
   kJarDirectoryMissing,
   kJarDirectoryEmpty,
   kUnquotedBlank,

@@ -281,9 +281,26 @@ void Collector::checkPaths(const LineRecord& line, size_t index) {
                          : std::string()));
       continue;
     }
-    if (!entry.empty() && !exists(entry))
+    if (entry.empty()) continue;
+    if (!exists(entry)) {
       add(FindingKind::kPathMissing, line.file, line.number,
           "\"" + entry + "\" does not exist" + fromStart(entry));
+      continue;
+    }
+    // Java looks for a relative entry from the folder the application runs
+    // in, which is not the start directory when "workingDir" is set.
+    const OptionalText& workingDir = report_.settings.workingDir;
+    if (workingDir && !workingDir->empty() && !isAbsolutePath(entry) &&
+        exists(*workingDir)) {
+      const char last = workingDir->back();
+      const std::string there =
+          *workingDir + (last == '/' || last == '\\' ? "" : "/") + entry;
+      if (!exists(there))
+        add(FindingKind::kNotFromWorkingDir, line.file, line.number,
+            "\"" + entry + "\" is found from the start directory, but Java "
+            "looks for it from the working directory " + *workingDir +
+                ", where it does not exist: name it by its full path");
+    }
   }
 }
 

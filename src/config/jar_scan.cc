@@ -36,6 +36,7 @@ JarScan addJarDirectory(LaunchSettings& settings, Platform& platform,
     if (quoted || entry.find_first_of(" \t") != std::string::npos)
       entry = "\"" + entry + "\"";
     debugTrace(settings, platform, "adding jar %s\n", entry.c_str());
+    settings.scannedJars.push_back(settings.classPath.size());
     settings.classPath.push_back(std::move(entry));
   }
   return {searched, settings.classPath.size() - before};

@@ -1,5 +1,7 @@
 #include "launcher/command_line.h"
 
+#include "base/text.h"
+#include "config/expand_value.h"
 #include "platform/debug_output.h"
 
 namespace kite {
@@ -75,6 +77,26 @@ const OptionalText& launchTarget(const LaunchSettings& settings) {
   return settings.mainClass;
 }
 
+std::vector<std::string> classPathEntries(const LaunchSettings& settings) {
+  std::vector<std::string> entries = settings.classPath;
+  if (!settings.workingDir || settings.workingDir->empty() ||
+      settings.startDir.empty())
+    return entries;
+  // Java resolves a relative entry from the folder the application runs in;
+  // the jars "addjars" found are in a folder of the start directory.
+  const char last = settings.startDir.back();
+  const std::string base =
+      settings.startDir + (last == '\\' || last == '/' ? "" : "\\");
+  for (const size_t index : settings.scannedJars) {
+    std::string& entry = entries[index];
+    const std::string path = withoutSurroundingQuotes(entry);
+    if (isAbsolutePath(path)) continue;
+    entry = path.size() == entry.size() ? base + path
+                                        : "\"" + base + path + "\"";
+  }
+  return entries;
+}
+
 std::vector<std::string> jvmItems(const LaunchSettings& settings) {
   std::vector<std::string> items = settings.vmParams;
   const auto joined = [](const std::vector<std::string>& entries) {
@@ -90,7 +112,8 @@ std::vector<std::string> jvmItems(const LaunchSettings& settings) {
   if (kind == LaunchKind::kClass ||
       (kind == LaunchKind::kModule && !settings.classPath.empty())) {
     items.push_back("-classpath");
-    if (!settings.classPath.empty()) items.push_back(joined(settings.classPath));
+    if (!settings.classPath.empty())
+      items.push_back(joined(classPathEntries(settings)));
   }
   if (kind != LaunchKind::kClass && !settings.modulePath.empty()) {
     items.push_back("-p");

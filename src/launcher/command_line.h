@@ -33,6 +33,12 @@ LaunchKind launchKind(const LaunchSettings& settings);
 // The main class, module or jar the launch starts, by launchKind().
 const OptionalText& launchTarget(const LaunchSettings& settings);
 
+// The class-path entries as the application needs them: as written, except
+// that with a working directory the jars "addjars" found in a relative
+// folder are named from the start directory, since Java resolves a
+// relative entry from the folder the application runs in.
+std::vector<std::string> classPathEntries(const LaunchSettings& settings);
+
 // The items of the command line that are the JVM's own, as command-line
 // text: the JVM parameters, then for a main class "-classpath" and the
 // entries joined by ";" (the option even without entries, as it always

@@ -84,7 +84,10 @@ TEST(Findings, EachKindWithItsLine) {
       {"vmparam -Dh=$HOME\n", "value-quoted@3"},
       // The quotes come off again; the directory does not exist.
       {"workingDir $HOME\nconsoleTitle $HOME\n", "path-missing@3"},
-      {"workingDir emptydir\n", ""},
+      // Java looks for relative entries (here the "addjar lib\a.jar" that
+      // follows) from the working directory.
+      {"workingDir emptydir\n", "not-from-working-dir@4"},
+      {"workingDir C:\\Apps\\App\n", ""},
       // Not UTF-8: read in the ANSI code page, a note about the whole file.
       {"appname D\xE9mo\nappname \xC3\xA9\n", "key-set-twice@4 encoding@0"},
       {"appname \xC3\xA9\x1a\nvmparam -X\n", "ctrl-z@3 no-class-path@0"},

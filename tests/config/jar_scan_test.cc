@@ -22,6 +22,7 @@ TEST(JarScan, AddsJarsInSearchOrderAndSkipsDirectories) {
   addJarDirectory(settings, platform, "lib");
   addJarDirectory(settings, platform, "missing");
   EXPECT_EQ(settings.classPath, (Entries{"first", "lib/b.jar", "lib/a.jar"}));
+  EXPECT_EQ(settings.scannedJars, (std::vector<size_t>{1, 2}));
   EXPECT_EQ(platform.findPatterns, (Entries{"lib/*.jar", "missing/*.jar"}));
   EXPECT_EQ(platform.out,
             "adding jar lib/b.jar\nadding jar lib/a.jar\n"

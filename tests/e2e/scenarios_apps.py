@@ -23,3 +23,15 @@ def modules_and_jars(t):
     for lines, argv in cases:
         app.config("javapath " + JAVA, *lines)
         expect_one_child(t.check, app.run(), argv=[JAVA] + argv)
+
+
+@scenario("workingDir elsewhere: jars found by addjars are named from the start directory")
+def scanned_jars_with_working_dir(t):
+    app = t.app("workdir-jars")
+    app.write("lib\\a.jar", "")
+    work = app.mkdir("wd")
+    app.config("javapath " + JAVA, "mainclass app.Main", "workingDir " + work, "addjars lib",
+               "addjar lib\\as-written.jar")
+    expect_one_child(t.check, app.run(), cwd=work,
+                     argv=[JAVA, "-classpath", app.dir + "\\lib/a.jar;lib\\as-written.jar",
+                           "app.Main"])

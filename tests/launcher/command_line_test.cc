@@ -95,6 +95,33 @@ TEST(CommandLineTest, ModulesAndJars) {
   }
 }
 
+// With a working directory, the jars addjars found in a relative folder are
+// named from the start directory; other entries stay as written.
+TEST(CommandLineTest, ScannedJarsResolveFromTheStartDirectory) {
+  struct Case {
+    const char* workingDir;
+    const char* startDir;
+    const char* classPath;
+  } cases[] = {
+      {nullptr, "C:\\Apps\\App", "lib/a.jar;x.jar;\"my lib/b.jar\";C:/abs/c.jar"},
+      {"C:\\Data", "C:\\Apps\\App",
+       "C:\\Apps\\App\\lib/a.jar;x.jar;\"C:\\Apps\\App\\my lib/b.jar\";C:/abs/c.jar"},
+      {"data", "C:\\", "C:\\lib/a.jar;x.jar;\"C:\\my lib/b.jar\";C:/abs/c.jar"},
+  };
+  for (const Case& c : cases) {
+    LaunchSettings settings = settingsWith(
+        "java", {}, {"lib/a.jar", "x.jar", "\"my lib/b.jar\"", "C:/abs/c.jar"}, {},
+        false);
+    settings.scannedJars = {0, 2, 3};  // x.jar came from an "addjar" line
+    settings.startDir = c.startDir;
+    if (c.workingDir) settings.workingDir = c.workingDir;
+    FakePlatform platform;
+    EXPECT_EQ(buildCommandLine(settings, platform),
+              std::string("java -classpath ") + c.classPath + " app.Main")
+        << c.classPath;
+  }
+}
+
 // Whatever the arguments hold, the runtime must split the command line
 // back into exactly the settings that went in.
 TEST(CommandLineTest, RoundTripsThroughWindowsSplitting) {
