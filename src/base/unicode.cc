@@ -185,6 +185,21 @@ size_t utf16PieceLength(std::u16string_view text, size_t limit) {
   return firstHalfLast && secondHalfNext ? limit - 1 : limit;
 }
 
+bool utf8ToWindows1252(std::string_view text, std::string* bytes) {
+  bytes->clear();
+  bool exact = true;
+  for (size_t pos = 0; pos < text.size();) {
+    char32_t c = 0;
+    const bool valid = decodeUtf8(text, &pos, &c);
+    int byte = valid && (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) ? int(c) : -1;
+    for (int i = 0; valid && byte < 0 && i < 0x20; ++i)
+      if (kWindows1252High[i] == c) byte = 0x80 + i;
+    exact = exact && byte >= 0;
+    *bytes += byte >= 0 ? static_cast<char>(byte) : '?';
+  }
+  return exact;
+}
+
 std::string windows1252ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());

@@ -63,6 +63,10 @@ size_t utf16PieceLength(std::u16string_view text, size_t limit);
 // of the same value, as Windows' own conversion does.
 std::string windows1252ToUtf8(std::string_view bytes);
 
+// UTF-8 text in windows-1252: a character the code page lacks becomes "?".
+// Returns true when every character was kept.
+bool utf8ToWindows1252(std::string_view text, std::string* bytes);
+
 }  // namespace kite
 
 #endif  // KITE_BASE_UNICODE_H_

@@ -80,6 +80,17 @@ class CheckPlatform : public Platform {
   std::string ansiToUtf8(std::string_view bytes) override {
     return base_.ansiToUtf8(bytes);
   }
+  unsigned ansiCodePage() override { return base_.ansiCodePage(); }
+  bool utf8ToAnsi(std::string_view text, std::string* ansi) override {
+    return base_.utf8ToAnsi(text, ansi);
+  }
+  bool shortPathName(const std::string& path,
+                     std::string* shortPath) override {
+    return base_.shortPathName(path, shortPath);
+  }
+  std::string temporaryDirectory() override {
+    return base_.temporaryDirectory();
+  }
   std::string errorText(int errnum) override { return base_.errorText(errnum); }
   std::time_t now() override { return base_.now(); }
   void writeOut(const std::string& text) override { out += text; }

@@ -151,6 +151,22 @@ class Platform {
   /// Converts text in the system's ANSI code page to UTF-8; bytes that
   /// stand for no character become U+FFFD.
   virtual std::string ansiToUtf8(std::string_view bytes) = 0;
+  /// Returns the number of the ANSI code page (1252 on Western Windows, 932
+  /// on Japanese, 65001 where Windows uses UTF-8 for it); never fails.
+  virtual unsigned ansiCodePage() = 0;
+  /// Converts UTF-8 text to the ANSI code page as Windows converts the
+  /// command line of a program that reads it there: a character the code
+  /// page lacks becomes a near one or "?".  Returns false when any
+  /// character was not kept exactly.
+  virtual bool utf8ToAnsi(std::string_view text, std::string* ansi) = 0;
+  /// Sets *shortPath to the short (8.3) name of the existing file or folder
+  /// `path`, relative when it is; returns false when it has none (it does
+  /// not exist, or its volume keeps no short names).
+  virtual bool shortPathName(const std::string& path,
+                             std::string* shortPath) = 0;
+  /// Returns the folder for temporary files, with a separator at its end;
+  /// empty on failure.
+  virtual std::string temporaryDirectory() = 0;
   /// Returns the runtime's description of an errno value.
   virtual std::string errorText(int errnum) = 0;
   /// Returns the calendar time in whole seconds.

@@ -3,9 +3,10 @@
 // and the current directory behave as Windows would show them to the
 // launcher: "\" separates path components as "/" does, file names match
 // regardless of letter case, text files are read in text mode and directory
-// searches come in name order.  Text in the ANSI code page is read as
-// windows-1252, the code page of Western Windows.  There is no registry and
-// no process is started.
+// searches come in name order.  Text in the ANSI code page is read in the
+// code page it is given (windows-1252, the code page of Western Windows,
+// unless told otherwise).  There is no registry, no process is started, and
+// no file has a short name.
 #ifndef KITE_PLATFORM_PLATFORM_POSIX_H_
 #define KITE_PLATFORM_PLATFORM_POSIX_H_
 
@@ -15,6 +16,8 @@ namespace kite {
 
 class PosixPlatform : public Platform {
  public:
+  explicit PosixPlatform(unsigned codePage = 1252) : codePage_(codePage) {}
+
   long openRegistryKey(RegistryRoot root, const std::string& path,
                        RegistryKey* key) override;
   long openRegistrySubkey(RegistryKey parent, const std::string& path,
@@ -48,10 +51,19 @@ class PosixPlatform : public Platform {
   int removeFile(const std::string& path) override;
   std::string fileIdentity(const std::string& path) override;
   std::string ansiToUtf8(std::string_view bytes) override;
+  unsigned ansiCodePage() override { return codePage_; }
+  bool utf8ToAnsi(std::string_view text, std::string* ansi) override;
+  bool shortPathName(const std::string&, std::string*) override {
+    return false;
+  }
+  std::string temporaryDirectory() override;
   std::string errorText(int errnum) override;
   std::time_t now() override;
   void writeOut(const std::string& text) override;
   void writeError(const std::string& text) override;
+
+ private:
+  unsigned codePage_;
 };
 
 // `path` as this host names it: "\" turned into "/", and each component

@@ -46,6 +46,10 @@ class Win32Platform : public Platform {
   int removeFile(const std::string& path) override;
   std::string fileIdentity(const std::string& path) override;
   std::string ansiToUtf8(std::string_view bytes) override;
+  unsigned ansiCodePage() override;
+  bool utf8ToAnsi(std::string_view text, std::string* ansi) override;
+  bool shortPathName(const std::string& path, std::string* shortPath) override;
+  std::string temporaryDirectory() override;
   std::string errorText(int errnum) override;
   std::time_t now() override;
   void writeOut(const std::string& text) override;

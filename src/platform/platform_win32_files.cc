@@ -206,6 +206,61 @@ std::string Win32Platform::ansiToUtf8(std::string_view bytes) {
   return text;
 }
 
+unsigned Win32Platform::ansiCodePage() { return GetACP(); }
+
+bool Win32Platform::utf8ToAnsi(std::string_view text, std::string* ansi) {
+  ansi->clear();
+  // Where the code page is UTF-8 ("Beta: Use Unicode UTF-8 for worldwide
+  // language support"), every character is kept.
+  if (GetACP() == CP_UTF8) {
+    ansi->assign(text);
+    return true;
+  }
+  const WideText wide = toWide(text);
+  if (wide.empty()) return true;
+  const int units = static_cast<int>(wide.size());
+  // What the program gets, best-fit characters included, as Windows makes
+  // a command line for the ANSI functions...
+  const int length = WideCharToMultiByte(CP_ACP, 0, wideChars(wide), units,
+                                         nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return false;
+  ansi->resize(static_cast<size_t>(length));
+  WideCharToMultiByte(CP_ACP, 0, wideChars(wide), units, &(*ansi)[0], length,
+                      nullptr, nullptr);
+  // ... and whether each character has its own, exact, place in the code
+  // page.
+  BOOL lost = FALSE;
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wideChars(wide), units,
+                      nullptr, 0, nullptr, &lost);
+  return !lost;
+}
+
+bool Win32Platform::shortPathName(const std::string& path,
+                                  std::string* shortPath) {
+  const WideText wide = toWide(path);
+  const DWORD length = GetShortPathNameW(wideChars(wide), nullptr, 0);
+  if (length == 0) return false;
+  WideText buffer(length, u'\0');
+  const DWORD written =
+      GetShortPathNameW(wideChars(wide), wideChars(buffer), length);
+  if (written == 0 || written >= length) return false;
+  buffer.resize(written);
+  *shortPath = fromWide(buffer);
+  return true;
+}
+
+std::string Win32Platform::temporaryDirectory() {
+  WideText buffer(MAX_PATH + 2, u'\0');
+  DWORD length = GetTempPathW(MAX_PATH + 2, wideChars(buffer));
+  if (length > MAX_PATH + 1) {
+    buffer.assign(length + 1, u'\0');
+    length = GetTempPathW(length + 1, wideChars(buffer));
+  }
+  if (length == 0 || length >= buffer.size()) return std::string();
+  buffer.resize(length);
+  return fromWide(buffer);
+}
+
 std::string Win32Platform::errorText(int errnum) {
   return std::strerror(errnum);
 }

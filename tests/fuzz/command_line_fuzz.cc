@@ -1,5 +1,5 @@
 // Fuzz target: the command-line builder, with the round trip through the
-// Windows argument rules (tests/support/windows_argv, the splitter the unit
+// Windows argument rules (src/launcher/windows_argv, the splitter the unit
 // tests use).
 //
 // Input: lines, each a tag character and its text:
@@ -48,7 +48,7 @@
 #include "launcher/command_line.h"
 #include "platform/fake_platform.h"
 #include "runtime/java_registry.h"
-#include "support/windows_argv.h"
+#include "launcher/windows_argv.h"
 
 namespace kite {
 namespace {

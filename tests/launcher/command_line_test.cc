@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/fake_platform.h"
-#include "support/windows_argv.h"
+#include "launcher/windows_argv.h"
 
 namespace kite {
 namespace {

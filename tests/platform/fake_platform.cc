@@ -342,6 +342,18 @@ std::string FakePlatform::ansiToUtf8(std::string_view bytes) {
   return windows1252ToUtf8(bytes);
 }
 
+bool FakePlatform::utf8ToAnsi(std::string_view text, std::string* ansi) {
+  return utf8ToWindows1252(text, ansi);
+}
+
+bool FakePlatform::shortPathName(const std::string& path,
+                                 std::string* shortPath) {
+  const auto found = shortNames.find(normalize(path));
+  if (found == shortNames.end() || !hasFile(path)) return false;
+  *shortPath = found->second;
+  return true;
+}
+
 std::string FakePlatform::errorText(int errnum) { return std::strerror(errnum); }
 
 }  // namespace kite

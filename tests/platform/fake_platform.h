@@ -68,6 +68,7 @@ class FakePlatform : public Platform {
   std::time_t clock = 1000000;
   std::deque<int> answers;  // unanswered boxes return IDOK (1) or IDNO (7)
   std::deque<ChildScript> children;  // unscripted children exit 0 at once
+  std::map<std::string, std::string> shortNames;  // normalize()d path -> name
 
   std::vector<FakeBox> boxes;
   std::vector<FakeStart> starts;
@@ -119,6 +120,12 @@ class FakePlatform : public Platform {
   std::string fileContents(const std::string& path) const;
   bool hasFile(const std::string& path) const;
   std::string ansiToUtf8(std::string_view bytes) override;
+  unsigned ansiCodePage() override { return 1252; }
+  // windows-1252, without best-fit characters.
+  bool utf8ToAnsi(std::string_view text, std::string* ansi) override;
+  // The names set in shortNames (by normalize()d path) for files that exist.
+  bool shortPathName(const std::string& path, std::string* shortPath) override;
+  std::string temporaryDirectory() override { return "C:\\Temp\\"; }
   std::string errorText(int errnum) override;
   std::time_t now() override { return clock; }
   void writeOut(const std::string& text) override { out += text; }

@@ -1,4 +1,4 @@
-#include "support/windows_argv.h"
+#include "launcher/windows_argv.h"
 
 #include <gtest/gtest.h>
 
