@@ -35,6 +35,7 @@ class Collector {
   void unquotedBlank(const LineRecord& line);
   void ownArguments();
   void runtimeAndDirectory();
+  void exitCodeValue();
   void versionWindow();
   const LineRecord* lineOverTheLimit() const;
   bool exists(const std::string& path);

@@ -35,6 +35,7 @@ void Collector::settings() {
   versionWindow();
   ownArguments();
   runtimeAndDirectory();
+  exitCodeValue();
   if (settings.mainClass && !settings.mainClass->empty() &&
       settings.classPath.empty())
     add(FindingKind::kNoClassPath, report_.config, 0,
@@ -219,6 +220,20 @@ void Collector::runtimeAndDirectory() {
              ": the launcher cannot start the application in it and exits "
              "with " +
              std::to_string(kExitStartFailed));
+}
+
+// "exitCode" takes two values; the launcher reads any other as if the line
+// were not there.
+void Collector::exitCodeValue() {
+  const LineRecord* line = report_.lastLineWithKey(ConfigKey::kExitCode);
+  const OptionalText& value = report_.settings.exitCode;
+  if (!line || !value || *value == "app" || *value == "launcher") return;
+  add(FindingKind::kExitCodeValue, line->file, line->number,
+      "\"exitCode " + *value +
+          "\" is neither \"exitCode app\" nor \"exitCode launcher\": the "
+          "launcher ignores it and exits with " +
+          (report_.settings.console ? "the application's exit code"
+                                    : "0 once the application has run"));
 }
 
 }  // namespace kite

@@ -31,6 +31,8 @@ enum class ConfigKey {
   kJavaMinVersion,
   kJavaMaxVersion,
   kJavaDownloadUrl,
+  kExitCode,
+  kLogFile,
 };
 
 using SettingsText = OptionalText LaunchSettings::*;
