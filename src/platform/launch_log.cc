@@ -93,7 +93,7 @@ void LaunchLog::finish(int exitCode) {
 
 int LaunchLog::showMessageBox(const char* text, const std::string& caption,
                               unsigned style) {
-  record("box", caption + ": " + textOnOneLine(text));
+  record("box", "\"" + caption + "\" " + textOnOneLine(text));
   return inner().showMessageBox(text, caption, style);
 }
 

@@ -339,7 +339,8 @@ int FakePlatform::removeFile(const std::string& path) {
   return 0;
 }
 
-void FakePlatform::eraseFile(const std::string& key) {
+void FakePlatform::eraseFile(const std::string& name) {
+  const std::string key = name;  // `name` may be the key erased below
   files_.erase(key);
   fileOrder_.erase(std::remove(fileOrder_.begin(), fileOrder_.end(), key),
                    fileOrder_.end());
