@@ -63,13 +63,13 @@ Report runCheck(const CheckOptions& options, Platform& base) {
   report.variantFrom = "the default";
   if (options.console) {
     settings.console = *options.console;
-    report.variantFrom = *options.console ? "--console" : "--gui";
+    report.variantFrom = *options.console ? "as --console asks" : "as --gui asks";
   } else if (!exe.empty()) {
     std::string bytes;
     if (platform.readFile(exe, &bytes) == 0) {
       if (const std::optional<unsigned> subsystem = peSubsystem(bytes)) {
         settings.console = *subsystem == kSubsystemConsole;
-        report.variantFrom = "the launcher's PE header";
+        report.variantFrom = "as its PE header says";
       }
     }
   }

@@ -201,7 +201,7 @@ std::string variantWords(const Report& report) {
   return std::string(settings.console
                          ? "console variant (kitec32.exe, kitec64.exe)"
                          : "GUI (kite32.exe, kite64.exe)") +
-         ", by " + report.variantFrom + ": starts " +
+         ", " + report.variantFrom + ": starts " +
          runtimeExecutableName(settings) +
          (settings.console ? ", writes its messages to standard error" : "") +
          ", exits with " +

@@ -114,8 +114,8 @@ struct Report {
   bool registryAvailable = true;  // false: no registry here, nothing searched
   bool hostPaths = false;  // print file names with "/" (a POSIX host)
   // The variant checked for (settings.console says which) and where that
-  // came from: "--console", "--gui", "the launcher's PE header" or "the
-  // default".
+  // came from: "as --console asks", "as --gui asks", "as its PE header
+  // says" (the launcher file's) or "the default".
   std::string variantFrom;
   std::vector<FileRecord> files;
   // The code the launcher ends with while reading its configuration (its
