@@ -3,8 +3,9 @@
 
   python3 scripts/lib/package.py OUTPUT.zip PROGRAMS_DIR
 
-PROGRAMS_DIR holds kite32.exe, kite64.exe, kitecheck.exe and kitebrand.exe
-(scripts/build puts them in dist/).  The archive holds them, the example
+PROGRAMS_DIR holds kite32.exe, kite64.exe, their console variants kitec32.exe
+and kitec64.exe, kitecheck.exe and kitebrand.exe (scripts/build puts them in
+dist/).  The archive holds them, the example
 configuration, the user guide and its pictures, README.txt, the licence, and
 the notices of the libraries linked into the programs, taken from the
 installed Debian packages of the cross compilers.
@@ -21,7 +22,8 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
 TEXT_SUFFIXES = {".config", ".md", ".txt"}
-PROGRAMS = ("kite32.exe", "kite64.exe", "kitecheck.exe", "kitebrand.exe")
+PROGRAMS = ("kite32.exe", "kite64.exe", "kitec32.exe", "kitec64.exe", "kitecheck.exe",
+            "kitebrand.exe")
 # (source, name in the archive) of everything else, in archive order.
 DOCUMENTS = (
     (ROOT / "docs" / "example.config", "example.config"),

@@ -41,6 +41,14 @@ struct LaunchSettings {
   OptionalText javaMinVersion;
   OptionalText javaMaxVersion;
   OptionalText javaDownloadUrl;
+  // "exitCode": "app" makes the launcher exit with the application's exit
+  // code, "launcher" with its own (0 once the application has run); unset,
+  // the GUI launcher exits with its own and the console variant with the
+  // application's (launcher.h: exitsWithApplicationCode).
+  OptionalText exitCode;
+  // "logFile": the file every launch appends its record to; a relative path
+  // is relative to the start directory.  Unset: no log.
+  OptionalText logFile;
 
   // The lists only grow and keep the order of appending; they have no
   // capacity limit (the command-line length limit is checked at launch).

@@ -95,6 +95,13 @@ class CheckPlatform : public Platform {
   std::time_t now() override { return base_.now(); }
   void writeOut(const std::string& text) override { out += text; }
   void writeError(const std::string& text) override { err += text; }
+  int appendFile(const std::string&, const std::string&,
+                 unsigned long long*) override {
+    return kReadOnly;
+  }
+  std::string localTime() override { return base_.localTime(); }
+  unsigned long milliseconds() override { return base_.milliseconds(); }
+  unsigned long processId() override { return base_.processId(); }
 
  private:
   Platform& base_;

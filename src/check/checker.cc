@@ -3,6 +3,7 @@
 #include "base/text.h"
 #include "base/unicode.h"
 #include "check/check_platform.h"
+#include "check/exe_variant.h"
 #include "check/findings.h"
 #include "check/recorder.h"
 #include "config/config_file.h"
@@ -58,6 +59,20 @@ Report runCheck(const CheckOptions& options, Platform& base) {
   platform.changeDirectory(startDir);
   settings.startDir = startDir;
   report.startDirectory = startDir;
+  // The variant: as asked, else what the launcher file is.
+  report.variantFrom = "the default";
+  if (options.console) {
+    settings.console = *options.console;
+    report.variantFrom = *options.console ? "as --console asks" : "as --gui asks";
+  } else if (!exe.empty()) {
+    std::string bytes;
+    if (platform.readFile(exe, &bytes) == 0) {
+      if (const std::optional<unsigned> subsystem = peSubsystem(bytes)) {
+        settings.console = *subsystem == kSubsystemConsole;
+        report.variantFrom = "as its PE header says";
+      }
+    }
+  }
   // The launcher finds its base name after the last backslash.
   std::string exeForLauncher = exe;
   if (options.hostPaths)

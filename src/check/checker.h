@@ -4,6 +4,7 @@
 #ifndef KITE_CHECK_CHECKER_H_
 #define KITE_CHECK_CHECKER_H_
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ struct CheckOptions {
   std::vector<std::string> arguments;  // passed on to the application
   bool registryAvailable = true;       // false on a host without a registry
   bool hostPaths = false;  // a POSIX host: "/" separates, "/" is root
+  // The variant checked for: true the console variant, false the GUI
+  // launcher; unset: the one `exe` is (its PE subsystem), else the GUI one.
+  std::optional<bool> console;
 };
 
 // Checks the configuration.  `platform` is only read from, except that the

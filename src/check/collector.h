@@ -37,6 +37,7 @@ class Collector {
   void launchTarget();  // findings_launch.cc
   void moduleWindow();
   void runtimeAndDirectory();
+  void exitCodeValue();
   void versionWindow();
   const LineRecord* lineOverTheLimit() const;
   bool exists(const std::string& path);

@@ -41,6 +41,8 @@ constexpr FindingRule kRules[] = {
      "directory is named as one)"},
     {FindingKind::kTooManyFiles, "too-many-files", kError,
      "Includes would read more than 1,000 files"},
+    {FindingKind::kExitCodeValue, "exit-code-value", kError,
+     "An `exitCode` value other than `app` and `launcher`"},
 
     {FindingKind::kUnknownKey, "unknown-key", kWarning,
      "An unknown key, with the nearest known key when one is close "

@@ -25,6 +25,7 @@ enum class FindingKind {
   kCommandLineTooLong,
   kFileNotOpened,
   kTooManyFiles,
+  kExitCodeValue,
   // Warnings.
   kUnknownKey,
   kTabAfterKey,

@@ -26,6 +26,7 @@ void Collector::settings() {
   versionWindow();
   ownArguments();
   runtimeAndDirectory();
+  exitCodeValue();
   for (const RuntimeSearch& search : report_.searches) {
     if (search.exitCode == 0) continue;
     std::string message;
@@ -202,6 +203,20 @@ void Collector::runtimeAndDirectory() {
              ": the launcher cannot start the application in it and exits "
              "with " +
              std::to_string(kExitStartFailed));
+}
+
+// "exitCode" takes two values; the launcher reads any other as if the line
+// were not there.
+void Collector::exitCodeValue() {
+  const LineRecord* line = report_.lastLineWithKey(ConfigKey::kExitCode);
+  const OptionalText& value = report_.settings.exitCode;
+  if (!line || !value || *value == "app" || *value == "launcher") return;
+  add(FindingKind::kExitCodeValue, line->file, line->number,
+      "\"exitCode " + *value +
+          "\" is neither \"exitCode app\" nor \"exitCode launcher\": the "
+          "launcher ignores it and exits with " +
+          (report_.settings.console ? "the application's exit code"
+                                    : "0 once the application has run"));
 }
 
 }  // namespace kite

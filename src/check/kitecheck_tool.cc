@@ -9,10 +9,13 @@ namespace {
 constexpr int kUsageError = 2;
 
 const char kUsage[] =
-    "usage: kitecheck [--json] [--exe PATH_OF_THE_LAUNCHER] [CONFIG] "
-    "[-- APPLICATION ARGUMENTS...]\n"
+    "usage: kitecheck [--json] [--console | --gui] [--exe PATH_OF_THE_LAUNCHER]"
+    " [CONFIG] [-- APPLICATION ARGUMENTS...]\n"
     "  Checks CONFIG, or with --exe alone the configuration that the launcher\n"
     "  at that path reads (its own name with .config, in its directory).\n"
+    "  --console / --gui: check for the console variant (kitec32.exe,\n"
+    "  kitec64.exe) or the GUI launcher; by default the one --exe is, else\n"
+    "  the GUI launcher.\n"
     "  Exit code: 0 nothing wrong, 1 warnings only, 2 errors.\n";
 
 int usage(Platform& platform, const std::string& problem) {
@@ -42,6 +45,8 @@ int runKitecheck(const std::vector<std::string>& args, Platform& platform,
     }
     if (arg == "--json") {
       json = true;
+    } else if (arg == "--console" || arg == "--gui") {
+      options.console = arg == "--console";
     } else if (arg == "--exe" || arg.compare(0, 6, "--exe=") == 0) {
       if (arg == "--exe" && i + 1 == args.size())
         return usage(platform, "--exe needs a path");

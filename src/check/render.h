@@ -16,6 +16,10 @@ std::string renderText(const Report& report);
 // Latin-1).
 std::string renderJson(const Report& report);
 
+// The launcher variant checked for, in words: which it is and why, the
+// runtime executable it starts and the exit code it ends with.
+std::string variantWords(const Report& report);
+
 // `n` with a comma between each group of three digits: 32,767.
 std::string groupedNumber(size_t n);
 

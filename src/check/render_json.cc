@@ -4,6 +4,8 @@
 #include "base/version.h"
 #include "check/json.h"
 #include "launcher/command_line.h"
+#include "launcher/launcher.h"
+#include "runtime/java_registry.h"
 
 namespace kite {
 namespace {
@@ -166,6 +168,18 @@ std::string renderJson(const Report& report) {
          ",\n";
   out += "  \"startDirectory\": " +
          jsonString(report.displayPath(report.startDirectory)) + ",\n";
+  out += std::string("  \"variant\": {\"console\": ") +
+         jsonBool(report.settings.console) +
+         ", \"from\": " + jsonString(report.variantFrom) +
+         ", \"runtimeExecutable\": " +
+         jsonString(runtimeExecutableName(report.settings)) +
+         ", \"exitsWithApplicationCode\": " +
+         jsonBool(exitsWithApplicationCode(report.settings)) + "},\n";
+  out += "  \"logFile\": " +
+         (report.settings.logFile && !report.settings.logFile->empty()
+              ? jsonString(report.displayPath(*report.settings.logFile))
+              : std::string("null")) +
+         ",\n";
 
   out += "  \"files\": [";
   for (size_t i = 0; i < report.files.size(); ++i) {

@@ -4,6 +4,8 @@
 #include "base/text.h"
 #include "base/version.h"
 #include "launcher/command_line.h"
+#include "launcher/launcher.h"
+#include "platform/console_platform.h"
 #include "runtime/java_registry.h"
 
 namespace kite {
@@ -71,8 +73,14 @@ void single(std::string& out, const Report& report, const KeyRule& rule) {
     if (rule.unset) field(out, rule.label, rule.unset);
     return;
   }
+  // The log file as the launcher resolves it, from the start directory.
+  const std::string resolved =
+      rule.key == ConfigKey::kLogFile && !value->empty()
+          ? " -> " + shown(report.displayPath(*value))
+          : std::string();
   field(out, rule.label,
-        shown(*value) + origin(report, report.lastLineWithKey(rule.key)));
+        shown(*value) + resolved +
+            origin(report, report.lastLineWithKey(rule.key)));
 }
 
 void list(std::string& out, const Report& report, const KeyRule& rule) {
@@ -157,8 +165,12 @@ void search(std::string& out, const Report& report, const RuntimeSearch& s) {
                                : c.versionText + " (" + c.versionFrom + ")") +
         ": " + (c.taken ? "taken" : "passed over: " + c.reason) + "\n";
   }
+  // The console variant shows no box: it writes the line instead.
   for (const RecordedBox& box : s.boxes)
-    out += "    box \"" + box.caption + "\": " + oneLine(box.text) + "\n";
+    out += report.settings.console
+               ? "    standard error: " +
+                     shown(boxAsLine(box.text.c_str(), box.caption)) + "\n"
+               : "    box \"" + box.caption + "\": " + oneLine(box.text) + "\n";
   if (!report.registryAvailable) return;
   if (s.exitCode != 0) {
     out += "    -> not found: the launcher exits with " +
@@ -186,6 +198,20 @@ void runtimeSearches(std::string& out, const Report& report) {
 
 }  // namespace
 
+std::string variantWords(const Report& report) {
+  const LaunchSettings& settings = report.settings;
+  const bool appCode = exitsWithApplicationCode(settings);
+  return std::string(settings.console
+                         ? "console variant (kitec32.exe, kitec64.exe)"
+                         : "GUI (kite32.exe, kite64.exe)") +
+         ", " + report.variantFrom + ": starts " +
+         runtimeExecutableName(settings) +
+         (settings.console ? ", writes its messages to standard error" : "") +
+         ", exits with " +
+         (appCode ? "the application's exit code"
+                  : "0 once the application has run");
+}
+
 std::string groupedNumber(size_t n) {
   std::string digits = std::to_string(n);
   for (size_t i = digits.size(); i > 3; i -= 3) digits.insert(i - 3, ",");
@@ -196,6 +222,7 @@ std::string renderText(const Report& report) {
   std::string out = "kitecheck " + std::string(kVersionText) + ": " +
                     report.displayPath(report.config) + "\n";
   out += "start directory " + report.displayPath(report.startDirectory) + "\n";
+  out += "launcher " + variantWords(report) + "\n";
 
   out += "\nFiles read\n";
   for (const FileRecord& file : report.files) {

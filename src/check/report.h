@@ -113,6 +113,10 @@ struct Report {
   std::string startDirectory;
   bool registryAvailable = true;  // false: no registry here, nothing searched
   bool hostPaths = false;  // print file names with "/" (a POSIX host)
+  // The variant checked for (settings.console says which) and where that
+  // came from: "as --console asks", "as --gui asks", "as its PE header
+  // says" (the launcher file's) or "the default".
+  std::string variantFrom;
   std::vector<FileRecord> files;
   // The code the launcher ends with while reading its configuration (its
   // main file cannot be opened, or too many files); 0: it reads to the end.

@@ -83,6 +83,12 @@ constexpr KeyRule kRules[] = {
           &LaunchSettings::javaMaxVersion, "highest version", "javaMaxVersion"),
     value("javaDownloadUrl", ConfigKey::kJavaDownloadUrl, kExpanded,
           &LaunchSettings::javaDownloadUrl, "download page", "javaDownloadUrl"),
+    value("exitCode", ConfigKey::kExitCode, kExpanded, &LaunchSettings::exitCode,
+          "exit code", "exitCode", "(not set: the variant's default)"),
+    // A folder like "workingDir": expansion's quotes are taken off again.
+    value("logFile", ConfigKey::kLogFile, kExpandedQuoted,
+          &LaunchSettings::logFile, "log file", "logFile", "(not set: no log)",
+          /*unquote=*/true),
     action("include", ConfigKey::kInclude, kExpanded),
 };
 

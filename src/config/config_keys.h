@@ -34,6 +34,8 @@ enum class ConfigKey {
   kMainModule,
   kModulePath,
   kMainJar,
+  kExitCode,
+  kLogFile,
 };
 
 using SettingsText = OptionalText LaunchSettings::*;

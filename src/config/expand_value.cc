@@ -77,9 +77,9 @@ Expansion expand(const LaunchSettings& settings, Platform& platform,
     result += '"';
   }
 
-  // Formatted only when it is shown: most launches expand values outside
-  // debug mode.
-  if (settings.debugMode)
+  // Formatted only when it is shown or logged: most launches expand values
+  // outside debug mode and without a log.
+  if (tracing(settings, platform))
     debugBox(
         settings, platform,
         formatText("arg [%s] expanded to [%s]\n", value.c_str(), result.c_str())

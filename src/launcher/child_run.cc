@@ -47,7 +47,10 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   debugBox(settings, platform, directory, "Starting dir");
   debugBox(settings, platform, commandLine.c_str(), "Command Line is");
 
+  logNote(settings, platform, "starting in %s\n",
+          directory ? directory : settings.startDir.c_str());
   const std::time_t start = platform.now();
+  const unsigned long startTicks = platform.milliseconds();
   ChildProcess child = 0;
   std::string error;
   if (!platform.startProcess(commandLine, directory,
@@ -67,8 +70,15 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   const int code = platform.exitCode(child);
   platform.closeProcess(child);
   const double elapsed = std::difftime(platform.now(), start);
+  const unsigned long ran = platform.milliseconds() - startTicks;
+  logNote(settings, platform,
+          "the application ended with exit code %lu after %lu.%03lu s\n",
+          static_cast<unsigned long>(static_cast<unsigned int>(code)),
+          ran / 1000, ran % 1000);
 
-  if (code != 0 && elapsed < kQuickFailureSeconds) {
+  // The console variant shows no box: the application's own error output is
+  // on the console already, and its exit code becomes the launcher's.
+  if (code != 0 && elapsed < kQuickFailureSeconds && !settings.console) {
     platform.showMessageBox(
         formatText("Error launching Class %s\n with Java %s.\nError=%d",
                    orNull(launchTarget(settings)), settings.javaPath->c_str(),

@@ -1,5 +1,6 @@
 #include "launcher/launcher.h"
 
+#include <optional>
 #include <utility>
 
 #include "base/exit_codes.h"
@@ -7,7 +8,9 @@
 #include "config/config_file.h"
 #include "launcher/child_run.h"
 #include "launcher/command_line.h"
+#include "platform/console_platform.h"
 #include "platform/debug_output.h"
+#include "platform/launch_log.h"
 #include "runtime/version_search.h"
 
 namespace kite {
@@ -61,13 +64,17 @@ Outcome RegistryVersionResolver::resolve(LaunchSettings& settings,
   return Outcome::goOn();
 }
 
-int runLauncher(const std::vector<std::string>& argv, LaunchSettings& settings,
-                Platform& platform) {
-  const std::string exePath = argv.empty() ? std::string() : argv[0];
-  if (!argv.empty())
-    takeOwnArguments(std::vector<std::string>(argv.begin() + 1, argv.end()),
-                     settings);
+bool exitsWithApplicationCode(const LaunchSettings& settings) {
+  if (settings.exitCode == "app") return true;
+  if (settings.exitCode == "launcher") return false;
+  return settings.console;
+}
 
+namespace {
+
+// The launch itself, through the platform layers runLauncher put in place.
+int launch(const std::string& exePath, LaunchSettings& settings,
+           Platform& platform, LaunchLog& log) {
   settings.alwaysQuote = isVistaOrLater(platform);
   if (settings.alwaysQuote)
     debugBox(settings, platform, kVersionText, "Running on Vista");
@@ -81,6 +88,9 @@ int runLauncher(const std::vector<std::string>& argv, LaunchSettings& settings,
   RegistryVersionResolver versions;
   const Outcome read = locateAppConfig(settings, platform, exePath,
                                        settings.startDir, {versions, nullptr});
+  // The log, if the configuration names one, begins with what happened so
+  // far, also where reading ended the launch.
+  log.begin(settings, exePath);
   if (read.endsLauncher()) return read.exitCode();
 
   debugBox(settings, platform, orNullPointer(settings.mainClass),
@@ -106,11 +116,34 @@ int runLauncher(const std::vector<std::string>& argv, LaunchSettings& settings,
   }
 
   RunResult result;
-  do {
+  while (true) {
     result = runJavaOnce(settings, platform);
     if (result.failure != 0) return result.failure;
-  } while (result.exitCode == kRelaunchExitCode);
-  return kExitOk;
+    if (result.exitCode != kRelaunchExitCode) break;
+    logNote(settings, platform,
+            "the application asks to be started again (exit code %d)\n",
+            kRelaunchExitCode);
+  }
+  return exitsWithApplicationCode(settings) ? result.exitCode : kExitOk;
+}
+
+}  // namespace
+
+int runLauncher(const std::vector<std::string>& argv, LaunchSettings& settings,
+                Platform& platform) {
+  const std::string exePath = argv.empty() ? std::string() : argv[0];
+  if (!argv.empty())
+    takeOwnArguments(std::vector<std::string>(argv.begin() + 1, argv.end()),
+                     settings);
+  // The layers over the platform, put under all of the launcher's logic:
+  // the console variant's turns every box into a line on standard error,
+  // and the launch log records what the launch shows and writes.
+  std::optional<ConsolePlatform> console;
+  if (settings.console) console.emplace(platform, programName(exePath));
+  LaunchLog log(console ? static_cast<Platform&>(*console) : platform);
+  const int code = launch(exePath, settings, log, log);
+  log.finish(code);
+  return code;
 }
 
 }  // namespace kite

@@ -30,7 +30,16 @@ class RegistryVersionResolver : public VersionResolver {
   Outcome resolve(LaunchSettings& settings, Platform& platform) override;
 };
 
-// Runs the launcher with its own argv; returns the process exit code.
+// Whether the launcher ends with the application's exit code once the
+// application has run: "exitCode app" says yes, "exitCode launcher" no, and
+// without the key the console variant does and the GUI launcher does not
+// (it exits with 0).  Any other value counts as unset (kitecheck reports
+// it).
+bool exitsWithApplicationCode(const LaunchSettings& settings);
+
+// Runs the launcher with its own argv; returns the process exit code.  The
+// console variant (settings.console) shows no box: each becomes a line on
+// standard error, as do its trace lines.
 int runLauncher(const std::vector<std::string>& argv, LaunchSettings& settings,
                 Platform& platform);
 

@@ -177,6 +177,28 @@ class Platform {
   virtual void writeOut(const std::string& text) = 0;
   /// The same for standard error.
   virtual void writeError(const std::string& text) = 0;
+  /// Appends `bytes` to the file `path` (created when it is missing) in one
+  /// write at the file's end, so that what several processes append at the
+  /// same time never mixes within one call; sets *size to the file's size
+  /// after the write.  Returns 0, or the errno value.
+  virtual int appendFile(const std::string& path, const std::string& bytes,
+                         unsigned long long* size) = 0;
+  /// Returns the local date and time as "YYYY-MM-DD HH:MM:SS".
+  virtual std::string localTime() = 0;
+  /// Returns a count of milliseconds for measuring a duration (it may wrap
+  /// around: only differences of it mean anything).
+  virtual unsigned long milliseconds() = 0;
+  /// Returns this process's id.
+  virtual unsigned long processId() = 0;
+
+  // --- The launch log's trace channel (not the OS). ---
+
+  /// Whether a launch log wants trace lines besides those debug mode
+  /// writes; only the launch log's layer does (launch_log.h).
+  virtual bool wantsTraces() { return false; }
+  /// A trace line for the launch log alone (debug mode writes its own with
+  /// writeOut); the real platforms have no log and drop it.
+  virtual void trace(const std::string& line) { (void)line; }
 };
 
 }  // namespace kite

@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <iconv.h>
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "base/text.h"
 #include "base/unicode.h"
@@ -304,6 +306,42 @@ void PosixPlatform::writeOut(const std::string& text) {
 void PosixPlatform::writeError(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stderr);
   std::fflush(stderr);
+}
+
+int PosixPlatform::appendFile(const std::string& path, const std::string& bytes,
+                              unsigned long long* size) {
+  // O_APPEND: each write goes to the end as it is then, in one piece.
+  const int file = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0644);
+  if (file < 0) return errno;
+  const ssize_t written = ::write(file, bytes.data(), bytes.size());
+  const int error = written < 0 ? errno : 0;
+  struct stat info;
+  *size = ::fstat(file, &info) == 0
+              ? static_cast<unsigned long long>(info.st_size)
+              : 0;
+  ::close(file);
+  if (error) return error;
+  return static_cast<size_t>(written) == bytes.size() ? 0 : EIO;
+}
+
+std::string PosixPlatform::localTime() {
+  const std::time_t seconds = std::time(nullptr);
+  struct tm local;
+  char text[32] = "";
+  if (::localtime_r(&seconds, &local))
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return text;
+}
+
+unsigned long PosixPlatform::milliseconds() {
+  struct timespec now;
+  ::clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<unsigned long>(now.tv_sec) * 1000ul +
+         static_cast<unsigned long>(now.tv_nsec / 1000000);
+}
+
+unsigned long PosixPlatform::processId() {
+  return static_cast<unsigned long>(::getpid());
 }
 
 }  // namespace kite

@@ -61,6 +61,11 @@ class PosixPlatform : public Platform {
   std::time_t now() override;
   void writeOut(const std::string& text) override;
   void writeError(const std::string& text) override;
+  int appendFile(const std::string& path, const std::string& bytes,
+                 unsigned long long* size) override;
+  std::string localTime() override;
+  unsigned long milliseconds() override;
+  unsigned long processId() override;
 
  private:
   unsigned codePage_;

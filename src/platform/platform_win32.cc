@@ -123,6 +123,16 @@ void restrictDllSearch() {
 #endif
 }
 
+namespace {
+
+BOOL WINAPI keepRunning(DWORD event) {
+  return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
+}
+
+}  // namespace
+
+void surviveConsoleInterrupts() { SetConsoleCtrlHandler(keepRunning, TRUE); }
+
 long Win32Platform::openRegistryKey(RegistryRoot root, const std::string& path,
                                     RegistryKey* key) {
   const HKEY hive = root.hive == RegistryHive::kCurrentUser

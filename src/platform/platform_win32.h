@@ -11,6 +11,12 @@ namespace kite {
 // being loaded; called first thing by every Windows entry point.
 void restrictDllSearch();
 
+// Lets the console variant outlive Ctrl+C and Ctrl+Break: they still reach
+// the application, which shares the console, and the launcher goes on
+// waiting for it.  (Not the ignore flag, which the application would
+// inherit.)
+void surviveConsoleInterrupts();
+
 class Win32Platform : public Platform {
  public:
   long openRegistryKey(RegistryRoot root, const std::string& path,
@@ -54,6 +60,11 @@ class Win32Platform : public Platform {
   std::time_t now() override;
   void writeOut(const std::string& text) override;
   void writeError(const std::string& text) override;
+  int appendFile(const std::string& path, const std::string& bytes,
+                 unsigned long long* size) override;
+  std::string localTime() override;
+  unsigned long milliseconds() override;
+  unsigned long processId() override;
 };
 
 }  // namespace kite

@@ -281,4 +281,45 @@ void Win32Platform::writeError(const std::string& text) {
   writeStream(stderr, STD_ERROR_HANDLE, text);
 }
 
+int Win32Platform::appendFile(const std::string& path, const std::string& bytes,
+                              unsigned long long* size) {
+  // With FILE_APPEND_DATA alone every write goes to the end of the file as
+  // it is then, so the writes of several launches never overwrite or split
+  // each other.  Other launches may read, append, rename or delete it
+  // meanwhile.
+  const HANDLE file = CreateFileW(
+      wideChars(toWide(path)), FILE_APPEND_DATA,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+               ? ENOENT
+               : error == ERROR_ACCESS_DENIED ? EACCES : EIO;
+  }
+  DWORD written = 0;
+  const BOOL wrote =
+      WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                nullptr);
+  DWORD high = 0;
+  const DWORD low = GetFileSize(file, &high);
+  *size = (static_cast<unsigned long long>(high) << 32) | low;
+  CloseHandle(file);
+  return wrote && written == bytes.size() ? 0 : EIO;
+}
+
+std::string Win32Platform::localTime() {
+  SYSTEMTIME time;
+  GetLocalTime(&time);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u",
+                time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute,
+                time.wSecond);
+  return text;
+}
+
+unsigned long Win32Platform::milliseconds() { return GetTickCount(); }
+
+unsigned long Win32Platform::processId() { return GetCurrentProcessId(); }
+
 }  // namespace kite

@@ -16,23 +16,49 @@ const char* downloadPage(const std::string& version) {
   return nullptr;
 }
 
+constexpr char kDownloadQuestion[] = "Do you want to download it?";
+
 }  // namespace
 
-std::string runtimePromptText(const LaunchSettings& settings) {
+std::string runtimeRequirementText(const LaunchSettings& settings) {
   const OptionalText& name = settings.appName && !settings.appName->empty()
                                  ? settings.appName
                                  : settings.mainClass;
-  return formatText(
-      "%s requires the Java Runtime Environment version %s\n"
-      "Do you want to download it?",
-      orNull(name), orNull(settings.javaVersion));
+  return formatText("%s requires the Java Runtime Environment version %s",
+                    orNull(name), orNull(settings.javaVersion));
+}
+
+std::string runtimePromptText(const LaunchSettings& settings) {
+  return runtimeRequirementText(settings) + "\n" + kDownloadQuestion;
+}
+
+std::string classicDownloadPage(const LaunchSettings& settings) {
+  if (!settings.javaVersion || settings.javaVersion->empty())
+    return std::string();
+  const char* page = downloadPage(*settings.javaVersion);
+  return page ? page : std::string();
+}
+
+void offerDownloadPage(const LaunchSettings& settings, Platform& platform,
+                       const std::string& text, const char* question,
+                       const std::string& caption, const std::string& page) {
+  if (settings.console) {
+    // Nobody can answer a question on a console in a script: name the page.
+    const std::string line =
+        page.empty() ? text : text + "\nDownload it from " + page;
+    platform.showMessageBox(line.c_str(), caption, kBoxError);
+    return;
+  }
+  if (platform.showMessageBox((text + "\n" + question).c_str(), caption,
+                              kBoxYesNoError) == kAnswerYes &&
+      !page.empty())
+    openPage(platform, page);
 }
 
 Outcome offerRuntimeDownload(const LaunchSettings& settings, Platform& platform,
                              const std::string& caption) {
-  if (platform.showMessageBox(runtimePromptText(settings).c_str(), caption,
-                              kBoxYesNoError) == kAnswerYes)
-    openDownloadPage(settings, platform);
+  offerDownloadPage(settings, platform, runtimeRequirementText(settings),
+                    kDownloadQuestion, caption, classicDownloadPage(settings));
   return Outcome::exitWith(kExitRuntimeMissing);
 }
 
@@ -58,9 +84,8 @@ void openPage(Platform& platform, const std::string& page) {
 }
 
 void openDownloadPage(const LaunchSettings& settings, Platform& platform) {
-  if (!settings.javaVersion || settings.javaVersion->empty()) return;
-  const char* page = downloadPage(*settings.javaVersion);
-  if (page) openPage(platform, page);
+  const std::string page = classicDownloadPage(settings);
+  if (!page.empty()) openPage(platform, page);
 }
 
 }  // namespace kite

@@ -10,9 +10,24 @@
 
 namespace kite {
 
-// "<application> requires the Java Runtime Environment version <version>\n
-// Do you want to download it?"
+// "<application> requires the Java Runtime Environment version <version>"
+std::string runtimeRequirementText(const LaunchSettings& settings);
+
+// The requirement, "\n" and "Do you want to download it?": the text of the
+// GUI launcher's box.
 std::string runtimePromptText(const LaunchSettings& settings);
+
+// The download page for settings.javaVersion; empty when there is none.
+std::string classicDownloadPage(const LaunchSettings& settings);
+
+// Tells the user that no runtime fits, with `text`, and offers the download
+// page `page` (empty: there is none).  The GUI launcher asks in a Yes/No
+// error box (`text`, a line break, `question`) and opens the page on Yes.
+// The console variant asks nothing and opens nothing: its error box, which
+// becomes a line on standard error, is `text` and the page to visit.
+void offerDownloadPage(const LaunchSettings& settings, Platform& platform,
+                       const std::string& text, const char* question,
+                       const std::string& caption, const std::string& page);
 
 // Asks whether to download the missing runtime and opens the page on Yes;
 // the launcher then ends with kExitRuntimeMissing whatever the answer.

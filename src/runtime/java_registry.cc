@@ -58,6 +58,10 @@ DefaultLookup findDefaultJava(const LaunchSettings& settings,
   return lookup;
 }
 
+const char* runtimeExecutableName(const LaunchSettings& settings) {
+  return settings.debugMode || settings.console ? "java.exe" : "javaw.exe";
+}
+
 std::string composeJavaExecutable(const LaunchSettings& settings,
                                   Platform& platform, const std::string& home) {
   const bool quote =
@@ -68,8 +72,8 @@ std::string composeJavaExecutable(const LaunchSettings& settings,
     path += '"';
   }
   path += home;
-  path += "\\bin";
-  path += settings.debugMode ? "\\java.exe" : "\\javaw.exe";
+  path += "\\bin\\";
+  path += runtimeExecutableName(settings);
   if (quote) path += '"';
   return path;
 }

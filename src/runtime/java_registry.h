@@ -30,6 +30,11 @@ DefaultLookup findDefaultJava(const LaunchSettings& settings,
 int readJavaHome(Platform& platform, const std::string& path,
                  std::string* home);
 
+// The runtime's executable file: "java.exe", the console runtime, for the
+// console variant and in debug mode, else "javaw.exe", which opens no
+// console window.
+const char* runtimeExecutableName(const LaunchSettings& settings);
+
 // The runtime executable inside the "JavaHome" directory `home`, quoted when
 // the directory holds a space or settings.alwaysQuote is set.
 std::string composeJavaExecutable(const LaunchSettings& settings,

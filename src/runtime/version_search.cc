@@ -144,10 +144,10 @@ VersionSearch findJavaForVersion(LaunchSettings& settings, Platform& platform) {
     case 1:
       debugBox(settings, platform, "Java Current Version",
                "Error Accessing Registry!", kBoxError);
-      if (platform.showMessageBox(runtimePromptText(settings).c_str(),
-                                  "Java Runtime Environment Not Found",
-                                  kBoxYesNoError) == kAnswerYes)
-        openDownloadPage(settings, platform);
+      offerDownloadPage(settings, platform, runtimeRequirementText(settings),
+                        "Do you want to download it?",
+                        "Java Runtime Environment Not Found",
+                        classicDownloadPage(settings));
       fail(search, VersionFailure::kNoVersionKey,
            Outcome::exitWith(kExitVersionUnresolved));
       return search;

@@ -213,7 +213,7 @@ WindowSearch findRuntimeInWindow(const LaunchSettings& settings,
   std::vector<std::optional<JavaVersion>> versions;
   for (const RuntimeCandidate& c : search.candidates)
     versions.push_back(c.version);
-  const char* executable = settings.debugMode ? "java.exe" : "javaw.exe";
+  const char* executable = runtimeExecutableName(settings);
   const CandidateChoice choice = chooseCandidate(
       versions, window,
       [&](size_t i) {
@@ -252,13 +252,12 @@ WindowSearch findRuntimeInWindow(const LaunchSettings& settings,
   const OptionalText& name = settings.appName && !settings.appName->empty()
                                  ? settings.appName
                                  : settings.mainClass;
-  if (platform.showMessageBox(
-          formatText("%s requires %s, and no installed Java runtime fits.\n"
-                     "Do you want to open the download page?",
-                     orNull(name), search.words.c_str())
-              .c_str(),
-          "Java Runtime Environment Not Found", kBoxYesNoError) == kAnswerYes)
-    openPage(platform, search.page);
+  offerDownloadPage(
+      settings, platform,
+      formatText("%s requires %s, and no installed Java runtime fits.",
+                 orNull(name), search.words.c_str()),
+      "Do you want to open the download page?",
+      "Java Runtime Environment Not Found", search.page);
   search.outcome = Outcome::exitWith(kExitVersionUnresolved);
   return search;
 }

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Brands a real kite32.exe or kite64.exe with kitebrand and checks the result.
+"""Brands a real Kite launcher (kite32/64.exe or the console kitec32/64.exe) with kitebrand and checks it.
 
   python3 tests/brand/check_brand.py --kitebrand build/host/kitebrand \
       --exe dist/kite64.exe --width 64 --work build/brand-check
@@ -202,6 +202,10 @@ def check_headers(run):
     failures = []
     if exe.machine != WIDTHS[run.options.width]:
         failures.append("machine %#x" % exe.machine)
+    # The console variant stays a console program, the GUI launcher a GUI one.
+    source = pe.PeFile(Path(run.options.exe).read_bytes())
+    if exe.subsystem != source.subsystem:
+        failures.append("subsystem %d, the input's %d" % (exe.subsystem, source.subsystem))
     if checksum != pe_checksum(data, optional + 64):
         failures.append("checksum %#x, computed %#x" % (checksum, pe_checksum(data, optional + 64)))
     address = exe.sections[0].rva
@@ -360,7 +364,7 @@ def main():
             failures = check(run)
         except Exception as error:  # an unreadable output is a failure too
             failures = ["%s: %s" % (type(error).__name__, error)]
-        print("%s kite%s %s" % ("FAIL" if failures else "PASS", options.width, name))
+        print("%s %s %s" % ("FAIL" if failures else "PASS", Path(options.exe).stem, name))
         for failure in failures:
             print("  - " + failure)
         passed, failed = passed + (not failures), failed + bool(failures)

@@ -65,6 +65,9 @@ TEST(Findings, EachKindWithItsLine) {
   const Case cases[] = {
       {"# comment\n//other\n\n   \nvmparam -Xmx1m\naddjar lib\\a.jar\n", ""},
       {"mainClass x.Main\n", "unknown-key@3"},
+      {"exitCode app\nexitCode launcher\n", "key-set-twice@4"},
+      {"exitCode App\n", "exit-code-value@3"},
+      {"exitCode 0\nlogFile logs\\kite.log\n", "exit-code-value@3"},
       {"classpath lib\n", "unknown-key@3"},
       {"vmparam\t-Xmx1m\n", "tab-after-key@3"},
       {"vmparam\t-Da=b c\n", "tab-after-key@3"},  // read, with the value "c"

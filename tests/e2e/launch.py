@@ -9,7 +9,9 @@ The launcher's standard output and error and the stand-in's records are
 UTF-8; a byte that is not shows as a \\xNN escape in the lines read.
 """
 import json
+import re
 import shutil
+import subprocess
 from dataclasses import dataclass, field
 from typing import List
 
@@ -50,6 +52,9 @@ class Result:
     stderr_lines: List[str]    # the launcher's own standard-error lines
     log: relay.RelayLog        # its relayed calls
     runs: List[dict] = field(default_factory=list)  # one record per child start
+    # All 32 bits of the launcher's exit code, unsigned, as the starter
+    # reports it (exit_code is what a Unix exit status keeps); None if unknown.
+    full_exit_code: object = None
 
     @property
     def boxes(self):
@@ -61,7 +66,7 @@ class Result:
 
     def describe(self):
         """Everything the run produced, for a failure report."""
-        lines = ["    exit code: %r" % self.exit_code]
+        lines = ["    exit code: %r (all 32 bits: %r)" % (self.exit_code, self.full_exit_code)]
         lines += ["    stdout: %r" % line for line in self.stdout_lines[:40]]
         lines += ["    stderr: %r" % line for line in self.stderr_lines[:40]]
         lines += ["    box: %r" % box for box in self.boxes[:40]]
@@ -122,15 +127,19 @@ class App:
         return self.write(name, "".join(line + "\n" for line in lines))
 
     def run(self, args=(), argv0=None, command_line=None, cwd="C:\\", env=None, script=(),
-            answers=(), timeout=None):
+            answers=(), timeout=None, stdin=None, pipes=False):
         """Starts the launcher and waits for it.  The command line is argv0
         (default: the launcher's full path) followed by `args` quoted as the C
         runtime expects, unless `command_line` gives it whole.  `script`
         lists the stand-in's behaviour per start: (exit code, delay in ms)
         or "crash".  `answers` lists (caption, key) pairs: wait for a box
         with that caption and press the key in it (sessions with a display
-        only; there every box must be answered)."""
-        result = self._run_once(args, argv0, command_line, cwd, env, script, answers, timeout)
+        only; there every box must be answered).  `stdin` (bytes) is given to
+        the launcher through a pipe; with `pipes` its standard output and
+        error are pipes too, read to their end, instead of files."""
+        io = (stdin, pipes)
+        result = self._run_once(args, argv0, command_line, cwd, env, script, answers, timeout,
+                                io)
         if wine_failed_to_start_child(result):
             print("e2e: %s: Wine could not start a child (internal error); running it again"
                   % self.name, flush=True)
@@ -140,10 +149,11 @@ class App:
             # the run is made once more so that Wine's failure does not fail
             # the scenario.  A second one is reported.
             result = self._run_once(args, argv0, command_line, cwd, env, script, answers,
-                                    timeout)
+                                    timeout, io)
         return result
 
-    def _run_once(self, args, argv0, command_line, cwd, env, script, answers, timeout):
+    def _run_once(self, args, argv0, command_line, cwd, env, script, answers, timeout,
+                  io=(None, False)):
         timeout = timeout or self.run_timeout
         if command_line is None:
             words = [argv0 or self.exe] + list(args)
@@ -166,18 +176,37 @@ class App:
         # processes that hold the same files never overwrites the launcher's.
         stdout_path.write_bytes(b"")
         stderr_path.write_bytes(b"")
+        stdin, pipes = io
         with open(stdout_path, "ab") as out, open(stderr_path, "ab") as err:
-            process = self.session.popen([STARTER], env=run_env, stdout=out, stderr=err,
-                                         winedebug=wine.WINEDEBUG_RELAY)
-            answered = all(self.session.answer_box(caption, key, timeout, process)
-                           for caption, key in answers)
-            code = wine.wait(process, timeout)
+            process = self.session.popen(
+                [STARTER], env=run_env, stdout=subprocess.PIPE if pipes else out,
+                stderr=subprocess.PIPE if pipes else err, winedebug=wine.WINEDEBUG_RELAY,
+                stdin=subprocess.PIPE if stdin is not None else None)
+            if stdin is not None or pipes:
+                try:
+                    piped = process.communicate(stdin, timeout=timeout)
+                    code = process.returncode
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    piped = process.communicate()
+                    code = None
+                if pipes:
+                    out.write(piped[0])
+                    err.write(piped[1])
+                answered = not answers
+            else:
+                answered = all(self.session.answer_box(caption, key, timeout, process)
+                               for caption, key in answers)
+                code = wine.wait(process, timeout)
         if not answered:
             code = None
         stdout = stdout_path.read_bytes().decode("utf-8", "backslashreplace")
-        log = relay.parse(stderr_path.read_bytes().decode("utf-8", "backslashreplace"))
+        stderr_text = stderr_path.read_bytes().decode("utf-8", "backslashreplace")
+        log = relay.parse(stderr_text)
+        full = re.findall(r"^kite-starter: exit code (\d+)", stderr_text, re.MULTILINE)
         runs = []
         if log_path.exists():
             runs = [json.loads(line) for line in log_path.read_text(encoding="utf-8")
                     .splitlines() if line.strip()]
-        return Result(code, stdout.splitlines(), log.own_lines, log, runs)
+        return Result(code, stdout.splitlines(), log.own_lines, log, runs,
+                      int(full[-1]) if full else None)

@@ -31,6 +31,7 @@ import machine  # noqa: E402
 import scenarios_brand  # noqa: E402
 import scenarios_check  # noqa: E402
 import scenarios_config  # noqa: E402
+import scenarios_console  # noqa: E402
 import scenarios_faults  # noqa: E402
 import scenarios_launch  # noqa: E402
 import scenarios_modern  # noqa: E402
@@ -43,7 +44,8 @@ from suite import Skip  # noqa: E402
 # The scenario modules, in the order their scenarios run.
 SCENARIO_MODULES = (scenarios_launch, scenarios_config, scenarios_runtime, scenarios_check,
                     scenarios_faults, scenarios_security, scenarios_unicode, scenarios_modern,
-                    scenarios_apps, scenarios_brand)
+                    scenarios_apps, scenarios_brand,
+                    scenarios_console)
 
 # Exit code when this machine cannot run the programs under test at all.
 UNSUPPORTED = 77
@@ -144,8 +146,10 @@ class Context:
     every run it makes is kept for the failure report.  `kitebrand` is the
     host build of kitebrand (a Path), or None when none was given."""
 
-    def __init__(self, sessions, launcher_exe, width, check, run_timeout, kitebrand=None):
+    def __init__(self, sessions, launcher_exe, width, check, run_timeout, kitebrand=None,
+                 console_exe=None):
         self.sessions = sessions
+        self.console_exe = console_exe  # kitec32.exe or kitec64.exe; None: not built
         self.session = sessions.plain
         self.launcher_exe = launcher_exe
         self.width = width
@@ -153,17 +157,21 @@ class Context:
         self.run_timeout = run_timeout
         self.kitebrand = kitebrand
 
-    def app(self, name, display=False, locale=None, **kwargs):
+    def app(self, name, display=False, locale=None, console=False, **kwargs):
         """An application directory; with display=True in the session whose
-        boxes can be answered, with a `locale` in the session of that locale.
-        Its runs take the context's run_timeout unless given a timeout of
-        their own."""
+        boxes can be answered, with a `locale` in the session of that locale;
+        with console=True holding the console variant instead of the GUI
+        launcher.  Its runs take the context's run_timeout unless given a
+        timeout of their own."""
         if display:
             session = self.sessions.with_display()
         else:
             session = self.sessions.with_locale(locale) if locale else self.session
         kwargs.setdefault("run_timeout", self.run_timeout)
-        return TrackedApp(self, session, self.launcher_exe, name, **kwargs)
+        if console and self.console_exe is None:
+            raise Skip("the console variant kitec%d.exe was not built" % self.width)
+        exe = self.console_exe if console else self.launcher_exe
+        return TrackedApp(self, session, exe, name, **kwargs)
 
 
 class TrackedApp(launch.App):
@@ -216,6 +224,7 @@ def main():
 
     build = Path(options.build).resolve()
     launcher_exe = find_file(build, "kite%s.exe" % options.width)
+    console_exe = find_file(build, "kitec%s.exe" % options.width, required=False)
     helpers = Path(options.helpers).resolve() if options.helpers else build
     standin = find_file(helpers, "standin.exe")
     starter = find_file(helpers, "starter.exe")
@@ -262,7 +271,7 @@ def main():
                 continue
             check = Check()
             context = Context(sessions, launcher_exe, int(options.width), check, run_timeout,
-                              kitebrand)
+                              kitebrand, console_exe)
             begun = time.monotonic()
             skip = None
             try:

@@ -243,12 +243,14 @@ class WineSession:
 
     # --- running programs -------------------------------------------------
 
-    def popen(self, args, env=None, stdout=None, stderr=None, winedebug=WINEDEBUG_QUIET, cwd=None):
+    def popen(self, args, env=None, stdout=None, stderr=None, winedebug=WINEDEBUG_QUIET, cwd=None,
+              stdin=None):
         run_env = dict(self.env)
         run_env["WINEDEBUG"] = winedebug
         run_env.update(env or {})
         return subprocess.Popen([self.wine] + list(args), env=run_env, cwd=cwd or self.root,
-                                stdin=subprocess.DEVNULL, stdout=stdout or subprocess.DEVNULL,
+                                stdin=stdin or subprocess.DEVNULL,
+                                stdout=stdout or subprocess.DEVNULL,
                                 stderr=stderr or subprocess.DEVNULL)
 
     def run(self, args, timeout=600, **kwargs):

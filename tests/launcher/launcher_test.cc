@@ -168,5 +168,137 @@ TEST(LauncherTest, DebugModeShowsItsStateInOrder) {
   EXPECT_EQ(missing.platform.boxes.back().text, "[C:\\Apps\\App\\App.exe]");
 }
 
+// The exit code once the application has run: the GUI launcher's own 0
+// unless "exitCode app"; the console variant's the application's unless
+// "exitCode launcher"; another value counts as no line.
+TEST(LauncherTest, ExitCodeOfTheLauncherOrOfTheApplication) {
+  const struct {
+    bool console;
+    const char* line;
+    bool appCode;
+  } variants[] = {
+      {false, "", false},
+      {false, "exitCode app\n", true},
+      {false, "exitCode launcher\n", false},
+      {false, "exitCode App\n", false},
+      {true, "", true},
+      {true, "exitCode app\n", true},
+      {true, "exitCode launcher\n", false},
+      {true, "exitCode 1\n", true},
+  };
+  for (const auto& v : variants) {
+    for (const int child : {0, 1, 42, 255, 256, -1, 2, 7}) {
+      Launch launch((std::string(kConfig) + v.line).c_str());
+      launch.settings.console = v.console;
+      launch.platform.queueChild({999, 5, false});  // relaunched, then ends
+      launch.platform.queueChild({child, 5, false});
+      launch.run({"C:\\Apps\\App\\App.exe"});
+      EXPECT_EQ(launch.code, v.appCode ? child : kExitOk)
+          << v.console << " " << v.line << " " << child;
+      EXPECT_EQ(launch.platform.starts.size(), 2u);
+    }
+  }
+}
+
+// The console variant shows no box, whatever happens: each message is one
+// line on standard error with the program's name, and the exit codes are
+// the GUI launcher's.
+TEST(LauncherTest, ConsoleVariantShowsNoBoxAndKeepsTheExitCodes) {
+  const struct {
+    const char* name;
+    const char* config;
+    ChildScript child;
+    int code;
+    const char* line;  // on standard error
+  } cases[] = {
+      {"no configuration", nullptr, {}, kExitNoConfig,
+       "App: Can't open C:\\Apps\\App\\App.config Error No such file or directory\n"},
+      {"no main class", "javapath x.exe\n", {}, kExitNoMainClass,
+       "App: error: The configuration file C:\\Apps\\App\\App.config names no main "
+       "class. / Add a line such as: mainclass com.example.Main\n"},
+      {"no runtime", "mainclass a.B\n", {}, kExitNoRuntime,
+       "App: error: No Java Installation Found\n"},
+      {"cannot start", kConfig, {0, 0, true}, kExitStartFailed,
+       "App: error: Could not start the Java runtime C:\\jre\\bin\\javaw.exe / The "
+       "system cannot find the file specified.\n"},
+      {"no home", "mainclass a.B\njavaVersion 1.6.0_01\n", {}, kExitVersionUnresolved,
+       "App: error: No Java Home Directory Found for SOFTWARE\\JavaSoft\\Java Runtime "
+       "Environment\\1.6.0_01\n"},
+      {"classic download", "mainclass a.B\njavaVersion 1.5.0_99\n", {},
+       kExitVersionUnresolved,
+       "App: Java Runtime Environment Not Found: a.B requires the Java Runtime "
+       "Environment version 1.5.0_99 / Download it from "
+       "https://www.java.com/en/download/download_the_latest.jsp\n"},
+      {"family without a page", "mainclass a.B\njavaVersion 1.8.0_99+\n", {},
+       kExitRuntimeMissing,
+       "App: Incompatible JRE Version Found: a.B requires the Java Runtime Environment "
+       "version 1.8.0_99+\n"},
+      {"window", "mainclass a.B\njavaMinVersion 17\n", {}, kExitVersionUnresolved,
+       "App: Java Runtime Environment Not Found: a.B requires Java 17 or later, and no "
+       "installed Java runtime fits. / Download it from "
+       "https://adoptium.net/temurin/releases/?version=17\n"},
+      {"quick failure", kConfig, {3, 0, false}, 3, ""},
+  };
+  for (const auto& c : cases) {
+    Launch launch(c.config);
+    launch.platform.setRegistryValue(
+        "SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.6.0_01", "Other", "x");
+    launch.platform.addRegistryKey("SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.8.0_01");
+    launch.settings.console = true;
+    launch.platform.queueChild(c.child);
+    launch.run({"C:\\Apps\\App\\App.exe"});
+    EXPECT_EQ(launch.code, c.code) << c.name;
+    EXPECT_TRUE(launch.platform.boxes.empty()) << c.name;
+    // Kite's own lines only: the family search's trace goes there too.
+    const std::string& err = launch.platform.err;
+    EXPECT_TRUE(err.size() >= std::string(c.line).size() &&
+                err.compare(err.size() - std::string(c.line).size(),
+                            std::string::npos, c.line) == 0)
+        << c.name << ":\n" << err;
+    EXPECT_EQ(launch.platform.out, "") << c.name;
+    // No browser is started for a download page.
+    for (const FakeStart& start : launch.platform.starts)
+      EXPECT_EQ(start.commandLine.find("rundll32"), std::string::npos) << c.name;
+  }
+}
+
+TEST(LauncherTest, ConsoleVariantStartsJavaExeAndDebugsOnStandardError) {
+  const struct {
+    bool console;
+    bool debug;
+    const char* runtime;
+  } cases[] = {{false, false, "\"C:\\jre6\\bin\\javaw.exe\""},
+               {false, true, "\"C:\\jre6\\bin\\java.exe\""},
+               {true, false, "\"C:\\jre6\\bin\\java.exe\""},
+               {true, true, "\"C:\\jre6\\bin\\java.exe\""}};
+  for (const auto& c : cases) {
+    Launch launch("mainclass app.Main\n");
+    launch.platform.setRegistryValue("SOFTWARE\\JavaSoft\\Java Runtime Environment",
+                                     "CurrentVersion", "1.6");
+    launch.platform.setRegistryValue(
+        "SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.6", "JavaHome", "C:\\jre6");
+    launch.settings.console = c.console;
+    launch.run(c.debug ? Args{"C:\\Apps\\App\\App.exe", "-d"}
+                       : Args{"C:\\Apps\\App\\App.exe"});
+    EXPECT_EQ(launch.settings.javaPath, c.runtime);
+    if (c.console) {
+      EXPECT_TRUE(launch.platform.boxes.empty());
+      EXPECT_EQ(launch.platform.out, "");
+      EXPECT_EQ(launch.platform.err.find("App: Version: 1.0.16\n") != std::string::npos,
+                c.debug);
+      EXPECT_EQ(launch.platform.err.find("App: vmpath") == std::string::npos, true);
+      EXPECT_EQ(launch.platform.err.find("App: CreateProcess ret 1, exitCode=0\n") !=
+                    std::string::npos,
+                c.debug);
+    }
+  }
+  // A javapath is used as written.
+  Launch written(kConfig);
+  written.settings.console = true;
+  written.run({"C:\\Apps\\App\\App.exe"});
+  EXPECT_EQ(written.platform.starts.at(0).commandLine,
+            "C:\\jre\\bin\\javaw.exe -classpath app.Main \"fromConfig\" ");
+}
+
 }  // namespace
 }  // namespace kite

@@ -299,6 +299,27 @@ int FakePlatform::writeFile(const std::string& path, const std::string& bytes) {
   return 0;
 }
 
+int FakePlatform::appendFile(const std::string& path, const std::string& bytes,
+                             unsigned long long* size) {
+  filesWritten.push_back("append " + path);
+  for (const std::string& refused : appendFailures)
+    if (normalize(refused) == normalize(path)) return EACCES;
+  const std::string key = normalize(path);
+  const std::string parent = parentOf(key);
+  const auto directory = files_.find(parent);
+  const bool driveRoot = parent.find('/') == std::string::npos;
+  if (!driveRoot &&
+      (directory == files_.end() || !directory->second.isDirectory))
+    return ENOENT;
+  const auto found = files_.find(key);
+  if (found != files_.end() && found->second.isDirectory) return EISDIR;
+  const std::string contents =
+      (found == files_.end() ? std::string() : found->second.contents) + bytes;
+  addFile(path, contents);
+  *size = contents.size();
+  return 0;
+}
+
 int FakePlatform::renameFile(const std::string& from, const std::string& to) {
   filesWritten.push_back("rename " + from + " -> " + to);
   const auto found = files_.find(normalize(from));
@@ -318,7 +339,8 @@ int FakePlatform::removeFile(const std::string& path) {
   return 0;
 }
 
-void FakePlatform::eraseFile(const std::string& key) {
+void FakePlatform::eraseFile(const std::string& name) {
+  const std::string key = name;  // `name` may be the key erased below
   files_.erase(key);
   fileOrder_.erase(std::remove(fileOrder_.begin(), fileOrder_.end(), key),
                    fileOrder_.end());

@@ -69,6 +69,9 @@ class FakePlatform : public Platform {
   std::deque<int> answers;  // unanswered boxes return IDOK (1) or IDNO (7)
   std::deque<ChildScript> children;  // unscripted children exit 0 at once
   std::map<std::string, std::string> shortNames;  // normalize()d path -> name
+  std::string localTimeText = "2026-01-02 03:04:05";
+  unsigned long extraMilliseconds = 0;
+  std::vector<std::string> appendFailures;  // paths appendFile refuses
 
   std::vector<FakeBox> boxes;
   std::vector<FakeStart> starts;
@@ -77,7 +80,8 @@ class FakePlatform : public Platform {
   std::vector<std::string> findPatterns;
   std::vector<std::string> directoryChanges;
   std::vector<std::string> filesRead;
-  std::vector<std::string> filesWritten;  // "write PATH", "rename A -> B", "remove P"
+  // "write PATH", "append PATH", "rename A -> B", "remove P"
+  std::vector<std::string> filesWritten;
   std::vector<std::string> waits;  // "idle 5000", "exit", "code", "close"
   std::string out;
   std::string err;
@@ -130,6 +134,16 @@ class FakePlatform : public Platform {
   std::time_t now() override { return clock; }
   void writeOut(const std::string& text) override { out += text; }
   void writeError(const std::string& text) override { err += text; }
+  // Appends to a file as writeFile writes one (its folder must exist);
+  // records "append PATH".  A path in appendFailures fails with EACCES.
+  int appendFile(const std::string& path, const std::string& bytes,
+                 unsigned long long* size) override;
+  std::string localTime() override { return localTimeText; }
+  // The clock in milliseconds, plus what a test adds.
+  unsigned long milliseconds() override {
+    return static_cast<unsigned long>(clock) * 1000ul + extraMilliseconds;
+  }
+  unsigned long processId() override { return 4242; }
 
   // A path made absolute against cwd, with "/" as separator, "." and ".."
   // resolved and letters lower-cased: how the fake compares file names.

@@ -2,6 +2,11 @@
 """Checks a built kite32.exe or kite64.exe as it would be shipped.
 
   python3 tests/release/check_release.py --build build/win32 --width 32 --version 1.0.16
+      [--console]
+
+With --console, the console variant kitec32.exe or kitec64.exe instead: a
+console-subsystem program, whose file is at most 5% larger or smaller than
+the GUI launcher's beside it.
 
 Its imports, its size without resources, its icon groups, its version
 resource and its manifest; prints one PASS/FAIL line per check, the section
@@ -27,6 +32,8 @@ SUPPORTED_OS = {  # Vista, 7, 8, 8.1, 10 and 11
     "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
     "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}
 WIDTHS = {"32": (0x14C, "x86"), "64": (0x8664, "amd64")}
+# How far the console variant's file size may be from the GUI launcher's.
+CONSOLE_SIZE_MARGIN = 0.05
 ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
 
 
@@ -35,9 +42,25 @@ def check_header(exe, options):
     failures = []
     if exe.machine != machine:
         failures.append("machine %#x, expected %#x" % (exe.machine, machine))
-    if exe.subsystem != 2:
+    if options.console and exe.subsystem != 3:
+        failures.append("subsystem %d, expected 3 (console)" % exe.subsystem)
+    elif not options.console and exe.subsystem != 2:
         failures.append("subsystem %d, expected 2 (GUI, no console)" % exe.subsystem)
     return failures
+
+
+def exe_name(options, console):
+    return "kite%s%s.exe" % ("c" if console else "", options.width)
+
+
+def check_console_size(exe, options):
+    if not options.console:
+        return []
+    gui = len((Path(options.build) / exe_name(options, False)).read_bytes())
+    if abs(len(exe.data) - gui) > CONSOLE_SIZE_MARGIN * gui:
+        return ["%d bytes, the GUI launcher %d: more than %d%% apart"
+                % (len(exe.data), gui, CONSOLE_SIZE_MARGIN * 100)]
+    return []
 
 
 def check_imports(exe, options):
@@ -103,7 +126,7 @@ def check_version(exe, options):
     strings = pe.version_strings(root)
     expected = {"ProductName": "Kite", "FileVersion": options.version,
                 "ProductVersion": options.version,
-                "OriginalFilename": "kite%s.exe" % options.width}
+                "OriginalFilename": exe_name(options, options.console)}
     for key, value in expected.items():
         if strings.get(key) != value:
             failures.append("%s is %r, expected %r" % (key, strings.get(key), value))
@@ -147,12 +170,13 @@ def check_manifest(exe, options):
 
 
 CHECKS = [
-    ("machine type and GUI subsystem", check_header),
+    ("machine type and subsystem", check_header),
     ("imports only %s" % ", ".join(sorted(ALLOWED_IMPORTS)), check_imports),
     ("code and data within %d KiB" % (SIZE_BUDGET // 1024), check_size),
     ("icon groups 101-108 and 111-119", check_icons),
     ("version resource", check_version),
     ("manifest", check_manifest),
+    ("console variant within 5% of the GUI launcher's size", check_console_size),
 ]
 
 
@@ -161,8 +185,9 @@ def main():
     parser.add_argument("--build", required=True)
     parser.add_argument("--width", required=True, choices=sorted(WIDTHS))
     parser.add_argument("--version", required=True)
+    parser.add_argument("--console", action="store_true", help="check kitecNN.exe")
     options = parser.parse_args()
-    path = Path(options.build) / ("kite%s.exe" % options.width)
+    path = Path(options.build) / exe_name(options, options.console)
     exe = pe.PeFile(path.read_bytes())
     print("%s: %d bytes, %d without resources" % (path, len(exe.data), size_without_resources(exe)))
     for s in exe.sections:
@@ -174,7 +199,7 @@ def main():
             failures = check(exe, options)
         except Exception as error:  # a malformed resource is a failure too
             failures = ["%s: %s" % (type(error).__name__, error)]
-        print("%s kite%s %s" % ("FAIL" if failures else "PASS", options.width, name))
+        print("%s %s %s" % ("FAIL" if failures else "PASS", path.stem, name))
         for failure in failures:
             print("  - " + failure)
         passed, failed = passed + (not failures), failed + bool(failures)

@@ -22,8 +22,8 @@ ROOT = Path(__file__).resolve().parents[2]
 # Each file the archive must hold, with texts that show it is what it claims
 # to be.
 EXPECTED = {
-    "kite32.exe": [b"MZ"], "kite64.exe": [b"MZ"], "kitecheck.exe": [b"MZ"],
-    "kitebrand.exe": [b"MZ"],
+    "kite32.exe": [b"MZ"], "kite64.exe": [b"MZ"], "kitec32.exe": [b"MZ"],
+    "kitec64.exe": [b"MZ"], "kitecheck.exe": [b"MZ"], "kitebrand.exe": [b"MZ"],
     "example.config": [b"mainclass "],
     "guide.md": [b"# Kite user guide"],
     "message-box.png": [b"\x89PNG"], "branded-icon.png": [b"\x89PNG"],
@@ -34,8 +34,8 @@ EXPECTED = {
     "NOTICE-gcc.txt": [b"libstdc++", b"libgcc", b"GCC RUNTIME LIBRARY EXCEPTION"],
 }
 # Where each program comes from: the tools ship as 32-bit builds.
-SOURCES = {"kite32.exe": "build32", "kite64.exe": "build64", "kitecheck.exe": "build32",
-           "kitebrand.exe": "build32"}
+SOURCES = {"kite32.exe": "build32", "kite64.exe": "build64", "kitec32.exe": "build32",
+           "kitec64.exe": "build64", "kitecheck.exe": "build32", "kitebrand.exe": "build32"}
 
 
 def package(options):
@@ -75,8 +75,9 @@ CHECKS = [
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--zip", help="the archive to check")
-    parser.add_argument("--build32", help="win32 build directory (kite32, kitecheck, kitebrand)")
-    parser.add_argument("--build64", help="win64 build directory (kite64)")
+    parser.add_argument("--build32", help="win32 build directory (kite32, kitec32, kitecheck, "
+                        "kitebrand)")
+    parser.add_argument("--build64", help="win64 build directory (kite64, kitec64)")
     parser.add_argument("--work", help="where to write the archive packaged from the builds")
     options = parser.parse_args()
     if options.zip:

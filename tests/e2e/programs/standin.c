@@ -7,6 +7,11 @@
  *                          "crash [DELAY_MS]"  sleep DELAY_MS (default 0),
  *                                              then end by an access violation
  *                        runs without a line exit 0 at once
+ *   KITE_STANDIN_ECHO    optional: when set, the stand-in writes
+ *                        "out RUN" to standard output and "err RUN" to
+ *                        standard error, then copies what it reads from
+ *                        standard input to standard output as "in TEXT"
+ *                        (one line per line read) before it exits
  *   KITE_STANDIN_HOLD    optional file that the stand-in opens without
  *                        sharing before it records its run and keeps open
  *                        until it ends, so that no other process can open
@@ -133,6 +138,19 @@ int wmain(int argc, wchar_t **argv) {
       fprintf(out, ",\"acp\":%u}\n", (unsigned)GetACP());
       fclose(out);
     }
+  }
+
+  if (_wgetenv(L"KITE_STANDIN_ECHO") != NULL) {
+    printf("out %d\n", run);
+    fflush(stdout);
+    fprintf(stderr, "err %d\n", run);
+    fflush(stderr);
+    char input[512];
+    while (fgets(input, sizeof input, stdin) != NULL) {
+      input[strcspn(input, "\r\n")] = '\0';
+      printf("in %s\n", input);
+    }
+    fflush(stdout);
   }
 
   char line[256];

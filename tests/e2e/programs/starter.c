@@ -13,7 +13,9 @@
  * "kite-starter: child pid XXXX" (the child's process id in hex, as Wine's
  * debug output prints it) to standard error, so the test can tell the
  * child's debug lines from its own.  The starter exits with the child's exit
- * code, or with 250 when the child could not be started. */
+ * code, or with 250 when the child could not be started; since a Unix exit
+ * status keeps only 8 bits, it also writes "kite-starter: exit code N" (all
+ * 32 bits, unsigned) to standard error before it ends. */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -51,6 +53,8 @@ int main(void) {
   WaitForSingleObject(pi.hProcess, INFINITE);
   DWORD code = 250;
   GetExitCodeProcess(pi.hProcess, &code);
+  fprintf(stderr, "kite-starter: exit code %lu\n", (unsigned long)code);
+  fflush(stderr);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   return (int)code;

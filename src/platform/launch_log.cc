@@ -1,0 +1,118 @@
+#include "platform/launch_log.h"
+
+#include "base/text.h"
+#include "base/version.h"
+#include "platform/console_platform.h"
+#include "platform/debug_output.h"
+
+namespace kite {
+
+std::string resolvedLogPath(const LaunchSettings& settings) {
+  if (!settings.logFile || settings.logFile->empty()) return std::string();
+  const std::string& path = *settings.logFile;
+  if (isAbsolutePath(path) || settings.startDir.empty()) return path;
+  const char last = settings.startDir.back();
+  return settings.startDir + (last == '\\' || last == '/' ? "" : "\\") + path;
+}
+
+void LaunchLog::record(const char* kind, const std::string& text) {
+  if (state_ == State::kOff) return;
+  std::string& to = state_ == State::kOpen ? buffer_ : pending_;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    size_t stop = end;
+    if (stop > start && text[stop - 1] == '\r') --stop;
+    if (stop > start) {
+      if (state_ == State::kOpen) to += prefix_;
+      to += kind;
+      to += ": ";
+      to.append(text, start, stop - start);
+      to += "\r\n";
+    }
+    start = end + 1;
+  }
+}
+
+void LaunchLog::flush() {
+  if (state_ != State::kOpen || buffer_.empty()) return;
+  unsigned long long size = 0;
+  const int error = inner().appendFile(path_, buffer_, &size);
+  buffer_.clear();
+  // One old log is kept: a later write begins a new file.
+  if (error == 0 && size > kLogRotateBytes)
+    inner().renameFile(path_, path_ + ".1");
+}
+
+void LaunchLog::begin(const LaunchSettings& settings,
+                      const std::string& exePath) {
+  if (state_ != State::kPending) return;
+  path_ = resolvedLogPath(settings);
+  if (path_.empty()) {
+    state_ = State::kOff;
+    pending_.clear();
+    return;
+  }
+  prefix_ = formatText("[%lu] ", inner().processId());
+  buffer_ = prefix_ +
+            formatText("%s Kite %s (%s) started as %s in %s, configuration %s",
+                       inner().localTime().c_str(), kVersionText,
+                       settings.console ? "console" : "GUI", exePath.c_str(),
+                       settings.startDir.c_str(), settings.configPath.c_str()) +
+            "\r\n";
+  // The lines kept so far get the prefix now.
+  for (size_t start = 0; start < pending_.size();) {
+    const size_t end = pending_.find('\n', start) + 1;
+    buffer_ += prefix_;
+    buffer_.append(pending_, start, end - start);
+    start = end;
+  }
+  pending_.clear();
+  unsigned long long size = 0;
+  const int error = inner().appendFile(path_, buffer_, &size);
+  buffer_.clear();
+  if (error != 0) {
+    state_ = State::kOff;
+    debugTrace(settings, inner(), "log file %s cannot be opened: %s\n",
+               path_.c_str(), inner().errorText(error).c_str());
+    return;
+  }
+  state_ = State::kOpen;
+  if (size > kLogRotateBytes) inner().renameFile(path_, path_ + ".1");
+}
+
+void LaunchLog::finish(int exitCode) {
+  if (state_ == State::kPending) state_ = State::kOff;
+  if (state_ != State::kOpen) return;
+  record("exit", formatText("Kite ends with exit code %lu",
+                            static_cast<unsigned long>(
+                                static_cast<unsigned int>(exitCode))));
+  flush();
+}
+
+int LaunchLog::showMessageBox(const char* text, const std::string& caption,
+                              unsigned style) {
+  record("box", "\"" + caption + "\" " + textOnOneLine(text));
+  return inner().showMessageBox(text, caption, style);
+}
+
+void LaunchLog::writeOut(const std::string& text) {
+  record("trace", text);
+  inner().writeOut(text);
+}
+
+void LaunchLog::writeError(const std::string& text) {
+  record("stderr", text);
+  inner().writeError(text);
+}
+
+bool LaunchLog::startProcess(const std::string& commandLine,
+                             const char* directory, const char* consoleTitle,
+                             ChildProcess* child, std::string* error) {
+  flush();
+  return inner().startProcess(commandLine, directory, consoleTitle, child,
+                              error);
+}
+
+}  // namespace kite
