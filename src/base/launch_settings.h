@@ -37,6 +37,10 @@ struct LaunchSettings {
   OptionalText javaMinVersion;
   OptionalText javaMaxVersion;
   OptionalText javaDownloadUrl;
+  // "on": one running instance per configuration file; another value: one
+  // per name, shared by every configuration that gives it; "off" or unset:
+  // no limit.
+  OptionalText singleInstance;
 
   // The lists only grow and keep the order of appending; they have no
   // capacity limit (the command-line length limit is checked at launch).

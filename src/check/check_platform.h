@@ -2,7 +2,8 @@
 // around the real one.  Files, directories, the environment and the
 // registry are read through it; message boxes are recorded (and answered
 // "No") instead of shown, trace lines and standard-error lines are kept
-// instead of written, and no process is started.
+// instead of written, and no process is started, no instance lock taken and
+// no window shown.
 #ifndef KITE_CHECK_CHECK_PLATFORM_H_
 #define KITE_CHECK_CHECK_PLATFORM_H_
 
@@ -84,6 +85,15 @@ class CheckPlatform : public Platform {
   std::time_t now() override { return base_.now(); }
   void writeOut(const std::string& text) override { out += text; }
   void writeError(const std::string& text) override { err += text; }
+  std::string lowerCase(const std::string& text) override {
+    return base_.lowerCase(text);
+  }
+  // kitecheck takes no lock and shows no window.
+  InstanceClaim claimInstance(const std::string&, InstanceLock*) override {
+    return InstanceClaim::kFailed;
+  }
+  void releaseInstance(InstanceLock) override {}
+  bool showInstanceWindow(const std::string&) override { return false; }
 
  private:
   Platform& base_;

@@ -77,6 +77,8 @@ constexpr KeyRule kRules[] = {
           &LaunchSettings::javaMaxVersion, "highest version", "javaMaxVersion"),
     value("javaDownloadUrl", ConfigKey::kJavaDownloadUrl, kExpanded,
           &LaunchSettings::javaDownloadUrl, "download page", "javaDownloadUrl"),
+    value("singleInstance", ConfigKey::kSingleInstance, kExpanded,
+          &LaunchSettings::singleInstance, "single instance", "singleInstance"),
     action("include", ConfigKey::kInclude, kExpanded),
 };
 

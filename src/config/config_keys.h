@@ -31,6 +31,7 @@ enum class ConfigKey {
   kJavaMinVersion,
   kJavaMaxVersion,
   kJavaDownloadUrl,
+  kSingleInstance,
 };
 
 using SettingsText = OptionalText LaunchSettings::*;

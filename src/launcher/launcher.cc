@@ -6,6 +6,7 @@
 #include "base/version.h"
 #include "config/config_file.h"
 #include "launcher/child_run.h"
+#include "launcher/single_instance.h"
 #include "platform/debug_output.h"
 #include "runtime/version_search.h"
 
@@ -66,6 +67,7 @@ int runLauncher(const std::vector<std::string>& argv, LaunchSettings& settings,
   if (!argv.empty())
     takeOwnArguments(std::vector<std::string>(argv.begin() + 1, argv.end()),
                      settings);
+  const size_t passedArguments = settings.arguments.size();
 
   settings.alwaysQuote = isVistaOrLater(platform);
   if (settings.alwaysQuote)
@@ -102,6 +104,12 @@ int runLauncher(const std::vector<std::string>& argv, LaunchSettings& settings,
         "Error", kBoxError);
     return kExitNoMainClass;
   }
+
+  // The lock is held across relaunches, until the application ends.
+  InstanceHold instance(platform);
+  const Outcome single = enterSingleInstance(settings, platform, exePath,
+                                             passedArguments, instance);
+  if (single.endsLauncher()) return single.exitCode();
 
   RunResult result;
   do {

@@ -232,4 +232,17 @@ void PosixPlatform::writeError(const std::string& text) {
   std::fflush(stderr);
 }
 
+std::string PosixPlatform::lowerCase(const std::string& text) {
+  return asciiLower(text);
+}
+
+// The host tools start no application, so there is no lock to take.
+InstanceClaim PosixPlatform::claimInstance(const std::string&, InstanceLock*) {
+  return InstanceClaim::kFailed;
+}
+
+void PosixPlatform::releaseInstance(InstanceLock) {}
+
+bool PosixPlatform::showInstanceWindow(const std::string&) { return false; }
+
 }  // namespace kite
