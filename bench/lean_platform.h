@@ -140,6 +140,14 @@ class LeanPlatform : public Platform {
   // C runtime, which is not the launcher's cost.
   void writeOut(const std::string& text) override { bytesOut += text.size(); }
   void writeError(const std::string& text) override { bytesOut += text.size(); }
+  std::string lowerCase(const std::string& text) override { return text; }
+  // No lock is ever held elsewhere.
+  InstanceClaim claimInstance(const std::string&, InstanceLock* lock) override {
+    *lock = 1;
+    return InstanceClaim::kTaken;
+  }
+  void releaseInstance(InstanceLock) override {}
+  bool showInstanceWindow(const std::string&) override { return false; }
 
   size_t bytesOut = 0;
   size_t lastCommandLineSize = 0;
