@@ -5,13 +5,16 @@ with a killed launcher, and is shared by configurations that give the same
 name."""
 import copy
 import os
+import shutil
 import subprocess
 import threading
 import time
+from pathlib import Path
 
 import launch
 import wine
 from expectations import EXIT_OK, base_config, generous_timeout
+from scenarios_check import run_check
 from suite import collector
 
 SCENARIOS = []
@@ -239,3 +242,16 @@ def shared_name(t):
     finally:
         stop.write_text("stop")
         expect_ran(t.check, first.join(generous_timeout(t)), "the first start")
+
+    # kitecheck names the instance as the launcher does: Windows' own
+    # lower case, beyond ASCII too.
+    kitecheck = Path(t.launcher_exe).parent / "kitecheck.exe"
+    if not kitecheck.exists():
+        return
+    shutil.copy(kitecheck, t.session.unix_path("C:\\kite") / "kitecheck.exe")
+    app = t.app("instanceNAMEÄ")
+    app.config(*base_config("singleInstance on"))
+    # Its exit code speaks of the stand-in runtime, not of the instance.
+    _, text, _ = run_check(t, app, ["--exe", app.exe], "check")
+    t.check.true("kitecheck shows the instance name",
+                 "  instance name      file:c:/apps/instancenameä/app.config\n" in text, text)
