@@ -11,7 +11,6 @@ import threading
 import time
 from pathlib import Path
 
-import launch
 import wine
 from expectations import EXIT_OK, base_config, generous_timeout
 from scenarios_check import run_check
@@ -100,20 +99,27 @@ def window_of(session, title, seconds):
     return None
 
 
-def focused_title(session, expected, seconds):
-    """The title of the window with the input focus, once it is `expected`
-    or `seconds` have passed."""
+def settled(read, expected, seconds):
+    """read(), once it gives `expected` or `seconds` have passed: what the
+    display shows follows Wine's calls a moment later."""
     deadline = time.monotonic() + seconds
     while True:
-        title = xdotool(session, "getwindowfocus", "getwindowname")
-        if title == expected or time.monotonic() > deadline:
-            return title
+        value = read()
+        if value == expected or time.monotonic() > deadline:
+            return value
         time.sleep(0.2)
 
 
-def size_of(session, window):
-    geometry = xdotool(session, "getwindowgeometry", window) or ""
-    return geometry.split("Geometry: ")[-1] if "Geometry: " in geometry else None
+def focused_title(session, expected, seconds):
+    return settled(lambda: xdotool(session, "getwindowfocus", "getwindowname"), expected,
+                   seconds)
+
+
+def size_of(session, window, expected, seconds=10):
+    def read():
+        geometry = xdotool(session, "getwindowgeometry", window) or ""
+        return geometry.split("Geometry: ")[-1] if "Geometry: " in geometry else None
+    return settled(read, expected, seconds)
 
 
 def expect_refused(check, result, what):
@@ -150,8 +156,8 @@ def second_start_raises(t):
         t.check.true("the first child's window shows", window is not None)
         if window is None:
             return
-        t.check.eq("the first window starts minimised", size_of(session, window),
-                   MINIMISED_SIZE)
+        t.check.eq("the first window starts minimised",
+                   size_of(session, window, MINIMISED_SIZE), MINIMISED_SIZE)
         # Another application's window takes the front.
         script = app.output / "other.script"
         script.write_text("0 %d\n" % FOREVER)
@@ -167,11 +173,13 @@ def second_start_raises(t):
         t.check.true("the first launch still runs", first.thread.is_alive())
         t.check.eq("window with the focus after the second start",
                    focused_title(session, FIRST_TITLE, 10), FIRST_TITLE)
-        stacked = (xdotool(session, "search", "--name", "^Kite (Instance|Other) Window$")
-                   or "").split()
+        def topmost():
+            return (xdotool(session, "search", "--name", "^Kite (Instance|Other) Window$")
+                    or "").split()[-1:]
         t.check.eq("the topmost of the two windows (xdotool lists bottom to top)",
-                   stacked[-1:], [window])
-        t.check.eq("the first window is restored", size_of(session, window), NORMAL_SIZE)
+                   settled(topmost, [window], 10), [window])
+        t.check.eq("the first window is restored", size_of(session, window, NORMAL_SIZE),
+                   NORMAL_SIZE)
     finally:
         stop.write_text("stop")
         if other is not None:
@@ -227,9 +235,8 @@ def shared_name(t):
         t.check.true("the first start runs", first.record(0, generous_timeout(t)))
         rows = [  # directory, singleInstance value, starts a child
             ("instancename2", "kite shared", False),
-            ("instancename3", "Kite Shared  ", False),
-            ("instancename4", "Kite Other", True),
-            ("instancename5", "on", True),
+            ("instancename3", "Kite Other", True),
+            ("instancename4", "on", True),
         ]
         for name, value, runs in rows:
             app = t.app(name)

@@ -101,7 +101,6 @@ TEST(SingleInstance, WhatALaunchDoes) {
   } cases[] = {
       // Without the key, no lock is asked for at all.
       {"", Other::kHolds, false, 2, "", "", ""},
-      {"singleInstance off", Other::kHolds, false, 2, "", "", ""},
       // The lock is held across the relaunch and released at the end.
       {"singleInstance Shared", Other::kNone, false, 2,
        "claim name:shared; release name:shared",
