@@ -134,6 +134,15 @@ class LeanPlatform : public Platform {
   std::string ansiToUtf8(std::string_view bytes) override {
     return std::string(bytes);
   }
+  unsigned ansiCodePage() override { return 1252; }
+  bool utf8ToAnsi(std::string_view text, std::string* ansi) override {
+    ansi->assign(text);
+    return true;
+  }
+  bool shortPathName(const std::string&, std::string*) override {
+    return false;
+  }
+  std::string temporaryDirectory() override { return "C:\\Temp\\"; }
   std::string errorText(int) override { return "error"; }
   std::time_t now() override { return 1000000; }
   // Trace lines are counted, not kept: the real platform hands them to the
@@ -147,6 +156,14 @@ class LeanPlatform : public Platform {
   std::string localTime() override { return "2026-01-01 00:00:00"; }
   unsigned long milliseconds() override { return 0; }
   unsigned long processId() override { return 1; }
+  std::string lowerCase(const std::string& text) override { return text; }
+  // No lock is ever held elsewhere.
+  InstanceClaim claimInstance(const std::string&, InstanceLock* lock) override {
+    *lock = 1;
+    return InstanceClaim::kTaken;
+  }
+  void releaseInstance(InstanceLock) override {}
+  bool showInstanceWindow(const std::string&) override { return false; }
 
   size_t bytesOut = 0;
   size_t lastCommandLineSize = 0;

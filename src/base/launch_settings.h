@@ -49,6 +49,10 @@ struct LaunchSettings {
   // "logFile": the file every launch appends its record to; a relative path
   // is relative to the start directory.  Unset: no log.
   OptionalText logFile;
+  // "on": one running instance per configuration file; another value: one
+  // per name, shared by every configuration that gives it; "off" or unset:
+  // no limit.
+  OptionalText singleInstance;
 
   // The lists only grow and keep the order of appending; they have no
   // capacity limit (the command-line length limit is checked at launch).

@@ -2,7 +2,8 @@
 // around the real one.  Files, directories, the environment and the
 // registry are read through it; message boxes are recorded (and answered
 // "No") instead of shown, trace lines and standard-error lines are kept
-// instead of written, and no process is started.
+// instead of written, and no process is started, no instance lock taken and
+// no window shown.
 #ifndef KITE_CHECK_CHECK_PLATFORM_H_
 #define KITE_CHECK_CHECK_PLATFORM_H_
 
@@ -102,6 +103,15 @@ class CheckPlatform : public Platform {
   std::string localTime() override { return base_.localTime(); }
   unsigned long milliseconds() override { return base_.milliseconds(); }
   unsigned long processId() override { return base_.processId(); }
+  std::string lowerCase(const std::string& text) override {
+    return base_.lowerCase(text);
+  }
+  // kitecheck takes no lock and shows no window.
+  InstanceClaim claimInstance(const std::string&, InstanceLock*) override {
+    return InstanceClaim::kFailed;
+  }
+  void releaseInstance(InstanceLock) override {}
+  bool showInstanceWindow(const std::string&) override { return false; }
 
  private:
   Platform& base_;

@@ -9,6 +9,7 @@
 #include "config/config_file.h"
 #include "launcher/command_line.h"
 #include "launcher/launcher.h"
+#include "launcher/single_instance.h"
 
 namespace kite {
 namespace {
@@ -95,6 +96,7 @@ Report runCheck(const CheckOptions& options, Platform& base) {
   report.runtimePlaceholder =
       search && (!report.registryAvailable || search->exitCode != 0);
 
+  report.instanceName = instanceName(settings, platform);
   report.commandLine = buildCommandLine(settings, platform);
   report.commandLineLength = utf16Length(report.commandLine);
   collectFindings(report, platform);

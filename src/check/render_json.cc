@@ -116,6 +116,11 @@ std::string settings(const Report& report) {
     } else if (rule.value && rule.json) {
       fields.push_back(std::string("\"") + rule.json + "\": " +
                        single(report, report.settings.*rule.value, rule.key));
+      if (rule.key == ConfigKey::kSingleInstance)
+        fields.push_back("\"instanceName\": " +
+                         (report.instanceName.empty()
+                              ? std::string("null")
+                              : jsonString(report.instanceName)));
     }
   }
   std::string out = "  \"settings\": {\n";

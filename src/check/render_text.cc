@@ -123,6 +123,11 @@ void settings(std::string& out, const Report& report) {
       list(out, report, rule);
     } else if (rule.value && rule.label) {
       single(out, report, rule);
+      // What the launcher makes of the value: the lock it takes.
+      if (rule.key == ConfigKey::kSingleInstance && report.settings.*rule.value)
+        field(out, "instance name",
+              report.instanceName.empty() ? "(none: no limit)"
+                                          : shown(report.instanceName));
     }
   }
 }

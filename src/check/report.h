@@ -123,6 +123,7 @@ struct Report {
   int readExitCode = 0;
   std::vector<LineRecord> lines;
   LaunchSettings settings;          // as the reader left them
+  std::string instanceName;  // the launcher's lock; empty: no single instance
   size_t commandLineArguments = 0;  // arguments given after "--"
   // Arguments after "--" that the launcher takes for itself ("-d", "-c...").
   std::vector<std::string> ownArguments;

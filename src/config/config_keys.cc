@@ -89,6 +89,8 @@ constexpr KeyRule kRules[] = {
     value("logFile", ConfigKey::kLogFile, kExpandedQuoted,
           &LaunchSettings::logFile, "log file", "logFile", "(not set: no log)",
           /*unquote=*/true),
+    value("singleInstance", ConfigKey::kSingleInstance, kExpanded,
+          &LaunchSettings::singleInstance, "single instance", "singleInstance"),
     action("include", ConfigKey::kInclude, kExpanded),
 };
 

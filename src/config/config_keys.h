@@ -36,6 +36,7 @@ enum class ConfigKey {
   kMainJar,
   kExitCode,
   kLogFile,
+  kSingleInstance,
 };
 
 using SettingsText = OptionalText LaunchSettings::*;

@@ -9,6 +9,7 @@
 #include "launcher/child_run.h"
 #include "launcher/command_line.h"
 #include "platform/console_platform.h"
+#include "launcher/single_instance.h"
 #include "platform/debug_output.h"
 #include "platform/launch_log.h"
 #include "runtime/version_search.h"
@@ -75,6 +76,9 @@ namespace {
 // The launch itself, through the platform layers runLauncher put in place.
 int launch(const std::string& exePath, LaunchSettings& settings,
            Platform& platform, LaunchLog& log) {
+  // The arguments given on the command line, before the configuration adds
+  // its own.
+  const size_t passedArguments = settings.arguments.size();
   settings.alwaysQuote = isVistaOrLater(platform);
   if (settings.alwaysQuote)
     debugBox(settings, platform, kVersionText, "Running on Vista");
@@ -114,6 +118,12 @@ int launch(const std::string& exePath, LaunchSettings& settings,
         "Error", kBoxError);
     return kExitNoMainClass;
   }
+
+  // The lock is held across relaunches, until the application ends.
+  InstanceHold instance(platform);
+  const Outcome single =
+      enterSingleInstance(settings, platform, passedArguments, instance);
+  if (single.endsLauncher()) return single.exitCode();
 
   RunResult result;
   while (true) {

@@ -87,6 +87,30 @@ class ForwardingPlatform : public Platform {
   std::string ansiToUtf8(std::string_view bytes) override {
     return inner_.ansiToUtf8(bytes);
   }
+  unsigned ansiCodePage() override { return inner_.ansiCodePage(); }
+  bool utf8ToAnsi(std::string_view text, std::string* ansi) override {
+    return inner_.utf8ToAnsi(text, ansi);
+  }
+  bool shortPathName(const std::string& path,
+                     std::string* shortPath) override {
+    return inner_.shortPathName(path, shortPath);
+  }
+  std::string temporaryDirectory() override {
+    return inner_.temporaryDirectory();
+  }
+  std::string lowerCase(const std::string& text) override {
+    return inner_.lowerCase(text);
+  }
+  InstanceClaim claimInstance(const std::string& name,
+                              InstanceLock* lock) override {
+    return inner_.claimInstance(name, lock);
+  }
+  void releaseInstance(InstanceLock lock) override {
+    inner_.releaseInstance(lock);
+  }
+  bool showInstanceWindow(const std::string& name) override {
+    return inner_.showInstanceWindow(name);
+  }
   std::string errorText(int errnum) override { return inner_.errorText(errnum); }
   std::time_t now() override { return inner_.now(); }
   void writeOut(const std::string& text) override { inner_.writeOut(text); }

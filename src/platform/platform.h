@@ -50,6 +50,15 @@ constexpr RegistryRoot kClassicRegistryRoot{RegistryHive::kLocalMachine,
 using RegistryKey = std::uintptr_t;
 using ChildProcess = std::uintptr_t;
 
+// A held lock of one running application (see claimInstance); 0 is never a
+// valid one.
+using InstanceLock = std::uintptr_t;
+enum class InstanceClaim {
+  kTaken,   // this process holds the lock now
+  kHeld,    // a running process of this user and session holds it
+  kFailed,  // the system refused the lock: nobody is known to hold it
+};
+
 // One match of a wildcard search.
 struct FoundFile {
   std::string name;  // file name without its directory
@@ -190,6 +199,26 @@ class Platform {
   virtual unsigned long milliseconds() = 0;
   /// Returns this process's id.
   virtual unsigned long processId() = 0;
+
+  /// Returns `text` with its letters in lower case, as the system maps
+  /// them; `text` unchanged when it cannot be mapped.
+  virtual std::string lowerCase(const std::string& text) = 0;
+
+  // --- One instance of an application. ---
+
+  /// Takes the lock `name` (no backslash, at most 128 UTF-16 units) for
+  /// this user in this logon session, and records this process as its
+  /// holder; the lock goes with the process however it ends.  Returns
+  /// kTaken and sets *lock, kHeld when a running process holds it, or
+  /// kFailed (nothing taken) when the system refuses.
+  virtual InstanceClaim claimInstance(const std::string& name,
+                                      InstanceLock* lock) = 0;
+  /// Releases a lock taken by claimInstance; nothing to report on failure.
+  virtual void releaseInstance(InstanceLock lock) = 0;
+  /// Brings the main window of a program started by the holder of lock
+  /// `name` to the front, restored if minimised; returns false when no such
+  /// window is found (or the holder cannot be told).
+  virtual bool showInstanceWindow(const std::string& name) = 0;
 
   // --- The launch log's trace channel (not the OS). ---
 

@@ -343,5 +343,17 @@ unsigned long PosixPlatform::milliseconds() {
 unsigned long PosixPlatform::processId() {
   return static_cast<unsigned long>(::getpid());
 }
+std::string PosixPlatform::lowerCase(const std::string& text) {
+  return asciiLower(text);
+}
+
+// The host tools start no application, so there is no lock to take.
+InstanceClaim PosixPlatform::claimInstance(const std::string&, InstanceLock*) {
+  return InstanceClaim::kFailed;
+}
+
+void PosixPlatform::releaseInstance(InstanceLock) {}
+
+bool PosixPlatform::showInstanceWindow(const std::string&) { return false; }
 
 }  // namespace kite

@@ -3,10 +3,11 @@
 // and the current directory behave as Windows would show them to the
 // launcher: "\" separates path components as "/" does, file names match
 // regardless of letter case, text files are read in text mode and directory
-// searches come in name order.  Text in the ANSI code page is read in the
-// code page it is given (windows-1252, the code page of Western Windows,
-// unless told otherwise).  There is no registry, no process is started, and
-// no file has a short name.
+// searches come in name order; letters are lower-cased in ASCII only.  Text
+// in the ANSI code page is read in the code page it is given (windows-1252,
+// the code page of Western Windows, unless told otherwise).  There is no
+// registry, no process is started, no instance lock is taken and no file has
+// a short name.
 #ifndef KITE_PLATFORM_PLATFORM_POSIX_H_
 #define KITE_PLATFORM_PLATFORM_POSIX_H_
 
@@ -61,6 +62,11 @@ class PosixPlatform : public Platform {
   std::time_t now() override;
   void writeOut(const std::string& text) override;
   void writeError(const std::string& text) override;
+  std::string lowerCase(const std::string& text) override;
+  InstanceClaim claimInstance(const std::string& name,
+                              InstanceLock* lock) override;
+  void releaseInstance(InstanceLock lock) override;
+  bool showInstanceWindow(const std::string& name) override;
   int appendFile(const std::string& path, const std::string& bytes,
                  unsigned long long* size) override;
   std::string localTime() override;

@@ -1,5 +1,6 @@
 // The real platform: Win32 (the wide functions) and the Microsoft C
-// runtime.  Implemented in platform_win32.cc and platform_win32_files.cc.
+// runtime.  Implemented in platform_win32.cc, platform_win32_files.cc and
+// platform_win32_instance.cc.
 #ifndef KITE_PLATFORM_PLATFORM_WIN32_H_
 #define KITE_PLATFORM_PLATFORM_WIN32_H_
 
@@ -65,6 +66,11 @@ class Win32Platform : public Platform {
   std::string localTime() override;
   unsigned long milliseconds() override;
   unsigned long processId() override;
+  std::string lowerCase(const std::string& text) override;
+  InstanceClaim claimInstance(const std::string& name,
+                              InstanceLock* lock) override;
+  void releaseInstance(InstanceLock lock) override;
+  bool showInstanceWindow(const std::string& name) override;
 };
 
 }  // namespace kite

@@ -325,5 +325,34 @@ TEST(Variant, TheConsoleVariantWritesALineWhereTheGuiAsks) {
   }
 }
 
+TEST(Render, TheInstanceNameTheLauncherTakes) {
+  const struct {
+    const char* line;
+    const char* text;  // the text's line, or null for none
+    const char* json;
+  } cases[] = {
+      {"singleInstance on\n",
+       "  instance name      file:c:/apps/app/app.config\n",
+       "\"instanceName\": \"file:c:/apps/app/app.config\""},
+      {"singleInstance My Tools\n", "  instance name      name:my tools\n",
+       "\"instanceName\": \"name:my tools\""},
+      {"singleInstance off\n", "  instance name      (none: no limit)\n",
+       "\"instanceName\": null"},
+      {"", nullptr, "\"instanceName\": null"},
+  };
+  for (const auto& c : cases) {
+    FakePlatform platform;
+    const Report report =
+        check(platform, std::string("mainclass a\njavapath j\n") + c.line);
+    const std::string text = renderText(report);
+    EXPECT_EQ(text.find("instance name") != std::string::npos, c.text != nullptr)
+        << text;
+    if (c.text) {
+      EXPECT_NE(text.find(c.text), std::string::npos) << text;
+    }
+    EXPECT_NE(renderJson(report).find(c.json), std::string::npos) << c.line;
+  }
+}
+
 }  // namespace
 }  // namespace kite

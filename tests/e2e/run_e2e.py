@@ -5,7 +5,7 @@
       [--kitebrand build/host/kitebrand]
 
 Finds kite32.exe or kite64.exe and the helper programs (standin.exe,
-starter.exe, versioninfo.exe) in the build directory, and there too the
+standin_windowed.exe, starter.exe, versioninfo.exe) in the build directory, and there too the
 helpers that must have the launcher's width (planted_dll.dll, and
 kite32-unrestricted.exe or kite64-unrestricted.exe: the launcher without the
 DLL search restriction) and kitebrand.exe.  The branding scenarios also need
@@ -33,6 +33,7 @@ import scenarios_check  # noqa: E402
 import scenarios_config  # noqa: E402
 import scenarios_console  # noqa: E402
 import scenarios_faults  # noqa: E402
+import scenarios_instance  # noqa: E402
 import scenarios_launch  # noqa: E402
 import scenarios_modern  # noqa: E402
 import scenarios_runtime  # noqa: E402
@@ -44,7 +45,7 @@ from suite import Skip  # noqa: E402
 # The scenario modules, in the order their scenarios run.
 SCENARIO_MODULES = (scenarios_launch, scenarios_config, scenarios_runtime, scenarios_check,
                     scenarios_faults, scenarios_security, scenarios_unicode, scenarios_modern,
-                    scenarios_apps, scenarios_brand,
+                    scenarios_apps, scenarios_instance, scenarios_brand,
                     scenarios_console)
 
 # Exit code when this machine cannot run the programs under test at all.
@@ -234,6 +235,7 @@ def main():
                   for name in ("planted_dll.dll", "kite%s-unrestricted.exe" % options.width)]
     # kitebrand.exe of the launcher's width, else the helpers'.
     optional = same_width + [find_file(helpers, "versioninfo.exe", required=False),
+                             find_file(helpers, "standin_windowed.exe", required=False),
                              find_file(build, "kitebrand.exe", required=False)
                              or find_file(helpers, "kitebrand.exe", required=False)]
     kitebrand = Path(options.kitebrand).resolve() if options.kitebrand else None

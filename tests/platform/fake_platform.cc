@@ -378,4 +378,35 @@ bool FakePlatform::shortPathName(const std::string& path,
 
 std::string FakePlatform::errorText(int errnum) { return std::strerror(errnum); }
 
+// --- Instance locks. ---
+
+std::string FakePlatform::lowerCase(const std::string& text) {
+  return asciiLower(text);
+}
+
+InstanceClaim FakePlatform::claimInstance(const std::string& name,
+                                          InstanceLock* lock) {
+  instanceCalls.push_back("claim " + name);
+  if (instanceClaimFails) return InstanceClaim::kFailed;
+  for (const std::string& held : heldInstances)
+    if (held == name) return InstanceClaim::kHeld;
+  for (const auto& taken : locks_)
+    if (taken.second == name) return InstanceClaim::kHeld;
+  *lock = nextLock_++;
+  locks_[*lock] = name;
+  return InstanceClaim::kTaken;
+}
+
+void FakePlatform::releaseInstance(InstanceLock lock) {
+  const auto taken = locks_.find(lock);
+  instanceCalls.push_back("release " +
+                          (taken == locks_.end() ? "?" : taken->second));
+  if (taken != locks_.end()) locks_.erase(taken);
+}
+
+bool FakePlatform::showInstanceWindow(const std::string& name) {
+  instanceCalls.push_back("show " + name);
+  return instanceHasWindow;
+}
+
 }  // namespace kite

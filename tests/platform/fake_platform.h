@@ -85,6 +85,14 @@ class FakePlatform : public Platform {
   std::vector<std::string> waits;  // "idle 5000", "exit", "code", "close"
   std::string out;
   std::string err;
+  // Instance locks: the names held by "other launchers" (claims of them
+  // answer kHeld), whether a claim fails, and whether the held instance has
+  // a window to show.  Every claim, release and show is recorded in order:
+  // "claim NAME", "release NAME", "show NAME".
+  std::vector<std::string> heldInstances;
+  bool instanceClaimFails = false;
+  bool instanceHasWindow = true;
+  std::vector<std::string> instanceCalls;
   int openRegistryKeys = 0;  // opened and not yet closed
 
   // --- Platform. ---
@@ -144,6 +152,12 @@ class FakePlatform : public Platform {
     return static_cast<unsigned long>(clock) * 1000ul + extraMilliseconds;
   }
   unsigned long processId() override { return 4242; }
+  // ASCII letters only.
+  std::string lowerCase(const std::string& text) override;
+  InstanceClaim claimInstance(const std::string& name,
+                              InstanceLock* lock) override;
+  void releaseInstance(InstanceLock lock) override;
+  bool showInstanceWindow(const std::string& name) override;
 
   // A path made absolute against cwd, with "/" as separator, "." and ".."
   // resolved and letters lower-cased: how the fake compares file names.
@@ -171,6 +185,8 @@ class FakePlatform : public Platform {
   std::map<std::string, std::pair<std::string, std::string>> environment_;
   std::map<ChildProcess, ChildScript> running_;
   ChildProcess nextChild_ = 1;
+  std::map<InstanceLock, std::string> locks_;  // taken and not released
+  InstanceLock nextLock_ = 1;
 };
 
 }  // namespace kite

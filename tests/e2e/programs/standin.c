@@ -16,6 +16,12 @@
  *                        sharing before it records its run and keeps open
  *                        until it ends, so that no other process can open
  *                        it meanwhile
+ *   KITE_STANDIN_STOP    optional file whose appearance ends the sleep early
+ *   KITE_STANDIN_WINDOW  (windowed build only, see below) optional title:
+ *                        after recording its run the stand-in shows a
+ *                        top-level window with this title (minimised when
+ *                        KITE_STANDIN_MINIMIZED is set) and handles its
+ *                        messages while it sleeps
  *
  * The run index is the number of records already in the log, so a relaunched
  * stand-in takes the next script line.  A record is one JSON object on one
@@ -27,7 +33,11 @@
  * runtime's wide argv (wmain), the current directory and the titles, all
  * from the wide functions, written as UTF-8.  '"', '\' and characters below
  * 0x20 are escaped, and so is a UTF-16 surrogate without its partner (as
- * \uXXXX, which JSON readers give back as that code unit). */
+ * \uXXXX, which JSON readers give back as that code unit).
+ *
+ * Built with STANDIN_WINDOWED (standin_windowed.exe) it can show a window, as
+ * a GUI application does; the plain build does not load user32, so its
+ * start-up costs what a console program's does. */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -90,6 +100,49 @@ static int scriptLine(const wchar_t *path, int index, char *line, int size) {
   return found;
 }
 
+#ifdef STANDIN_WINDOWED
+/* Shows the window a GUI application would; it lives until the process
+ * ends. */
+static void openWindow(const wchar_t *title, int minimized) {
+  WNDCLASSW windowClass;
+  memset(&windowClass, 0, sizeof windowClass);
+  windowClass.lpfnWndProc = DefWindowProcW;
+  windowClass.hInstance = GetModuleHandleW(NULL);
+  windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+  windowClass.lpszClassName = L"KiteStandin";
+  RegisterClassW(&windowClass);
+  HWND window = CreateWindowExW(0, L"KiteStandin", title, WS_OVERLAPPEDWINDOW, 100, 100, 400,
+                                300, NULL, NULL, windowClass.hInstance, NULL);
+  ShowWindow(window, minimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
+  UpdateWindow(window);
+}
+
+#endif
+
+/* Sleeps `delay` ms, handling window messages meanwhile (windowed build),
+ * and returns early once `stopPath` (if given) exists. */
+static void sleepAttentively(DWORD delay, const wchar_t *stopPath) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+#ifdef STANDIN_WINDOWED
+    MSG message;
+    while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+#endif
+    if (stopPath != NULL && GetFileAttributesW(stopPath) != INVALID_FILE_ATTRIBUTES) return;
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= delay) return;
+    const DWORD step = delay - elapsed < 100 ? delay - elapsed : 100;
+#ifdef STANDIN_WINDOWED
+    MsgWaitForMultipleObjects(0, NULL, FALSE, step, QS_ALLINPUT);
+#else
+    Sleep(step);
+#endif
+  }
+}
+
 static LONG WINAPI endOnException(EXCEPTION_POINTERS *info) {
   (void)info;
   return EXCEPTION_EXECUTE_HANDLER;
@@ -99,6 +152,7 @@ int wmain(int argc, wchar_t **argv) {
   const wchar_t *logPath = _wgetenv(L"KITE_STANDIN_LOG");
   const wchar_t *scriptPath = _wgetenv(L"KITE_STANDIN_SCRIPT");
   const wchar_t *holdPath = _wgetenv(L"KITE_STANDIN_HOLD");
+  const wchar_t *stopPath = _wgetenv(L"KITE_STANDIN_STOP");
   int run = logPath ? countLines(logPath) : 0;
 
   /* Never closed: the handle goes when the process ends. */
@@ -152,6 +206,10 @@ int wmain(int argc, wchar_t **argv) {
     }
     fflush(stdout);
   }
+#ifdef STANDIN_WINDOWED
+  const wchar_t *windowTitle = _wgetenv(L"KITE_STANDIN_WINDOW");
+  if (windowTitle != NULL) openWindow(windowTitle, _wgetenv(L"KITE_STANDIN_MINIMIZED") != NULL);
+#endif
 
   char line[256];
   if (!scriptLine(scriptPath, run, line, sizeof line)) return 0;
@@ -167,6 +225,6 @@ int wmain(int argc, wchar_t **argv) {
   }
   long code = 0, delay = 0;
   sscanf(line, "%ld %ld", &code, &delay);
-  if (delay > 0) Sleep((DWORD)delay);
+  if (delay > 0) sleepAttentively((DWORD)delay, stopPath);
   return (int)code;
 }
