@@ -37,12 +37,17 @@ struct LaunchSettings {
   OptionalText javaMinVersion;
   OptionalText javaMaxVersion;
   OptionalText javaDownloadUrl;
+  // A runtime shipped with the application (its home, relative to the start
+  // directory), used before any other when its executable exists.
+  OptionalText bundledRuntime;
 
   // The lists only grow and keep the order of appending; they have no
   // capacity limit (the command-line length limit is checked at launch).
   std::vector<std::string> vmParams;
   std::vector<std::string> classPath;
   std::vector<std::string> arguments;
+  // "NAME=value" lines for the application's environment, as written.
+  std::vector<std::string> environment;
 };
 
 }  // namespace kite

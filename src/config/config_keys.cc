@@ -77,6 +77,14 @@ constexpr KeyRule kRules[] = {
           &LaunchSettings::javaMaxVersion, "highest version", "javaMaxVersion"),
     value("javaDownloadUrl", ConfigKey::kJavaDownloadUrl, kExpanded,
           &LaunchSettings::javaDownloadUrl, "download page", "javaDownloadUrl"),
+    value("bundledRuntime", ConfigKey::kBundledRuntime, kExpandedQuoted,
+          &LaunchSettings::bundledRuntime, "bundled runtime", "bundledRuntime",
+          nullptr, /*unquote=*/true),
+    // Not "$" expanded: the value is no command-line text, and expansion
+    // would turn its backslashes into slashes and quote it; its "%NAME%"
+    // references are expanded when the application starts.
+    list("env", ConfigKey::kEnv, kRaw, &LaunchSettings::environment,
+         "environment", "environment"),
     action("include", ConfigKey::kInclude, kExpanded),
 };
 

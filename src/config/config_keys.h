@@ -31,6 +31,8 @@ enum class ConfigKey {
   kJavaMinVersion,
   kJavaMaxVersion,
   kJavaDownloadUrl,
+  kBundledRuntime,
+  kEnv,
 };
 
 using SettingsText = OptionalText LaunchSettings::*;
