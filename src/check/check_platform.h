@@ -104,6 +104,10 @@ class CheckPlatform : public Platform {
 bool findPath(Platform& platform, std::string path,
               std::vector<FoundFile>* matches);
 
+// A path only Windows can look up: one that begins with a drive letter and
+// a colon ("C:\...") or two separators ("\\server\share\...").
+bool isWindowsPath(const std::string& path);
+
 }  // namespace kite
 
 #endif  // KITE_CHECK_CHECK_PLATFORM_H_

@@ -49,9 +49,12 @@ enum class FindingKind {
   kCtrlZ,
   kNulByte,
   kOwnArgument,
+  kEnvNotAVariable,
   // Notes.
   kValueQuoted,
   kEncoding,
+  kPathNotChecked,
+  kBundledRuntimeUnused,
 };
 
 struct FindingRule {

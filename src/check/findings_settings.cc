@@ -35,8 +35,10 @@ void Collector::settings() {
   versionWindow();
   ownArguments();
   runtimeAndDirectory();
+  bundledRuntime();
+  // An "addjars" line that found no jar has its own finding, which says why.
   if (settings.mainClass && !settings.mainClass->empty() &&
-      settings.classPath.empty())
+      settings.classPath.empty() && !report_.lastLineWithKey(ConfigKey::kAddJars))
     add(FindingKind::kNoClassPath, report_.config, 0,
           "no addjar, addjars or addpath line puts anything on the class "
           "path: the launcher passes \"-classpath " +
@@ -202,7 +204,8 @@ void Collector::runtimeAndDirectory() {
   if (runtime && runtime->key == ConfigKey::kJavaPath &&
       runtime->missingVariables.empty()) {
     const std::string path = withoutSurroundingQuotes(runtime->value);
-    if (!path.empty() && !exists(path))
+    if (!path.empty() && !notChecked(path, runtime->file, runtime->number) &&
+        !exists(path))
       add(FindingKind::kPathMissing, runtime->file, runtime->number,
            "the runtime \"" + path + "\" does not exist" + fromStart(path) +
                ": the launcher shows \"Could not start the Java runtime\" "
@@ -212,13 +215,30 @@ void Collector::runtimeAndDirectory() {
   const LineRecord* directory = report_.lastLineWithKey(ConfigKey::kWorkingDir);
   const OptionalText& workingDir = report_.settings.workingDir;
   if (directory && workingDir && !workingDir->empty() &&
-      directory->missingVariables.empty() && !exists(*workingDir))
+      directory->missingVariables.empty() &&
+      !notChecked(*workingDir, directory->file, directory->number) &&
+      !exists(*workingDir))
     add(FindingKind::kPathMissing, directory->file, directory->number,
          "the working directory \"" + *workingDir + "\" does not exist" +
              fromStart(*workingDir) +
              ": the launcher cannot start the application in it and exits "
              "with " +
              std::to_string(kExitStartFailed));
+}
+
+// A bundled runtime the launcher passes over: the usual lookup runs instead.
+void Collector::bundledRuntime() {
+  for (const RuntimeSearch& search : report_.searches) {
+    if (search.kind != SearchKind::kBundled) continue;
+    if (search.notChecked) {
+      notChecked(search.bundled.home, search.file, search.line);
+    } else if (!search.bundled.taken) {
+      add(FindingKind::kBundledRuntimeUnused, search.file, search.line,
+          "the bundled runtime " + search.bundled.home + " is passed over (" +
+              search.bundled.reason +
+              "): the launcher looks for an installed runtime instead");
+    }
+  }
 }
 
 }  // namespace kite

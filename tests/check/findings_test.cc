@@ -26,6 +26,7 @@ void prepare(FakePlatform& platform) {
   platform.addFile("C:\\Apps\\App\\j.exe", "MZ");
   platform.addFile("C:\\Apps\\App\\j", "MZ");
   platform.addDirectory("C:\\Apps\\App\\emptydir");
+  platform.addFile("C:\\Apps\\App\\jre\\bin\\javaw.exe", "MZ");
   for (const char* version : {"1.6", "1.6.0_07"}) {
     platform.addRegistryKey(kBase + "\\" + version);
     platform.setRegistryValue(kBase + "\\" + version, "JavaHome",
@@ -113,6 +114,14 @@ TEST(Findings, EachKindWithItsLine) {
       {"javaMinVersion 21\njavaMaxVersion 17.0.2\n",
        "window-unused@3 empty-window@4"},
       {"javaDownloadUrl C:\\setup.exe\n", "download-page@3"},
+      // A runtime option and its value are two words on purpose.
+      {"vmparam --module-path mods\nvmparam -cp lib\nvmparam --add-modules a b\n"
+       "vmparam -Dfoo bar\n",
+       "unquoted-blank@5 unquoted-blank@6"},
+      {"env PATH=C:\\x;%PATH%\nenv TITLE=My App\nenv NOEQUALS\nenv =x\n",
+       "env-not-a-variable@5 env-not-a-variable@6"},
+      {"bundledRuntime jre\n", ""},
+      {"bundledRuntime nojre\n", "bundled-runtime-unused@3"},
   };
   for (const Case& c : cases) {
     FakePlatform platform;
@@ -144,6 +153,52 @@ TEST(Findings, WholeFileProblems) {
     prepare(platform);
     EXPECT_EQ(summary(check(platform, c.first)), c.second) << c.first;
   }
+}
+
+// An "addjars" folder that finds no jar has a finding of its own (a warning:
+// kitebrand's check then goes on), not the "no class path" error, which is
+// kept for a configuration with no class-path line at all.
+TEST(Findings, AddjarsThatFindNothing) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"addjars nodir\n", "jar-directory-missing@3"},
+      {"addjars emptydir\n", "jar-directory-empty@3"},
+      {"vmparam -X\n", "no-class-path@0"},
+  };
+  for (const auto& c : cases) {
+    FakePlatform platform;
+    prepare(platform);
+    platform.addFile(kConfig, std::string("mainclass a.Main\njavapath j\n") +
+                                  c.first);
+    CheckOptions options;
+    options.config = kConfig;
+    const Report report = runCheck(options, platform);
+    EXPECT_EQ(summary(report), c.second) << c.first;
+  }
+}
+
+// On a POSIX host a Windows path cannot be looked up: a note, not a
+// warning, and a correct configuration exits 0.
+TEST(Findings, WindowsPathsOnAPosixHost) {
+  FakePlatform platform;
+  platform.addFile("/work/App.config",
+                   "mainclass a.Main\n"
+                   "javapath C:\\jre\\bin\\javaw.exe\n"
+                   "addjar C:\\lib\\a.jar;\\\\server\\lib\\b.jar\n"
+                   "addjars D:\\jars\n"
+                   "workingDir C:\\data\n"
+                   "include C:\\common.config\n"
+                   "addjar missing.jar\n");
+  CheckOptions options;
+  options.config = "/work/App.config";
+  options.hostPaths = true;
+  options.registryAvailable = false;
+  const Report report = runCheck(options, platform);
+  EXPECT_EQ(summary(report),
+            "path-not-checked@2 path-not-checked@3 path-not-checked@3 "
+            "path-not-checked@4 path-not-checked@5 path-not-checked@6 "
+            "path-missing@7");
+  EXPECT_EQ(report.errors(), 0);
+  EXPECT_EQ(report.warnings(), 1);  // the relative path that is missing
 }
 
 TEST(Findings, ExitCodeAndMessages) {

@@ -228,7 +228,9 @@ bool FakePlatform::getEnvironment(const std::string& name, std::string* value) {
 std::string FakePlatform::normalize(const std::string& path) const {
   std::string text = path;
   std::replace(text.begin(), text.end(), '\\', '/');
-  const bool absolute = text.size() >= 2 && text[1] == ':';
+  // A POSIX host's absolute path ("/work/x") stands for itself too.
+  const bool absolute =
+      (text.size() >= 2 && text[1] == ':') || (!text.empty() && text[0] == '/');
   if (!absolute) {
     std::string base = cwd;
     std::replace(base.begin(), base.end(), '\\', '/');
