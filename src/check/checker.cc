@@ -1,5 +1,7 @@
 #include "check/checker.h"
 
+#include <algorithm>
+
 #include "base/text.h"
 #include "base/unicode.h"
 #include "check/check_platform.h"
@@ -51,12 +53,14 @@ void recordEnvironment(Report& report, Platform& platform) {
   }
   for (const std::string& name : names) {
     const std::string wanted = asciiLower(name) + "=";
-    bool listed = false;
-    for (const std::string& entry : report.environment)
-      listed = listed || asciiLower(entry).compare(0, wanted.size(), wanted) == 0;
-    for (const std::string& entry : applied)
-      if (!listed && asciiLower(entry).compare(0, wanted.size(), wanted) == 0)
-        report.environment.push_back(entry);
+    const auto named = [&wanted](const std::string& entry) {
+      return asciiLower(entry).compare(0, wanted.size(), wanted) == 0;
+    };
+    if (std::any_of(report.environment.begin(), report.environment.end(),
+                    named))
+      continue;
+    const auto found = std::find_if(applied.begin(), applied.end(), named);
+    if (found != applied.end()) report.environment.push_back(*found);
   }
 }
 
@@ -98,8 +102,9 @@ Report runCheck(const CheckOptions& options, Platform& base) {
 
   // The launcher names itself in its environment before it reads anything.
   const std::string launcher =
-      !exe.empty() ? exe
-                   : startDir + separator + withoutConfigSuffix(config) + ".exe";
+      !exe.empty()
+          ? exe
+          : startDir + separator + withoutConfigSuffix(config) + ".exe";
   setAppVariables(launcher, platform);
 
   // The recorder resolves every "javaVersion" line and always goes on, so

@@ -212,7 +212,8 @@ namespace {
 // as the next word, meant as two words.
 bool optionAndValue(const std::string& option, const std::string& rest) {
   if (rest.find_first_of(" \t") != std::string::npos) return false;
-  const bool longOption = option.size() > 2 && option.compare(0, 2, "--") == 0 &&
+  const bool longOption = option.size() > 2 &&
+                          option.compare(0, 2, "--") == 0 &&
                           option.find('=') == std::string::npos;
   return longOption || option == "-cp" || option == "-classpath" ||
          option == "-p" || option == "-m";

@@ -38,7 +38,8 @@ void Collector::settings() {
   bundledRuntime();
   // An "addjars" line that found no jar has its own finding, which says why.
   if (settings.mainClass && !settings.mainClass->empty() &&
-      settings.classPath.empty() && !report_.lastLineWithKey(ConfigKey::kAddJars))
+      settings.classPath.empty() &&
+      !report_.lastLineWithKey(ConfigKey::kAddJars))
     add(FindingKind::kNoClassPath, report_.config, 0,
           "no addjar, addjars or addpath line puts anything on the class "
           "path: the launcher passes \"-classpath " +

@@ -130,7 +130,8 @@ void bundled(std::string& out, const Report& report, const RuntimeSearch& s) {
   }
   out += std::string("    executable ") +
          (b.exists ? "found" : "not found") + ", version " +
-         (b.versionText.empty() ? "unknown" : b.versionText + " (release file)") +
+         (b.versionText.empty() ? "unknown"
+                                : b.versionText + " (release file)") +
          (b.windowWords.empty() ? "" : ", window " + b.windowWords) + "\n";
   out += b.taken ? "    -> taken: " + *b.runtime + "\n"
                  : "    -> passed over: " + b.reason + "\n";

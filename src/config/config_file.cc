@@ -189,8 +189,8 @@ Outcome locateAppConfig(LaunchSettings& settings, Platform& platform,
     path = *settings.configOverride;
   } else {
     // A drive's root ("C:\") ends in its separator already.
-    const bool separated =
-        !startDir.empty() && (startDir.back() == '\\' || startDir.back() == '/');
+    const bool separated = !startDir.empty() && (startDir.back() == '\\' ||
+                                                 startDir.back() == '/');
     path = startDir + (separated ? "" : "\\") + configFileName(exePath);
   }
   settings.configPath = path;

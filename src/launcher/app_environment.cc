@@ -75,10 +75,10 @@ std::vector<std::string> applyEnvironmentLines(
     std::vector<std::string> entries, const std::vector<std::string>& lines) {
   const auto find = [&entries](const std::string& name) {
     const std::string wanted = upperName(name);
-    return std::find_if(
-        entries.begin(), entries.end(), [&wanted](const std::string& entry) {
-          return upperName(entryName(entry)) == wanted;
-        });
+    return std::find_if(entries.begin(), entries.end(),
+                        [&wanted](const std::string& entry) {
+                          return upperName(entryName(entry)) == wanted;
+                        });
   };
   const VariableLookup lookup = [&](const std::string& name,
                                     std::string* value) {

@@ -46,8 +46,8 @@ std::string bundledHome(const std::string& startDir,
   if (!isAbsolutePath(home)) {
     std::string base = startDir;
     dropTrailingSeparators(base);
-    home = base + (!base.empty() && isSeparator(base.back()) ? "" : "\\") +
-           folder;
+    home =
+        base + (!base.empty() && isSeparator(base.back()) ? "" : "\\") + folder;
   }
   for (char& c : home)
     if (c == '/') c = '\\';
@@ -86,12 +86,12 @@ BundledRuntime findBundledRuntime(const LaunchSettings& settings,
     bundled.runtime =
         quote ? "\"" + bundled.executable + "\"" : bundled.executable;
   }
-  debugTrace(settings, platform, "bundled runtime %s: %s%s\n",
-             bundled.home.c_str(), bundled.taken ? "taken" : "passed over, ",
-             bundled.taken ? ""
-                           : (bundled.reason +
-                              "; looking for an installed runtime")
-                                 .c_str());
+  debugTrace(
+      settings, platform, "bundled runtime %s: %s%s\n", bundled.home.c_str(),
+      bundled.taken ? "taken" : "passed over, ",
+      bundled.taken
+          ? ""
+          : (bundled.reason + "; looking for an installed runtime").c_str());
   return bundled;
 }
 

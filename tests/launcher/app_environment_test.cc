@@ -54,7 +54,8 @@ TEST(AppEnvironment, EnvLinesAppliedInOrder) {
        {"=C:=C:\\work", "A=112", "B=12", "Path=C:\\windows", "TEMP=C:\\tmp"}},
       // A value with spaces and "=" signs is taken whole.
       {{"TITLE=My App = 2"},
-       {"=C:=C:\\work", "Path=C:\\windows", "TEMP=C:\\tmp", "TITLE=My App = 2"}},
+       {"=C:=C:\\work", "Path=C:\\windows", "TEMP=C:\\tmp",
+        "TITLE=My App = 2"}},
       {{"TEMP="}, {"=C:=C:\\work", "Path=C:\\windows", "TEMP="}},
       // No NAME=value: skipped.
       {{"NOEQUALS", "=x", "=C:=D:\\"}, base},
