@@ -27,6 +27,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import launch  # noqa: E402
 import machine  # noqa: E402
+import scenarios_appenv  # noqa: E402
 import scenarios_brand  # noqa: E402
 import scenarios_check  # noqa: E402
 import scenarios_config  # noqa: E402
@@ -42,7 +43,7 @@ from suite import Skip  # noqa: E402
 # The scenario modules, in the order their scenarios run.
 SCENARIO_MODULES = (scenarios_launch, scenarios_config, scenarios_runtime, scenarios_check,
                     scenarios_faults, scenarios_security, scenarios_unicode, scenarios_modern,
-                    scenarios_brand)
+                    scenarios_appenv, scenarios_brand)
 
 # Exit code when this machine cannot run the programs under test at all.
 UNSUPPORTED = 77
