@@ -188,6 +188,12 @@ void Collector::ownArguments() {
            "the argument \"-d\" is the launcher's own: it takes it (debug "
            "mode: diagnostic boxes and traces, java.exe instead of javaw.exe) "
            "and does not pass it to the application");
+    else if (argument == "-c")
+      add(FindingKind::kOwnArgument, report_.config, 0,
+          "the argument \"-c\" names no configuration file: it takes the "
+          "file name joined to it (\"-cother.config\"); the launcher says so "
+          "and exits with " +
+              std::to_string(kExitNoConfig));
     else
       add(FindingKind::kOwnArgument, report_.config, 0,
            "the argument \"" + argument +

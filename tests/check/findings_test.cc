@@ -201,6 +201,28 @@ TEST(Findings, WindowsPathsOnAPosixHost) {
   EXPECT_EQ(report.warnings(), 1);  // the relative path that is missing
 }
 
+// Arguments after "--" that the launcher keeps: "-c" alone is an error of
+// the launcher's, not a file with no name.
+TEST(Findings, OwnArguments) {
+  const std::pair<std::vector<std::string>, const char*> cases[] = {
+      {{"-d"}, "the argument \"-d\" is the launcher's own"},
+      {{"-cx.config"}, "reads the configuration \"x.config\" instead"},
+      {{"-c", "x.config"}, "the argument \"-c\" names no configuration file"},
+  };
+  for (const auto& c : cases) {
+    FakePlatform platform;
+    prepare(platform);
+    platform.addFile(kConfig, "mainclass a.Main\njavapath j\naddjar lib\\a.jar\n");
+    CheckOptions options;
+    options.config = kConfig;
+    options.arguments = c.first;
+    const Report report = runCheck(options, platform);
+    ASSERT_EQ(summary(report), "own-argument@0") << c.second;
+    EXPECT_NE(report.findings[0].message.find(c.second), std::string::npos)
+        << report.findings[0].message;
+  }
+}
+
 TEST(Findings, ExitCodeAndMessages) {
   FakePlatform platform;
   prepare(platform);
