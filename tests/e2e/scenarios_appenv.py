@@ -3,14 +3,12 @@ it: KITE_APP_DIR and KITE_APP_EXE (in a value and in the application's
 environment), "env" lines (a block of the launcher's own environment with
 them applied, handed to CreateProcessW as Unicode), "bundledRuntime" (taken
 with no search, or passed over for the usual lookup), Kite's own path
-written with "/" and "-c" with a space after it; and what kitecheck.exe
-reports about them."""
+written with "/"; and what kitecheck.exe reports about them."""
 import json
 import shutil
 from pathlib import Path
 
-from expectations import (EXIT_NO_CONFIG, MAIN, base_config, command_line, expect_error_box,
-                          expect_one_child)
+from expectations import MAIN, base_config, command_line, expect_one_child
 from scenarios_check import run_check
 from scenarios_modern import IN_VIEW64, install, release
 from scenarios_runtime import install_runtime, java
@@ -95,18 +93,6 @@ def bundled_runtime(t):
     shutil.rmtree(t.session.unix_path(home + "\\bin"))
     result = app.run(env={"JAVA_HOME": ""})
     expect_one_child(t.check, result, cmdline=command_line(java=java(IN_VIEW64.home)))
-
-
-@scenario("-c with a space after it: a box says the file name is joined to it, exit 2")
-def config_option_with_space(t):
-    app = t.app("coption")
-    app.config(*base_config())
-    app.write("other.config", "mainclass " + MAIN + "\n")
-    result = app.run(["-c", "other.config"])
-    t.check.eq("launcher exit code", result.exit_code, EXIT_NO_CONFIG)
-    t.check.eq("child starts", result.runs, [])
-    expect_error_box(t.check, result, "Error", "joined to it",
-                     "-cother.config instead of -c other.config")
 
 
 @scenario("kitecheck.exe: a bundled runtime and env lines, as JSON and text", smoke=True)
