@@ -84,7 +84,8 @@ class LeanPlatform : public Platform {
     return 1;  // IDOK
   }
   bool startProcess(const std::string& commandLine, const char*, const char*,
-                    ChildProcess* child, std::string*) override {
+                    const std::vector<std::string>*, ChildProcess* child,
+                    std::string*) override {
     lastCommandLineSize = commandLine.size();
     *child = 1;
     return true;
@@ -96,6 +97,7 @@ class LeanPlatform : public Platform {
   unsigned long osMajorVersion() override { return 6; }
   bool is64BitWindows() override { return true; }
   std::string systemDirectory() override { return "C:\\windows\\system32"; }
+  std::string programPath() override { return std::string(); }
 
   // --- Standard runtime library. ---
   bool getEnvironment(const std::string& name, std::string* value) override {
@@ -103,6 +105,17 @@ class LeanPlatform : public Platform {
     if (found == environment_.end()) return false;
     *value = found->second;
     return true;
+  }
+  bool setEnvironmentVariable(const std::string& name,
+                              const std::string& value) override {
+    environment_[name] = value;
+    return true;
+  }
+  std::vector<std::string> listEnvironment() override {
+    std::vector<std::string> entries;
+    for (const auto& entry : environment_)
+      entries.push_back(entry.first + "=" + entry.second);
+    return entries;
   }
   bool findFiles(const std::string& pattern,
                  std::vector<FoundFile>* matches) override {

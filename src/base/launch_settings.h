@@ -53,6 +53,9 @@ struct LaunchSettings {
   // per name, shared by every configuration that gives it; "off" or unset:
   // no limit.
   OptionalText singleInstance;
+  // A runtime shipped with the application (its home, relative to the start
+  // directory), used before any other when its executable exists.
+  OptionalText bundledRuntime;
 
   // The lists only grow and keep the order of appending; they have no
   // capacity limit (the command-line length limit is checked at launch).
@@ -63,6 +66,8 @@ struct LaunchSettings {
   std::vector<size_t> scannedJars;
   std::vector<std::string> modulePath;
   std::vector<std::string> arguments;
+  // "NAME=value" lines for the application's environment, as written.
+  std::vector<std::string> environment;
 };
 
 }  // namespace kite

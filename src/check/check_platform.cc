@@ -1,5 +1,7 @@
 #include "check/check_platform.h"
 
+#include "base/text.h"
+
 namespace kite {
 
 long CheckPlatform::openRegistryKey(RegistryRoot root, const std::string& path,
@@ -40,10 +42,44 @@ int CheckPlatform::showMessageBox(const char* text, const std::string& caption,
 }
 
 bool CheckPlatform::startProcess(const std::string&, const char*,
-                                 const char*, ChildProcess*,
-                                 std::string* error) {
+                                 const char*, const std::vector<std::string>*,
+                                 ChildProcess*, std::string* error) {
   *error = "kitecheck starts no process";
   return false;
+}
+
+bool CheckPlatform::getEnvironment(const std::string& name,
+                                   std::string* value) {
+  const auto found = set_.find(asciiLower(name));
+  if (found == set_.end()) return base_.getEnvironment(name, value);
+  *value = found->second.substr(found->second.find('=', 1) + 1);
+  return true;
+}
+
+bool CheckPlatform::setEnvironmentVariable(const std::string& name,
+                                           const std::string& value) {
+  set_[asciiLower(name)] = name + "=" + value;
+  return true;
+}
+
+std::vector<std::string> CheckPlatform::listEnvironment() {
+  std::vector<std::string> entries;
+  for (const std::string& entry : base_.listEnvironment()) {
+    const size_t equals = entry.find('=', 1);
+    if (!set_.count(asciiLower(entry.substr(0, equals))))
+      entries.push_back(entry);
+  }
+  for (const auto& entry : set_) entries.push_back(entry.second);
+  return entries;
+}
+
+bool isWindowsPath(const std::string& path) {
+  const auto separator = [](char c) { return c == '\\' || c == '/'; };
+  const bool letter = path.size() >= 2 && path[1] == ':' &&
+                      ((path[0] >= 'A' && path[0] <= 'Z') ||
+                       (path[0] >= 'a' && path[0] <= 'z'));
+  return letter ||
+         (path.size() >= 2 && separator(path[0]) && separator(path[1]));
 }
 
 bool findPath(Platform& platform, std::string path,

@@ -7,6 +7,7 @@
 #ifndef KITE_CHECK_CHECK_PLATFORM_H_
 #define KITE_CHECK_CHECK_PLATFORM_H_
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -43,8 +44,9 @@ class CheckPlatform : public Platform {
   int showMessageBox(const char* text, const std::string& caption,
                      unsigned style) override;
   bool startProcess(const std::string& commandLine, const char* directory,
-                    const char* consoleTitle, ChildProcess* child,
-                    std::string* error) override;
+                    const char* consoleTitle,
+                    const std::vector<std::string>* environment,
+                    ChildProcess* child, std::string* error) override;
   void waitForInputIdle(ChildProcess, unsigned) override {}
   void waitForExit(ChildProcess) override {}
   int exitCode(ChildProcess) override { return -1; }
@@ -52,9 +54,14 @@ class CheckPlatform : public Platform {
   unsigned long osMajorVersion() override { return base_.osMajorVersion(); }
   bool is64BitWindows() override { return base_.is64BitWindows(); }
   std::string systemDirectory() override { return base_.systemDirectory(); }
-  bool getEnvironment(const std::string& name, std::string* value) override {
-    return base_.getEnvironment(name, value);
-  }
+  // kitecheck stands for a launcher elsewhere: its own path is no answer.
+  std::string programPath() override { return std::string(); }
+  // Variables the launcher would set are kept here, over the real
+  // environment, which kitecheck never changes.
+  bool getEnvironment(const std::string& name, std::string* value) override;
+  bool setEnvironmentVariable(const std::string& name,
+                              const std::string& value) override;
+  std::vector<std::string> listEnvironment() override;
   bool findFiles(const std::string& pattern,
                  std::vector<FoundFile>* matches) override {
     return base_.findFiles(pattern, matches);
@@ -115,6 +122,8 @@ class CheckPlatform : public Platform {
 
  private:
   Platform& base_;
+  // Set by the launcher's code: lower-cased name -> "NAME=value".
+  std::map<std::string, std::string> set_;
 };
 
 // Looks up what `path` names, without the separators at its end (a
@@ -122,6 +131,10 @@ class CheckPlatform : public Platform {
 // nothing found.
 bool findPath(Platform& platform, std::string path,
               std::vector<FoundFile>* matches);
+
+// A path only Windows can look up: one that begins with a drive letter and
+// a colon ("C:\...") or two separators ("\\server\share\...").
+bool isWindowsPath(const std::string& path);
 
 }  // namespace kite
 

@@ -1,5 +1,7 @@
 #include "check/checker.h"
 
+#include <algorithm>
+
 #include "base/text.h"
 #include "base/unicode.h"
 #include "check/check_platform.h"
@@ -7,6 +9,7 @@
 #include "check/findings.h"
 #include "check/recorder.h"
 #include "config/config_file.h"
+#include "launcher/app_environment.h"
 #include "launcher/command_line.h"
 #include "launcher/launcher.h"
 #include "launcher/single_instance.h"
@@ -28,6 +31,39 @@ std::string directoryOf(const std::string& path, bool hostPaths) {
   if (cut == std::string::npos) return ".";
   if (cut == 0) return path.substr(0, 1);
   return path.substr(0, cut);
+}
+
+// The file name of `config` without its folder and its ".config".
+std::string withoutConfigSuffix(const std::string& config) {
+  const size_t cut = config.find_last_of("/\\");
+  std::string name = cut == std::string::npos ? config : config.substr(cut + 1);
+  if (name.size() > 7 && name.compare(name.size() - 7, 7, ".config") == 0)
+    name.resize(name.size() - 7);
+  return name;
+}
+
+// What the application gets from the launcher's environment: the two
+// variables that name the launcher, and each one an "env" line sets.
+void recordEnvironment(Report& report, Platform& platform) {
+  const std::vector<std::string>& lines = report.settings.environment;
+  const std::vector<std::string> applied =
+      applyEnvironmentLines(platform.listEnvironment(), lines);
+  std::vector<std::string> names = {"KITE_APP_DIR", "KITE_APP_EXE"};
+  for (const std::string& line : lines) {
+    std::string name, value;
+    if (splitEnvironmentLine(line, &name, &value)) names.push_back(name);
+  }
+  for (const std::string& name : names) {
+    const std::string wanted = asciiLower(name) + "=";
+    const auto named = [&wanted](const std::string& entry) {
+      return asciiLower(entry).compare(0, wanted.size(), wanted) == 0;
+    };
+    if (std::any_of(report.environment.begin(), report.environment.end(),
+                    named))
+      continue;
+    const auto found = std::find_if(applied.begin(), applied.end(), named);
+    if (found != applied.end()) report.environment.push_back(*found);
+  }
 }
 
 }  // namespace
@@ -80,6 +116,13 @@ Report runCheck(const CheckOptions& options, Platform& base) {
     for (char& c : exeForLauncher)
       if (c == '/') c = '\\';
 
+  // The launcher names itself in its environment before it reads anything.
+  const std::string launcher =
+      !exe.empty()
+          ? exe
+          : startDir + separator + withoutConfigSuffix(config) + ".exe";
+  setAppVariables(launcher, platform);
+
   // The recorder resolves every "javaVersion" line and always goes on, so
   // the reader ends only where the main file cannot be opened.
   Recorder recorder(report, settings, platform);
@@ -88,13 +131,19 @@ Report runCheck(const CheckOptions& options, Platform& base) {
   report.config = settings.configPath;
   if (read.endsLauncher()) report.readExitCode = read.exitCode();
 
-  // The launcher looks for a runtime at launch time when the configuration
-  // named none; when it ends while reading, it gets no further.
-  if (!settings.javaPath && report.readExitCode == 0)
+  // The launcher looks at a bundled runtime first, then for a runtime at
+  // launch time when the configuration named none; when it ends while
+  // reading, it gets no further.
+  if (settings.bundledRuntime && report.readExitCode == 0)
+    recordBundledRuntime(report, settings, platform);
+  if (!report.bundledTaken() && !settings.javaPath && report.readExitCode == 0)
     recordDefaultRuntime(report, settings, platform);
   const RuntimeSearch* search = report.runtimeSearch();
   report.runtimePlaceholder =
-      search && (!report.registryAvailable || search->exitCode != 0);
+      search && (search->kind == SearchKind::kBundled
+                     ? search->notChecked
+                     : !report.registryAvailable || search->exitCode != 0);
+  recordEnvironment(report, platform);
 
   report.instanceName = instanceName(settings, platform);
   report.commandLine = buildCommandLine(settings, platform);

@@ -41,6 +41,10 @@ class Collector {
   void versionWindow();
   const LineRecord* lineOverTheLimit() const;
   bool exists(const std::string& path);
+  // A Windows path on a POSIX host: a note says it is not checked.
+  bool notChecked(const std::string& path, const std::string& file, int line);
+  void environmentLine(const LineRecord& line);
+  void bundledRuntime();
   std::string fromStart(const std::string& path) const;
 
   Report& report_;

@@ -101,6 +101,8 @@ constexpr FindingRule kRules[] = {
     {FindingKind::kOwnArgument, "own-argument", kWarning,
      "An argument after `--` that the launcher keeps for itself (`-d`, "
      "`-c…`)"},
+    {FindingKind::kEnvNotAVariable, "env-not-a-variable", kWarning,
+     "An `env` line that is not `NAME=value` (the launcher ignores it)"},
 
     {FindingKind::kTargetIgnored, "target-ignored", kWarning,
      "More than one of `mainclass`, `mainmodule` and `mainjar` (a jar wins "
@@ -117,6 +119,12 @@ constexpr FindingRule kRules[] = {
     {FindingKind::kEncoding, "encoding", kNote,
      "A file in the ANSI code page with characters outside ASCII (they read "
      "differently under another code page)"},
+    {FindingKind::kPathNotChecked, "path-not-checked", kNote,
+     "A Windows path (`C:\\...`, `\\\\server\\...`) that kitecheck on Linux "
+     "cannot look up"},
+    {FindingKind::kBundledRuntimeUnused, "bundled-runtime-unused", kNote,
+     "A bundled runtime that the launcher passes over (its executable is "
+     "missing, or its release file names a version outside the window)"},
 };
 
 }  // namespace

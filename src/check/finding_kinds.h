@@ -54,9 +54,12 @@ enum class FindingKind {
   kTargetIgnored,
   kClassPathIgnored,
   kModuleNeedsJava9,
+  kEnvNotAVariable,
   // Notes.
   kValueQuoted,
   kEncoding,
+  kPathNotChecked,
+  kBundledRuntimeUnused,
 };
 
 struct FindingRule {

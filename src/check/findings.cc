@@ -32,6 +32,9 @@ void Collector::files() {
                 "the launcher skips this include");
         break;
       case FileState::kNotOpened:
+        if (file.depth > 0 &&
+            notChecked(file.path, file.includedFrom, file.includedAt))
+          break;
         if (file.depth == 0)
           add(FindingKind::kFileNotOpened, file.path, 0,
               "cannot open the configuration file (" + file.errorText +

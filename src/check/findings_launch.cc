@@ -69,7 +69,9 @@ void Collector::launchTarget() {
     }
   }
   if (kind == LaunchKind::kModule) moduleWindow();
-  if (kind == LaunchKind::kClass && settings.classPath.empty())
+  // An "addjars" line that found no jar has its own finding, which says why.
+  if (kind == LaunchKind::kClass && settings.classPath.empty() &&
+      !report_.lastLineWithKey(ConfigKey::kAddJars))
     add(FindingKind::kNoClassPath, report_.config, 0,
         "no addjar, addjars or addpath line puts anything on the class "
         "path: the launcher passes \"-classpath " +

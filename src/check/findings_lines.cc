@@ -13,6 +13,7 @@
 #include "config/config_file.h"
 #include "config/config_keys.h"
 #include "config/expand_value.h"
+#include "launcher/app_environment.h"
 #include "launcher/command_line.h"
 
 namespace kite {
@@ -171,6 +172,17 @@ void Collector::matchedLine(size_t index) {
             "included, must begin a registry key name, and no runtime's does. "
             "Write the family alone (\"1.8\") for its highest patch level");
   if (line.missingVariables.empty()) checkPaths(line, index);
+  if (id == ConfigKey::kEnv) environmentLine(line);
+}
+
+// An "env" line must be NAME=value; the launcher skips any other.
+void Collector::environmentLine(const LineRecord& line) {
+  std::string name, value;
+  if (!splitEnvironmentLine(line.value, &name, &value))
+    add(FindingKind::kEnvNotAVariable, line.file, line.number,
+        "\"" + line.value +
+            "\" is not NAME=value: the launcher ignores the line and sets "
+            "no variable");
 }
 
 // A runtime path with a blank that is not in double quotes goes to Windows
@@ -194,6 +206,21 @@ void Collector::unquotedProgram(const LineRecord& line) {
            "their program instead; write the path in double quotes");
 }
 
+namespace {
+
+// "--module-path mods", "-cp lib": a runtime option and the value it takes
+// as the next word, meant as two words.
+bool optionAndValue(const std::string& option, const std::string& rest) {
+  if (rest.find_first_of(" \t") != std::string::npos) return false;
+  const bool longOption = option.size() > 2 &&
+                          option.compare(0, 2, "--") == 0 &&
+                          option.find('=') == std::string::npos;
+  return longOption || option == "-cp" || option == "-classpath" ||
+         option == "-p" || option == "-m";
+}
+
+}  // namespace
+
 // A blank in a value the launcher puts on the command line as it stands
 // splits it there: a class-path entry breaks in two, a JVM parameter
 // becomes two.  Quotes (typed, or added by expansion) keep it whole.
@@ -212,7 +239,8 @@ void Collector::unquotedBlank(const LineRecord& line) {
          "the class path reaches Java in two pieces, \"" +
              value.substr(0, blank) + "\" and \"" + rest +
              "\"; write the entry in double quotes");
-  } else if (key == ConfigKey::kVmParam && !rest.empty() && rest[0] != '-') {
+  } else if (key == ConfigKey::kVmParam && !rest.empty() && rest[0] != '-' &&
+             !optionAndValue(value.substr(0, blank), rest)) {
     add(FindingKind::kUnquotedBlank, line.file, line.number,
          "the JVM parameter holds a blank and is not in double quotes: it "
          "reaches Java as two, \"" +
@@ -227,7 +255,9 @@ void Collector::checkPaths(const LineRecord& line, size_t index) {
   const ConfigKey key = *line.key;
   if (key == ConfigKey::kAddJars) {
     const std::string dir = line.jarDirectory;
-    if (line.jarsAdded == 0) {
+    if (line.jarsAdded == 0 && notChecked(dir, line.file, line.number)) {
+      // Its jars are looked for where the launcher runs.
+    } else if (line.jarsAdded == 0) {
       if (!exists(dir))
         add(FindingKind::kJarDirectoryMissing, line.file, line.number,
              "the directory \"" + dir + "\" does not exist" + fromStart(dir));
@@ -281,7 +311,7 @@ void Collector::checkPaths(const LineRecord& line, size_t index) {
                          : std::string()));
       continue;
     }
-    if (entry.empty()) continue;
+    if (entry.empty() || notChecked(entry, line.file, line.number)) continue;
     if (!exists(entry)) {
       add(FindingKind::kPathMissing, line.file, line.number,
           "\"" + entry + "\" does not exist" + fromStart(entry));
@@ -310,6 +340,16 @@ bool Collector::exists(const std::string& path) {
   if (path.find_first_of("*?") != std::string::npos) return false;
   std::vector<FoundFile> matches;
   return findPath(platform_, path, &matches);
+}
+
+bool Collector::notChecked(const std::string& path, const std::string& file,
+                           int line) {
+  if (!report_.hostPaths || !isWindowsPath(path)) return false;
+  add(FindingKind::kPathNotChecked, file, line,
+      "\"" + path +
+          "\" is a Windows path, which kitecheck cannot look up here: it is "
+          "not checked; run kitecheck.exe on the target machine to check it");
+  return true;
 }
 
 std::string Collector::fromStart(const std::string& path) const {

@@ -27,6 +27,7 @@ void Collector::settings() {
   ownArguments();
   runtimeAndDirectory();
   exitCodeValue();
+  bundledRuntime();
   for (const RuntimeSearch& search : report_.searches) {
     if (search.exitCode == 0) continue;
     std::string message;
@@ -169,6 +170,12 @@ void Collector::ownArguments() {
            "the argument \"-d\" is the launcher's own: it takes it (debug "
            "mode: diagnostic boxes and traces, java.exe instead of javaw.exe) "
            "and does not pass it to the application");
+    else if (argument == "-c")
+      add(FindingKind::kOwnArgument, report_.config, 0,
+          "the argument \"-c\" names no configuration file: it takes the "
+          "file name joined to it (\"-cother.config\"); the launcher says so "
+          "and exits with " +
+              std::to_string(kExitNoConfig));
     else
       add(FindingKind::kOwnArgument, report_.config, 0,
            "the argument \"" + argument +
@@ -186,7 +193,8 @@ void Collector::runtimeAndDirectory() {
   if (runtime && runtime->key == ConfigKey::kJavaPath &&
       runtime->missingVariables.empty()) {
     const std::string path = withoutSurroundingQuotes(runtime->value);
-    if (!path.empty() && !exists(path))
+    if (!path.empty() && !notChecked(path, runtime->file, runtime->number) &&
+        !exists(path))
       add(FindingKind::kPathMissing, runtime->file, runtime->number,
            "the runtime \"" + path + "\" does not exist" + fromStart(path) +
                ": the launcher shows \"Could not start the Java runtime\" "
@@ -196,7 +204,9 @@ void Collector::runtimeAndDirectory() {
   const LineRecord* directory = report_.lastLineWithKey(ConfigKey::kWorkingDir);
   const OptionalText& workingDir = report_.settings.workingDir;
   if (directory && workingDir && !workingDir->empty() &&
-      directory->missingVariables.empty() && !exists(*workingDir))
+      directory->missingVariables.empty() &&
+      !notChecked(*workingDir, directory->file, directory->number) &&
+      !exists(*workingDir))
     add(FindingKind::kPathMissing, directory->file, directory->number,
          "the working directory \"" + *workingDir + "\" does not exist" +
              fromStart(*workingDir) +
@@ -217,6 +227,21 @@ void Collector::exitCodeValue() {
           "launcher ignores it and exits with " +
           (report_.settings.console ? "the application's exit code"
                                     : "0 once the application has run"));
+}
+
+// A bundled runtime the launcher passes over: the usual lookup runs instead.
+void Collector::bundledRuntime() {
+  for (const RuntimeSearch& search : report_.searches) {
+    if (search.kind != SearchKind::kBundled) continue;
+    if (search.notChecked) {
+      notChecked(search.bundled.home, search.file, search.line);
+    } else if (!search.bundled.taken) {
+      add(FindingKind::kBundledRuntimeUnused, search.file, search.line,
+          "the bundled runtime " + search.bundled.home + " is passed over (" +
+              search.bundled.reason +
+              "): the launcher looks for an installed runtime instead");
+    }
+  }
 }
 
 }  // namespace kite

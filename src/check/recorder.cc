@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/exit_codes.h"
+#include "runtime/bundled_runtime.h"
 #include "runtime/java_registry.h"
 #include "runtime/window_search.h"
 
@@ -151,6 +152,8 @@ void Recorder::jarsScanned(const std::string& directory, size_t added) {
 }
 
 Outcome Recorder::resolve(LaunchSettings& settings, Platform& platform) {
+  // As the launcher: a bundled runtime named before the line spares it.
+  if (bundledRuntimeTaken(report_, settings, platform_)) return Outcome::goOn();
   RuntimeSearch search;
   search.kind = SearchKind::kVersionLine;
   if (const LineRecord* line = lastLine()) {
@@ -221,6 +224,44 @@ void recordDefaultRuntime(Report& report, LaunchSettings& settings,
   search.boxes = boxesSince(platform, shown);
   search.runtime = lookup.runtime;
   settings.javaPath = lookup.runtime ? *lookup.runtime : "<no runtime>";
+  report.searches.push_back(std::move(search));
+}
+
+bool bundledRuntimeTaken(const Report& report, const LaunchSettings& settings,
+                         CheckPlatform& platform) {
+  if (!settings.bundledRuntime) return false;
+  if (report.hostPaths &&
+      isWindowsPath(bundledHome(settings.startDir, *settings.bundledRuntime)))
+    return true;
+  // Its trace lines are the launcher's; kitecheck keeps none of them here.
+  const size_t traced = platform.out.size();
+  const bool taken = findBundledRuntime(settings, platform).taken;
+  platform.out.resize(traced);
+  return taken;
+}
+
+void recordBundledRuntime(Report& report, LaunchSettings& settings,
+                          CheckPlatform& platform) {
+  RuntimeSearch search;
+  search.kind = SearchKind::kBundled;
+  search.request = *settings.bundledRuntime;
+  if (const LineRecord* line =
+          report.lastLineWithKey(ConfigKey::kBundledRuntime)) {
+    search.file = line->file;
+    search.line = line->number;
+  }
+  const std::string home = bundledHome(settings.startDir, search.request);
+  if (report.hostPaths && isWindowsPath(home)) {
+    search.notChecked = true;
+    search.bundled.home = home;
+    search.bundled.executable =
+        home + (settings.debugMode ? "\\bin\\java.exe" : "\\bin\\javaw.exe");
+    search.runtime = "\"" + search.bundled.executable + "\"";
+  } else {
+    search.bundled = findBundledRuntime(settings, platform);
+    search.runtime = search.bundled.runtime;
+  }
+  if (search.runtime) settings.javaPath = search.runtime;
   report.searches.push_back(std::move(search));
 }
 

@@ -52,6 +52,18 @@ class Recorder : public ConfigObserver, public VersionResolver {
 void recordDefaultRuntime(Report& report, LaunchSettings& settings,
                           CheckPlatform& platform);
 
+// Looks at the "bundledRuntime" folder as the launcher does before any other
+// lookup, into report.searches; sets settings.javaPath when the launcher
+// takes it.  On a POSIX host a Windows path is recorded as not checked and
+// taken as if it were there.
+void recordBundledRuntime(Report& report, LaunchSettings& settings,
+                          CheckPlatform& platform);
+
+// Whether the launcher takes the bundled runtime (settings.bundledRuntime
+// set), as recordBundledRuntime judges it, without recording anything.
+bool bundledRuntimeTaken(const Report& report, const LaunchSettings& settings,
+                         CheckPlatform& platform);
+
 // The steps of a family search as kitecheck shows them: each subkey, and
 // why it was taken or passed over.
 std::vector<SubkeyStep> describeSubkeys(const VersionSearch& search);

@@ -35,6 +35,8 @@ std::string list(const Report& report, SettingsList member) {
 
 std::string runtime(const Report& report) {
   const LineRecord* line = report.runtimeLine();
+  if (report.bundledTaken())
+    line = report.lastLineWithKey(ConfigKey::kBundledRuntime);
   return "{\"path\": " + jsonOrNull(report.settings.javaPath) +
          ", \"source\": " +
          jsonString(line ? keyText(*line->key) : "registry") + ", " +
@@ -68,7 +70,26 @@ std::string candidates(const std::vector<RuntimeCandidate>& found) {
   return out + "]";
 }
 
+std::string bundled(const Report& report, const RuntimeSearch& s) {
+  const BundledRuntime& b = s.bundled;
+  return "{\"bundledRuntime\": " + jsonString(s.request) +
+         ", \"file\": " + jsonString(report.displayPath(s.file)) +
+         ", \"line\": " + std::to_string(s.line) +
+         ", \"home\": " + jsonString(b.home) +
+         ", \"executable\": " + jsonString(b.executable) +
+         ", \"checked\": " + jsonBool(!s.notChecked) +
+         ", \"exists\": " + (s.notChecked ? "null" : jsonBool(b.exists)) +
+         ", \"version\": " +
+         (b.versionText.empty() ? "null" : jsonString(b.versionText)) +
+         ", \"window\": " +
+         (b.windowWords.empty() ? "null" : jsonString(b.windowWords)) +
+         ", \"taken\": " + jsonBool(b.taken || s.notChecked) +
+         ", \"reason\": " + (b.reason.empty() ? "null" : jsonString(b.reason)) +
+         ", \"runtime\": " + jsonOrNull(s.runtime) + "}";
+}
+
 std::string search(const Report& report, const RuntimeSearch& s) {
+  if (s.kind == SearchKind::kBundled) return bundled(report, s);
   const bool line = s.kind == SearchKind::kVersionLine;
   std::string out = "{\"request\": " + (line ? jsonString(s.request) : "null");
   out += ", \"file\": " +
@@ -131,6 +152,15 @@ std::string settings(const Report& report) {
 
 void settingsAndSearches(std::string& out, const Report& report) {
   out += settings(report);
+  out += "  \"applicationEnvironment\": [";
+  for (size_t i = 0; i < report.environment.size(); ++i) {
+    const std::string& entry = report.environment[i];
+    const size_t equals = entry.find('=', 1);
+    out += std::string(i ? ", " : "") +
+           "{\"name\": " + jsonString(entry.substr(0, equals)) +
+           ", \"value\": " + jsonString(entry.substr(equals + 1)) + "}";
+  }
+  out += "],\n";
   out += std::string("  \"runtimeSearch\": {\"available\": ") +
          jsonBool(report.registryAvailable) + ", \"searches\": [";
   for (size_t i = 0; i < report.searches.size(); ++i)

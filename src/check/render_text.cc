@@ -97,9 +97,12 @@ void list(std::string& out, const Report& report, const KeyRule& rule) {
 void runtime(std::string& out, const Report& report) {
   const LineRecord* line = report.runtimeLine();
   const RuntimeSearch* search = report.runtimeSearch();
+  const RuntimeSearch* bundled = report.bundledTaken();
   std::string from =
-      line ? "  (" + std::string(keyText(*line->key)) + " " + line->raw + ", " +
-                 where(report, line->file, line->number) + ")"
+      bundled ? "  (the bundled runtime, " + where(report, bundled->file,
+                                                   bundled->line) + ")"
+      : line  ? "  (" + std::string(keyText(*line->key)) + " " + line->raw +
+                   ", " + where(report, line->file, line->number) + ")"
       : search && search->kind == SearchKind::kWindow
           ? "  (the version window's choice)"
           : "  (the registry's current runtime)";
@@ -132,8 +135,27 @@ void settings(std::string& out, const Report& report) {
   }
 }
 
+// The bundled runtime, looked at before any other lookup.
+void bundled(std::string& out, const Report& report, const RuntimeSearch& s) {
+  const BundledRuntime& b = s.bundled;
+  out += "  bundledRuntime " + s.request + " (" +
+         where(report, s.file, s.line) + "): " + b.executable + "\n";
+  if (s.notChecked) {
+    out += "    -> a Windows path, not checked here: taken if it is there\n";
+    return;
+  }
+  out += std::string("    executable ") +
+         (b.exists ? "found" : "not found") + ", version " +
+         (b.versionText.empty() ? "unknown"
+                                : b.versionText + " (release file)") +
+         (b.windowWords.empty() ? "" : ", window " + b.windowWords) + "\n";
+  out += b.taken ? "    -> taken: " + *b.runtime + "\n"
+                 : "    -> passed over: " + b.reason + "\n";
+}
+
 void search(std::string& out, const Report& report, const RuntimeSearch& s) {
   const std::string base = kJavaRegistryKey;
+  if (s.kind == SearchKind::kBundled) return bundled(out, report, s);
   if (s.kind == SearchKind::kWindow) {
     out +=
         "  no javapath or javaVersion: the highest runtime in the version "
@@ -189,7 +211,7 @@ void search(std::string& out, const Report& report, const RuntimeSearch& s) {
 
 void runtimeSearches(std::string& out, const Report& report) {
   out += "\nRuntime search\n";
-  if (!report.registryAvailable)
+  if (!report.registryAvailable && !report.bundledTaken())
     out +=
         "  not available on Linux: the launcher finds Java runtimes in the "
         "Windows registry; run kitecheck.exe on the target machine to see "
@@ -258,6 +280,9 @@ std::string renderText(const Report& report) {
         "; it starts nothing (see the findings).\n";
   } else {
     settings(out, report);
+    out += "\nApplication environment\n";
+    for (const std::string& entry : report.environment)
+      out += "  " + shown(entry) + "\n";
     runtimeSearches(out, report);
     const size_t length = report.commandLineLength;
     out +=

@@ -49,7 +49,16 @@ const LineRecord* Report::runtimeLine() const {
   return nullptr;
 }
 
+const RuntimeSearch* Report::bundledTaken() const {
+  for (const RuntimeSearch& search : searches)
+    if (search.kind == SearchKind::kBundled &&
+        (search.bundled.taken || search.notChecked))
+      return &search;
+  return nullptr;
+}
+
 const RuntimeSearch* Report::runtimeSearch() const {
+  if (const RuntimeSearch* bundled = bundledTaken()) return bundled;
   const LineRecord* line = runtimeLine();
   if (line && line->key == ConfigKey::kJavaPath) return nullptr;
   for (size_t i = searches.size(); i-- > 0;) {

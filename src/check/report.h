@@ -14,6 +14,7 @@
 #include "check/finding_kinds.h"
 #include "config/config_keys.h"
 #include "config/config_text.h"
+#include "runtime/bundled_runtime.h"
 #include "runtime/window_search.h"
 
 namespace kite {
@@ -89,6 +90,7 @@ enum class SearchKind {
   kVersionLine,  // a "javaVersion" line
   kWindow,       // the version window, where no line set the runtime
   kCurrent,      // the registry's current runtime, where nothing else did
+  kBundled,      // the "bundledRuntime" folder, before any of these
 };
 
 // One runtime lookup.
@@ -106,6 +108,8 @@ struct RuntimeSearch {
   int exitCode = 0;  // where the launcher would end; 0: it goes on
   std::string windowWords;  // kWindow: "Java 17 or later"
   std::vector<RuntimeCandidate> candidates;
+  BundledRuntime bundled;  // kBundled: what the launcher found there
+  bool notChecked = false;  // kBundled: a Windows path, not looked up here
 };
 
 struct Report {
@@ -128,6 +132,10 @@ struct Report {
   // Arguments after "--" that the launcher takes for itself ("-d", "-c...").
   std::vector<std::string> ownArguments;
   std::vector<RuntimeSearch> searches;
+  // The variables the application gets from the launcher: KITE_APP_DIR,
+  // KITE_APP_EXE, then each one an "env" line sets, as "NAME=value" with
+  // "%NAME%" expanded against this machine's environment.
+  std::vector<std::string> environment;
   bool runtimePlaceholder = false;  // the path is a stand-in, not known here
   std::string commandLine;
   size_t commandLineLength = 0;  // in UTF-16 units, as Windows counts it
@@ -146,6 +154,8 @@ struct Report {
   // The lookup that produced the runtime in the end, or null (a
   // "javapath" line).
   const RuntimeSearch* runtimeSearch() const;
+  // The bundled runtime's lookup when the launcher takes it, or null.
+  const RuntimeSearch* bundledTaken() const;
   // The line an entry of a list came from (null: the command line).
   const LineRecord* originOf(SettingsList list, size_t index) const;
   // A file name for printing, the same way for every file: absolute (a

@@ -84,13 +84,21 @@ constexpr KeyRule kRules[] = {
     value("javaDownloadUrl", ConfigKey::kJavaDownloadUrl, kExpanded,
           &LaunchSettings::javaDownloadUrl, "download page", "javaDownloadUrl"),
     value("exitCode", ConfigKey::kExitCode, kExpanded, &LaunchSettings::exitCode,
-          "exit code", "exitCode", "(not set: the variant's default)"),
+          "exit code", "exitCode"),
     // A folder like "workingDir": expansion's quotes are taken off again.
     value("logFile", ConfigKey::kLogFile, kExpandedQuoted,
-          &LaunchSettings::logFile, "log file", "logFile", "(not set: no log)",
+          &LaunchSettings::logFile, "log file", "logFile", nullptr,
           /*unquote=*/true),
     value("singleInstance", ConfigKey::kSingleInstance, kExpanded,
           &LaunchSettings::singleInstance, "single instance", "singleInstance"),
+    value("bundledRuntime", ConfigKey::kBundledRuntime, kExpandedQuoted,
+          &LaunchSettings::bundledRuntime, "bundled runtime", "bundledRuntime",
+          nullptr, /*unquote=*/true),
+    // Not "$" expanded: the value is no command-line text, and expansion
+    // would turn its backslashes into slashes and quote it; its "%NAME%"
+    // references are expanded when the application starts.
+    list("env", ConfigKey::kEnv, kRaw, &LaunchSettings::environment,
+         "environment", "environment", nullptr),
     action("include", ConfigKey::kInclude, kExpanded),
 };
 

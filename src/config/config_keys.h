@@ -37,6 +37,8 @@ enum class ConfigKey {
   kExitCode,
   kLogFile,
   kSingleInstance,
+  kBundledRuntime,
+  kEnv,
 };
 
 using SettingsText = OptionalText LaunchSettings::*;

@@ -22,10 +22,23 @@ bool hasNonAscii(std::string_view bytes) {
   return false;
 }
 
+bool isAsciiCharacter(char byte) {
+  return byte != '\0' && static_cast<unsigned char>(byte) < 0x80;
+}
+
 TextEncoding chooseEncoding(std::string_view bytes) {
   if (startsWith(bytes, kUtf8ByteOrderMark)) return TextEncoding::kUtf8Bom;
   if (startsWith(bytes, kUtf16LeMark)) return TextEncoding::kUtf16Le;
   if (startsWith(bytes, kUtf16BeMark)) return TextEncoding::kUtf16Be;
+  // Without a mark, UTF-16 shows in its first character: a configuration
+  // begins with an ASCII character (a key, "#"), which UTF-16 writes next
+  // to a NUL byte, and no ANSI or UTF-8 text holds a NUL there.
+  if (bytes.size() >= 2) {
+    if (isAsciiCharacter(bytes[0]) && bytes[1] == '\0')
+      return TextEncoding::kUtf16Le;
+    if (bytes[0] == '\0' && isAsciiCharacter(bytes[1]))
+      return TextEncoding::kUtf16Be;
+  }
   if (hasNonAscii(bytes) && isValidUtf8(bytes)) return TextEncoding::kUtf8;
   return TextEncoding::kAnsi;
 }
@@ -157,10 +170,13 @@ DecodedText decodeConfigText(
       writeUtf8(bytes.substr(kUtf8ByteOrderMark.size()), false, writer);
       break;
     case TextEncoding::kUtf16Le:
-    case TextEncoding::kUtf16Be:
-      writeUtf16(bytes.substr(kUtf16LeMark.size()),
+    case TextEncoding::kUtf16Be: {
+      const bool marked = startsWith(bytes, kUtf16LeMark) ||
+                          startsWith(bytes, kUtf16BeMark);
+      writeUtf16(bytes.substr(marked ? kUtf16LeMark.size() : 0),
                  decoded.encoding == TextEncoding::kUtf16Be, writer);
       break;
+    }
   }
   writer.finish();
   return decoded;

@@ -2,11 +2,13 @@
 // works on.
 //
 // The encoding is chosen from the first bytes: a UTF-8 byte-order mark means
-// UTF-8, a UTF-16 one UTF-16 (little or big endian).  Without a mark the
-// file is UTF-8 when its bytes are valid UTF-8 and hold at least one
-// non-ASCII byte, and otherwise in the system's ANSI code page, so ASCII
-// files read exactly as they always have, and an ANSI file with accented
-// letters (which is practically never valid UTF-8) stays ANSI.
+// UTF-8, a UTF-16 one UTF-16 (little or big endian), and so do, without a
+// mark, an ASCII character and a NUL byte (little endian) or a NUL byte and
+// an ASCII character (big endian) at the start.  Otherwise the file is UTF-8
+// when its bytes are valid UTF-8 and hold at least one non-ASCII byte, and
+// otherwise in the system's ANSI code page, so ASCII files read exactly as
+// they always have, and an ANSI file with accented letters (which is
+// practically never valid UTF-8) stays ANSI.
 //
 // Text mode then applies to the decoded characters, not to the raw bytes
 // (in UTF-16 the bytes 0x0D, 0x0A and 0x1A occur inside other characters):

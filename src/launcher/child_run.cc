@@ -4,8 +4,10 @@
 
 #include "base/exit_codes.h"
 #include "base/unicode.h"
+#include "launcher/app_environment.h"
 #include "launcher/command_line.h"
 #include "platform/debug_output.h"
+#include "runtime/bundled_runtime.h"
 #include "runtime/java_registry.h"
 #include "runtime/window_search.h"
 
@@ -13,6 +15,12 @@ namespace kite {
 
 RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   // The first launch looks the runtime up; relaunches reuse what it found.
+  // A bundled runtime comes first; it is looked at once.
+  if (settings.bundledRuntime) {
+    const BundledRuntime bundled = findBundledRuntime(settings, platform);
+    if (bundled.taken) settings.javaPath = bundled.runtime;
+    settings.bundledRuntime.reset();
+  }
   if (!settings.javaPath && hasVersionWindow(settings)) {
     const WindowSearch search = findRuntimeInWindow(settings, platform);
     // The user has been told why there is none.
@@ -44,7 +52,11 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   }
 
   const char* directory = orNullPointer(settings.workingDir);
-  debugBox(settings, platform, directory, "Starting dir");
+  // Without a working directory the application starts in the launcher's.
+  if (settings.debugMode)
+    debugBox(settings, platform,
+             directory ? directory : platform.currentDirectory().c_str(),
+             "Starting dir");
   debugBox(settings, platform, commandLine.c_str(), "Command Line is");
 
   logNote(settings, platform, "starting in %s\n",
@@ -53,8 +65,11 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   const unsigned long startTicks = platform.milliseconds();
   ChildProcess child = 0;
   std::string error;
+  const std::optional<std::vector<std::string>> environment =
+      childEnvironment(settings, platform);
   if (!platform.startProcess(commandLine, directory,
-                             orNullPointer(settings.consoleTitle), &child,
+                             orNullPointer(settings.consoleTitle),
+                             environment ? &*environment : nullptr, &child,
                              &error)) {
     // Nothing was started: no waiting, no exit code to read, no relaunch.
     platform.showMessageBox(

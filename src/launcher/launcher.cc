@@ -6,29 +6,51 @@
 #include "base/exit_codes.h"
 #include "base/version.h"
 #include "config/config_file.h"
+#include "launcher/app_environment.h"
 #include "launcher/child_run.h"
 #include "launcher/command_line.h"
 #include "platform/console_platform.h"
 #include "launcher/single_instance.h"
 #include "platform/debug_output.h"
 #include "platform/launch_log.h"
+#include "runtime/bundled_runtime.h"
 #include "runtime/version_search.h"
 
 namespace kite {
 namespace {
 
-// Started with a full path (a drive letter and a backslash), the launcher
-// works in its own directory; otherwise in the directory it was started in.
+// Started with a full path (a drive letter and a separator, "\" or "/"),
+// the launcher works in its own directory, written with backslashes;
+// otherwise in the directory it was started in.
 void fixStartDirectory(const std::string& exePath, LaunchSettings& settings,
                        Platform& platform) {
-  const size_t lastBackslash = exePath.rfind('\\');
-  if (exePath.size() > 1 && exePath[1] == ':' &&
-      lastBackslash != std::string::npos) {
-    settings.startDir = exePath.substr(0, lastBackslash);
+  if (exePath.size() > 2 && exePath[1] == ':' &&
+      (exePath[2] == '\\' || exePath[2] == '/')) {
+    settings.startDir = appDirectory(exePath);
+    for (char& c : settings.startDir)
+      if (c == '/') c = '\\';
     platform.changeDirectory(settings.startDir);
   } else {
     settings.startDir = platform.currentDirectory();
   }
+}
+
+// "-c" alone: the file name was meant to follow, but "-c" takes it joined
+// ("-cother.config"); the next argument, if any, went to the application.
+int configOptionWithoutFile(const std::vector<std::string>& argv,
+                            Platform& platform) {
+  std::string next;
+  for (size_t i = 1; i + 1 < argv.size(); ++i)
+    if (argv[i] == "-c") next = argv[i + 1];
+  const std::string example = next.empty() ? "other.config" : next;
+  const std::string text = formatText(
+      "The option -c names no configuration file: it takes the file name "
+      "joined to it, with no space.\nWrite -c%s%s",
+      example.c_str(),
+      next.empty() ? "" : (" instead of -c " + next).c_str());
+  platform.writeError(text + "\n");
+  platform.showMessageBox(text.c_str(), "Error", kBoxError);
+  return kExitNoConfig;
 }
 
 }  // namespace
@@ -59,6 +81,11 @@ bool isVistaOrLater(Platform& platform) {
 
 Outcome RegistryVersionResolver::resolve(LaunchSettings& settings,
                                          Platform& platform) {
+  // A bundled runtime named before this line is used first: no search, so
+  // a version that is not installed ends nothing.
+  if (settings.bundledRuntime &&
+      findBundledRuntime(settings, platform).taken)
+    return Outcome::goOn();
   VersionSearch search = findJavaForVersion(settings, platform);
   if (search.outcome.endsLauncher()) return search.outcome;
   settings.javaPath = std::move(search.runtime);
@@ -88,6 +115,10 @@ int launch(const std::string& exePath, LaunchSettings& settings,
 
   fixStartDirectory(exePath, settings, platform);
   debugBox(settings, platform, settings.startDir.c_str(), "CWD");
+  if (settings.configOverride && settings.configOverride->empty())
+    return configOptionWithoutFile(argv, platform);
+  const std::string program = platform.programPath();
+  setAppVariables(program.empty() ? exePath : program, platform);
 
   RegistryVersionResolver versions;
   const Outcome read = locateAppConfig(settings, platform, exePath,

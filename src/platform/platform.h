@@ -105,11 +105,13 @@ class Platform {
   // --- Processes and system information. ---
 
   /// Starts `commandLine` with no application name, handle inheritance on,
-  /// creation flags 0, the launcher's environment, `directory` as current
-  /// directory (null: inherit) and `consoleTitle` (null: none).  Returns true
-  /// and sets *child, or false and sets *error to the system's message.
+  /// `directory` as current directory (null: inherit), `consoleTitle` (null:
+  /// none) and `environment` ("NAME=value" entries in the order Windows
+  /// wants them; null: the launcher's own, with creation flags 0).  Returns
+  /// true and sets *child, or false and sets *error to the system's message.
   virtual bool startProcess(const std::string& commandLine,
                             const char* directory, const char* consoleTitle,
+                            const std::vector<std::string>* environment,
                             ChildProcess* child, std::string* error) = 0;
   /// Waits at most `milliseconds` for the child to be ready for input;
   /// nothing to report on failure.
@@ -129,12 +131,23 @@ class Platform {
   /// Returns the system directory (where rundll32.exe lives); empty on
   /// failure.
   virtual std::string systemDirectory() = 0;
+  /// Returns the full path of the running program; empty on failure.
+  virtual std::string programPath() = 0;
 
   // --- Standard runtime library. ---
 
   /// Looks up an environment variable (names match regardless of case);
   /// returns false when there is no such variable.
   virtual bool getEnvironment(const std::string& name, std::string* value) = 0;
+  /// Sets a variable of the launcher's own environment, which a child
+  /// started without an environment of its own inherits; returns false when
+  /// it cannot be set.
+  virtual bool setEnvironmentVariable(const std::string& name,
+                                      const std::string& value) = 0;
+  /// Returns the launcher's own environment as "NAME=value" entries, in the
+  /// system's order (Windows' "=C:=C:\dir" entries included); empty on
+  /// failure.
+  virtual std::vector<std::string> listEnvironment() = 0;
   /// Wildcard search for `pattern`; fills *matches in the order the search
   /// delivers them and returns false when nothing matches.
   virtual bool findFiles(const std::string& pattern,

@@ -117,7 +117,8 @@ int PosixPlatform::showMessageBox(const char* text, const std::string& caption,
 }
 
 bool PosixPlatform::startProcess(const std::string&, const char*, const char*,
-                                 ChildProcess*, std::string* error) {
+                                 const std::vector<std::string>*, ChildProcess*,
+                                 std::string* error) {
   *error = "starting a process is not available on this platform";
   return false;
 }
@@ -130,6 +131,15 @@ void PosixPlatform::closeProcess(ChildProcess) {}
 // later), where every program argument is quoted.
 unsigned long PosixPlatform::osMajorVersion() { return 10; }
 std::string PosixPlatform::systemDirectory() { return std::string(); }
+
+std::string PosixPlatform::programPath() {
+  std::vector<char> buffer(4096);
+  const ssize_t length = ::readlink("/proc/self/exe", buffer.data(),
+                                    buffer.size());
+  if (length <= 0 || static_cast<size_t>(length) >= buffer.size())
+    return std::string();
+  return std::string(buffer.data(), static_cast<size_t>(length));
+}
 
 // --- Standard runtime library. ---
 
@@ -150,6 +160,18 @@ bool PosixPlatform::getEnvironment(const std::string& name,
     }
   }
   return false;
+}
+
+bool PosixPlatform::setEnvironmentVariable(const std::string& name,
+                                          const std::string& value) {
+  return !name.empty() && ::setenv(name.c_str(), value.c_str(), 1) == 0;
+}
+
+std::vector<std::string> PosixPlatform::listEnvironment() {
+  std::vector<std::string> entries;
+  for (char** entry = environ; entry && *entry; ++entry)
+    entries.push_back(*entry);
+  return entries;
 }
 
 bool PosixPlatform::findFiles(const std::string& pattern,

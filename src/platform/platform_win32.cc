@@ -212,8 +212,9 @@ int Win32Platform::showMessageBox(const char* text, const std::string& caption,
 
 bool Win32Platform::startProcess(const std::string& commandLine,
                                  const char* directory,
-                                 const char* consoleTitle, ChildProcess* child,
-                                 std::string* error) {
+                                 const char* consoleTitle,
+                                 const std::vector<std::string>* environment,
+                                 ChildProcess* child, std::string* error) {
   // CreateProcessW may write into the command line, so it gets a copy.
   WideText writable = toWide(commandLine);
   const WideText wideDirectory = directory ? toWide(directory) : WideText();
@@ -222,10 +223,23 @@ bool Win32Platform::startProcess(const std::string& commandLine,
   std::memset(&startup, 0, sizeof startup);
   startup.cb = sizeof startup;
   startup.lpTitle = consoleTitle ? wideChars(wideTitle) : nullptr;
+  // An environment of its own goes as a block of UTF-16 entries, each
+  // ended by a NUL, the block by one more; without one the child inherits.
+  WideText block;
+  if (environment) {
+    for (const std::string& entry : *environment) {
+      block += toWide(entry);
+      block += u'\0';
+    }
+    if (environment->empty()) block += u'\0';
+    block += u'\0';
+  }
   PROCESS_INFORMATION process;
   std::memset(&process, 0, sizeof process);
-  if (!CreateProcessW(nullptr, wideChars(writable), nullptr, nullptr, TRUE, 0,
-                      nullptr, directory ? wideChars(wideDirectory) : nullptr,
+  if (!CreateProcessW(nullptr, wideChars(writable), nullptr, nullptr, TRUE,
+                      environment ? CREATE_UNICODE_ENVIRONMENT : 0,
+                      environment ? wideChars(block) : nullptr,
+                      directory ? wideChars(wideDirectory) : nullptr,
                       &startup, &process)) {
     *error = systemMessage(GetLastError());
     return false;
@@ -283,6 +297,21 @@ bool Win32Platform::is64BitWindows() {
 
 std::string Win32Platform::systemDirectory() {
   return fromWide(systemDirectoryPath());
+}
+
+std::string Win32Platform::programPath() {
+  // The buffer grows until the whole path fits; a long path (\\?\ form)
+  // may pass MAX_PATH.
+  for (DWORD size = MAX_PATH + 1; size <= 65536; size *= 2) {
+    WideText buffer(size, u'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, wideChars(buffer), size);
+    if (length == 0) return std::string();
+    if (length < size) {
+      buffer.resize(length);
+      return fromWide(buffer);
+    }
+  }
+  return std::string();
 }
 
 }  // namespace kite

@@ -33,8 +33,9 @@ class Win32Platform : public Platform {
   int showMessageBox(const char* text, const std::string& caption,
                      unsigned style) override;
   bool startProcess(const std::string& commandLine, const char* directory,
-                    const char* consoleTitle, ChildProcess* child,
-                    std::string* error) override;
+                    const char* consoleTitle,
+                    const std::vector<std::string>* environment,
+                    ChildProcess* child, std::string* error) override;
   void waitForInputIdle(ChildProcess child, unsigned milliseconds) override;
   void waitForExit(ChildProcess child) override;
   int exitCode(ChildProcess child) override;
@@ -42,7 +43,11 @@ class Win32Platform : public Platform {
   unsigned long osMajorVersion() override;
   bool is64BitWindows() override;
   std::string systemDirectory() override;
+  std::string programPath() override;
   bool getEnvironment(const std::string& name, std::string* value) override;
+  bool setEnvironmentVariable(const std::string& name,
+                              const std::string& value) override;
+  std::vector<std::string> listEnvironment() override;
   bool findFiles(const std::string& pattern,
                  std::vector<FoundFile>* matches) override;
   bool changeDirectory(const std::string& path) override;

@@ -95,6 +95,25 @@ bool Win32Platform::getEnvironment(const std::string& name,
   return false;
 }
 
+bool Win32Platform::setEnvironmentVariable(const std::string& name,
+                                           const std::string& value) {
+  return SetEnvironmentVariableW(wideChars(toWide(name)),
+                                 wideChars(toWide(value))) != 0;
+}
+
+std::vector<std::string> Win32Platform::listEnvironment() {
+  std::vector<std::string> entries;
+  wchar_t* block = GetEnvironmentStringsW();
+  if (!block) return entries;
+  for (const wchar_t* entry = block; *entry;) {
+    const size_t length = std::wcslen(entry);
+    entries.push_back(fromWide(entry, length));
+    entry += length + 1;
+  }
+  FreeEnvironmentStringsW(block);
+  return entries;
+}
+
 bool Win32Platform::findFiles(const std::string& pattern,
                               std::vector<FoundFile>* matches) {
   matches->clear();

@@ -79,7 +79,7 @@ void openPage(Platform& platform, const std::string& page) {
   ChildProcess child = 0;
   std::string error;
   // Not waited for; a page that cannot be opened goes unnoticed.
-  if (platform.startProcess(command, nullptr, nullptr, &child, &error))
+  if (platform.startProcess(command, nullptr, nullptr, nullptr, &child, &error))
     platform.closeProcess(child);
 }
 

@@ -26,6 +26,7 @@ void prepare(FakePlatform& platform) {
   platform.addFile("C:\\Apps\\App\\j.exe", "MZ");
   platform.addFile("C:\\Apps\\App\\j", "MZ");
   platform.addDirectory("C:\\Apps\\App\\emptydir");
+  platform.addFile("C:\\Apps\\App\\jre\\bin\\javaw.exe", "MZ");
   for (const char* version : {"1.6", "1.6.0_07"}) {
     platform.addRegistryKey(kBase + "\\" + version);
     platform.setRegistryValue(kBase + "\\" + version, "JavaHome",
@@ -130,6 +131,14 @@ TEST(Findings, EachKindWithItsLine) {
       {"mainmodule app\njavaMaxVersion 21\n",
        "target-ignored@1 module-needs-java9@4 window-unused@4"},
       {"mainmodule app\njavaMinVersion 11\n", "target-ignored@1 window-unused@4"},
+      // A runtime option and its value are two words on purpose.
+      {"vmparam --module-path mods\nvmparam -cp lib\nvmparam --add-modules a b\n"
+       "vmparam -Dfoo bar\n",
+       "unquoted-blank@5 unquoted-blank@6"},
+      {"env PATH=C:\\x;%PATH%\nenv TITLE=My App\nenv NOEQUALS\nenv =x\n",
+       "env-not-a-variable@5 env-not-a-variable@6"},
+      {"bundledRuntime jre\n", ""},
+      {"bundledRuntime nojre\n", "bundled-runtime-unused@3"},
   };
   for (const Case& c : cases) {
     FakePlatform platform;
@@ -160,6 +169,74 @@ TEST(Findings, WholeFileProblems) {
     FakePlatform platform;
     prepare(platform);
     EXPECT_EQ(summary(check(platform, c.first)), c.second) << c.first;
+  }
+}
+
+// An "addjars" folder that finds no jar has a finding of its own (a warning:
+// kitebrand's check then goes on), not the "no class path" error, which is
+// kept for a configuration with no class-path line at all.
+TEST(Findings, AddjarsThatFindNothing) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"addjars nodir\n", "jar-directory-missing@3"},
+      {"addjars emptydir\n", "jar-directory-empty@3"},
+      {"vmparam -X\n", "no-class-path@0"},
+  };
+  for (const auto& c : cases) {
+    FakePlatform platform;
+    prepare(platform);
+    platform.addFile(kConfig, std::string("mainclass a.Main\njavapath j\n") +
+                                  c.first);
+    CheckOptions options;
+    options.config = kConfig;
+    const Report report = runCheck(options, platform);
+    EXPECT_EQ(summary(report), c.second) << c.first;
+  }
+}
+
+// On a POSIX host a Windows path cannot be looked up: a note, not a
+// warning, and a correct configuration exits 0.
+TEST(Findings, WindowsPathsOnAPosixHost) {
+  FakePlatform platform;
+  platform.addFile("/work/App.config",
+                   "mainclass a.Main\n"
+                   "javapath C:\\jre\\bin\\javaw.exe\n"
+                   "addjar C:\\lib\\a.jar;\\\\server\\lib\\b.jar\n"
+                   "addjars D:\\jars\n"
+                   "workingDir C:\\data\n"
+                   "include C:\\common.config\n"
+                   "addjar missing.jar\n");
+  CheckOptions options;
+  options.config = "/work/App.config";
+  options.hostPaths = true;
+  options.registryAvailable = false;
+  const Report report = runCheck(options, platform);
+  EXPECT_EQ(summary(report),
+            "path-not-checked@2 path-not-checked@3 path-not-checked@3 "
+            "path-not-checked@4 path-not-checked@5 path-not-checked@6 "
+            "path-missing@7");
+  EXPECT_EQ(report.errors(), 0);
+  EXPECT_EQ(report.warnings(), 1);  // the relative path that is missing
+}
+
+// Arguments after "--" that the launcher keeps: "-c" alone is an error of
+// the launcher's, not a file with no name.
+TEST(Findings, OwnArguments) {
+  const std::pair<std::vector<std::string>, const char*> cases[] = {
+      {{"-d"}, "the argument \"-d\" is the launcher's own"},
+      {{"-cx.config"}, "reads the configuration \"x.config\" instead"},
+      {{"-c", "x.config"}, "the argument \"-c\" names no configuration file"},
+  };
+  for (const auto& c : cases) {
+    FakePlatform platform;
+    prepare(platform);
+    platform.addFile(kConfig, "mainclass a.Main\njavapath j\naddjar lib\\a.jar\n");
+    CheckOptions options;
+    options.config = kConfig;
+    options.arguments = c.first;
+    const Report report = runCheck(options, platform);
+    ASSERT_EQ(summary(report), "own-argument@0") << c.second;
+    EXPECT_NE(report.findings[0].message.find(c.second), std::string::npos)
+        << report.findings[0].message;
   }
 }
 

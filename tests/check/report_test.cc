@@ -125,6 +125,68 @@ TEST(RuntimeSearch, TheVersionWindowListsEveryCandidate) {
       << json;
 }
 
+// A bundled runtime is looked at before any search, and the variables the
+// application gets are listed, "%NAME%" expanded, in both renderings.
+TEST(RuntimeSearch, BundledRuntimeAndTheApplicationEnvironment) {
+  const struct {
+    const char* release;
+    bool taken;
+    const char* textShown;
+  } cases[] = {
+      {"17.0.2",
+       true,
+       "  bundledRuntime jre (App.config:3): C:\\Apps\\App\\jre\\bin\\javaw.exe\n"
+       "    executable found, version 17.0.2 (release file), window Java 17 "
+       "or later\n    -> taken: \"C:\\Apps\\App\\jre\\bin\\javaw.exe\"\n"},
+      {"11",
+       false,
+       "    -> passed over: its release file names 11, outside the window (Java "
+       "17 or later)\n  no javapath or javaVersion: the highest runtime in the "
+       "version window"},
+  };
+  for (const auto& c : cases) {
+    FakePlatform platform;
+    platform.addFile("C:\\Apps\\App\\jre\\bin\\javaw.exe", "MZ");
+    platform.addFile("C:\\Apps\\App\\jre\\release",
+                     std::string("JAVA_VERSION=\"") + c.release + "\"\n");
+    platform.setEnvironment("Path", "C:\\windows");
+    const Report report =
+        check(platform,
+              "mainclass a\njavaMinVersion 17\nbundledRuntime jre\n"
+              "env PATH=%KITE_APP_DIR%\\native;%PATH%\nenv TITLE=My App\n");
+    EXPECT_EQ(report.searches.at(0).kind, SearchKind::kBundled);
+    EXPECT_EQ(report.searches.size(), c.taken ? 1u : 2u);
+    const std::string text = renderText(report);
+    EXPECT_NE(text.find(c.textShown), std::string::npos) << text;
+    EXPECT_NE(text.find("Application environment\n"
+                        "  KITE_APP_DIR=C:\\Apps\\App\n"
+                        "  KITE_APP_EXE=C:\\Apps\\App\\App.exe\n"
+                        "  PATH=C:\\Apps\\App\\native;C:\\windows\n"
+                        "  TITLE=My App\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("  environment        PATH=%KITE_APP_DIR%\\native;%PATH%"
+                        "  (App.config:4)\n"
+                        "                     TITLE=My App  (App.config:5)\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("runtime            \"C:\\Apps\\App\\jre\\bin\\javaw.exe\""
+                        "  (the bundled runtime, App.config:3)"),
+              c.taken ? text.find("runtime            \"C") : std::string::npos)
+        << text;
+    const std::string json = renderJson(report);
+    EXPECT_NE(json.find("\"bundledRuntime\": {\"value\": \"jre\""),
+              std::string::npos)
+        << json;
+    EXPECT_NE(json.find(std::string("\"taken\": ") + (c.taken ? "true" : "false")),
+              std::string::npos);
+    EXPECT_NE(json.find("{\"name\": \"TITLE\", \"value\": \"My App\"}"),
+              std::string::npos)
+        << json;
+    EXPECT_TRUE(platform.environmentSets.empty()) << "kitecheck set a variable";
+  }
+}
+
 TEST(Report, SettingsKnowTheLineTheyCameFrom) {
   FakePlatform platform;
   install(platform, {"1.6"});

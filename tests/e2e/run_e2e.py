@@ -28,6 +28,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 import launch  # noqa: E402
 import scenarios_apps  # noqa: E402
 import machine  # noqa: E402
+import scenarios_appenv  # noqa: E402
 import scenarios_brand  # noqa: E402
 import scenarios_check  # noqa: E402
 import scenarios_config  # noqa: E402
@@ -45,7 +46,7 @@ from suite import Skip  # noqa: E402
 # The scenario modules, in the order their scenarios run.
 SCENARIO_MODULES = (scenarios_launch, scenarios_config, scenarios_runtime, scenarios_check,
                     scenarios_faults, scenarios_security, scenarios_unicode, scenarios_modern,
-                    scenarios_apps, scenarios_instance, scenarios_brand,
+                    scenarios_apps, scenarios_instance, scenarios_appenv, scenarios_brand,
                     scenarios_console)
 
 # Exit code when this machine cannot run the programs under test at all.

@@ -62,7 +62,7 @@ def debug_mode(t):
         ("[%s\\App.config]" % app.dir, "Reading App Config file"),
         ("%s\\App.config" % app.dir, "Reading Config file"),
         (MAIN, "MainClass is"), (JAVA, "Javapath is")] + quote_boxes + [
-        (None, "Starting dir"), (cmdline, "Command Line is")])
+        (app.dir, "Starting dir"), (cmdline, "Command Line is")])
     t.check.eq("box styles", {b.style for b in result.boxes}, {PLAIN_STYLE})
 
 
@@ -79,12 +79,15 @@ def config_option(t):
     for args, main, arguments in cases:
         result = app.run(args)
         expect_one_child(t.check, result, cmdline=command_line(main=main, arguments=arguments))
-    # "-c" alone names an empty path, which cannot be opened.
-    result = app.run(["-c"])
+    # "-c" alone, the file name after a space: a box and standard error say
+    # that "-c" takes it joined; nothing is opened or started.
+    result = app.run(["-c", "other.config"])
     expect_no_child(t.check, result, EXIT_NO_CONFIG)
-    t.check.true("standard error says it cannot open the empty path",
-                 any(line.startswith("Can't open  Error ") for line in result.stderr_lines),
-                 repr(result.stderr_lines))
+    expect_error_box(t.check, result, "Error", "joined to it",
+                     "-cother.config instead of -c other.config")
+    t.check.eq("standard error says what is wrong", result.stderr_lines[:1],
+               ["The option -c names no configuration file: it takes the file name joined "
+                "to it, with no space."])
 
 
 @scenario("missing configuration file: exit 2, its path on standard error, no box")

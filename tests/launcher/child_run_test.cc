@@ -131,10 +131,67 @@ TEST(ChildRunTest, DebugModeShowsWhatItStarts) {
   ASSERT_EQ(platform.boxes.size(), 3u);
   EXPECT_EQ(platform.boxes[0].caption, "Javapath is");
   EXPECT_EQ(platform.boxes[1].caption, "Starting dir");
-  EXPECT_EQ(platform.boxes[1].text, std::nullopt);
+  // Without a working directory: the launcher's, where the child starts.
+  EXPECT_EQ(platform.boxes[1].text, "C:\\Apps\\App");
   EXPECT_EQ(platform.boxes[2].caption, "Command Line is");
   EXPECT_EQ(platform.out,
             "cmdLine is 44 chars long\nCreateProcess ret 1, exitCode=7\n");
+}
+
+// A bundled runtime is looked at first, once: taken, it is started with no
+// registry lookup; passed over, the usual lookup runs.  Relaunches reuse
+// the choice.
+TEST(ChildRunTest, BundledRuntimeFirstThenTheUsualLookup) {
+  const struct {
+    bool installed;
+    const char* release;  // its release file; null: none
+    const char* started;  // the runtime on the command line
+  } cases[] = {
+      {true, nullptr, "\"C:\\Apps\\App\\jre\\bin\\javaw.exe\""},
+      {true, "JAVA_VERSION=\"21.0.1\"", "\"C:\\Apps\\App\\jre\\bin\\javaw.exe\""},
+      {false, nullptr, "\"C:\\jdk17\\bin\\javaw.exe\""},
+      {true, "JAVA_VERSION=\"11.0.2\"", "\"C:\\jdk17\\bin\\javaw.exe\""},
+  };
+  for (const auto& c : cases) {
+    FakePlatform platform;
+    if (c.installed) platform.addFile("C:\\Apps\\App\\jre\\bin\\javaw.exe", "MZ");
+    if (c.release) platform.addFile("C:\\Apps\\App\\jre\\release", c.release);
+    platform.setEnvironment("JAVA_HOME", "C:\\jdk17");
+    platform.addFile("C:\\jdk17\\bin\\javaw.exe", "MZ");
+    platform.addFile("C:\\jdk17\\release", "JAVA_VERSION=\"17\"");
+    platform.queueChild({999, 10, false});
+    LaunchSettings settings;
+    settings.mainClass = "app.Main";
+    settings.startDir = "C:\\Apps\\App";
+    settings.alwaysQuote = true;
+    settings.bundledRuntime = "jre";
+    settings.javaMinVersion = "17";
+    runJavaOnce(settings, platform);
+    const size_t opens = platform.registryOpens.size();
+    runJavaOnce(settings, platform);
+    ASSERT_EQ(platform.starts.size(), 2u);
+    const std::string expected = std::string(c.started) + " -classpath app.Main";
+    EXPECT_EQ(platform.starts[0].commandLine, expected) << c.started;
+    EXPECT_EQ(platform.starts[1].commandLine, expected);
+    EXPECT_EQ(opens == 0, std::string(c.started).find("jre") != std::string::npos);
+    EXPECT_EQ(platform.registryOpens.size(), opens) << "looked up again";
+  }
+}
+
+// "env" lines give the child an environment of its own; without them it
+// inherits the launcher's.
+TEST(ChildRunTest, EnvironmentOnlyWithEnvLines) {
+  FakePlatform platform;
+  platform.setEnvironment("Path", "C:\\windows");
+  LaunchSettings settings = runnable();
+  runJavaOnce(settings, platform);
+  settings.environment = {"PATH=C:\\app\\native;%PATH%", "TITLE=My App"};
+  runJavaOnce(settings, platform);
+  ASSERT_EQ(platform.starts.size(), 2u);
+  EXPECT_EQ(platform.starts[0].environment, std::nullopt);
+  EXPECT_EQ(platform.starts[1].environment,
+            (std::vector<std::string>{"PATH=C:\\app\\native;C:\\windows",
+                                      "TITLE=My App"}));
 }
 
 }  // namespace

@@ -70,8 +70,14 @@ TEST(LauncherTest, StartDirectoryAndConfigurationPath) {
       {"C:\\Apps\\App\\Tool.exe", "C:\\Apps\\App", true, "C:\\Apps\\App\\Tool.config"},
       {"App", "C:\\Work", false, "C:\\Work\\App.config"},
       {"sub\\App.exe", "C:\\Work", false, "C:\\Work\\App.config"},
-      {"C:\\App.exe", "C:", true, "C:\\App.config"},
+      // A drive's root keeps its backslash ("C:" is the drive's current
+      // folder), and the configuration's path gets no second one.
+      {"C:\\App.exe", "C:\\", true, "C:\\App.config"},
       {"D:\\x\\App.EXE", "D:\\x", true, "D:\\x\\App.EXE.config"},
+      // A "/" separates folders as a "\\" does.
+      {"C:/Apps/App/App.exe", "C:\\Apps\\App", true, "C:\\Apps\\App\\App.config"},
+      {"C:/Apps\\App/Tool.exe", "C:\\Apps\\App", true, "C:\\Apps\\App\\Tool.config"},
+      {"C:/App.exe", "C:\\", true, "C:\\App.config"},
   };
   for (const auto& c : cases) {
     Launch launch(kConfig, c.configPath);
@@ -83,6 +89,82 @@ TEST(LauncherTest, StartDirectoryAndConfigurationPath) {
               c.changes ? Args{c.startDir} : Args{});
     EXPECT_EQ(launch.settings.configPath, c.configPath);
   }
+}
+
+// KITE_APP_DIR and KITE_APP_EXE are set before the configuration is read,
+// from the program's own path (argv[0] only when that is unknown).
+TEST(LauncherTest, AppVariablesNameTheLauncher) {
+  const struct {
+    const char* program;
+    const char* argv0;
+    Args sets;
+    const char* vmparam;  // "vmparam -Dd=$KITE_APP_DIR"
+  } cases[] = {
+      {"C:\\Apps\\App\\App.exe", "App",
+       {"KITE_APP_DIR=C:\\Apps\\App", "KITE_APP_EXE=C:\\Apps\\App\\App.exe"},
+       "-Dd=C:/Apps/App"},
+      {"", "C:\\Apps\\App\\App.exe",
+       {"KITE_APP_DIR=C:\\Apps\\App", "KITE_APP_EXE=C:\\Apps\\App\\App.exe"},
+       "-Dd=C:/Apps/App"},
+      {"D:\\App.exe", "D:\\App.exe",
+       {"KITE_APP_DIR=D:\\", "KITE_APP_EXE=D:\\App.exe"}, "-Dd=D:/"},
+  };
+  for (const auto& c : cases) {
+    Launch launch("mainclass a.B\njavapath j.exe\nvmparam -Dd=$KITE_APP_DIR\n",
+                  "C:\\Apps\\App\\App.config");
+    launch.platform.addFile("D:\\App.config", "mainclass a.B\njavapath j.exe\n"
+                            "vmparam -Dd=$KITE_APP_DIR\n");
+    launch.platform.cwd = "C:\\Apps\\App";
+    launch.platform.program = c.program;
+    launch.run({c.argv0});
+    EXPECT_EQ(launch.platform.environmentSets, c.sets) << c.program;
+    EXPECT_EQ(launch.settings.vmParams, Args{c.vmparam}) << c.program;
+  }
+}
+
+// A bundled runtime read before a "javaVersion" line spares its search: a
+// version that is not installed ends nothing.  After it, the line is
+// resolved where it stands, as before.
+TEST(LauncherTest, BundledRuntimeBeforeJavaVersionSparesTheSearch) {
+  const struct {
+    const char* config;
+    int code;
+    bool searched;
+  } cases[] = {
+      {"mainclass a.B\nbundledRuntime jre\njavaVersion 1.8\n", 0, false},
+      {"mainclass a.B\njavaVersion 1.8\nbundledRuntime jre\n",
+       kExitRuntimeMissing, true},
+      {"mainclass a.B\nbundledRuntime none\njavaVersion 1.8\n",
+       kExitRuntimeMissing, true},
+  };
+  for (const auto& c : cases) {
+    Launch launch(c.config);
+    launch.platform.addFile("C:\\Apps\\App\\jre\\bin\\javaw.exe", "MZ");
+    launch.platform.queueAnswer(kAnswerNo);
+    launch.run({"C:\\Apps\\App\\App.exe"});
+    EXPECT_EQ(launch.code, c.code) << c.config;
+    EXPECT_EQ(!launch.platform.registryOpens.empty(), c.searched) << c.config;
+    if (c.code == 0) {
+      ASSERT_EQ(launch.platform.starts.size(), 1u);
+      EXPECT_EQ(launch.platform.starts[0].commandLine,
+                "\"C:\\Apps\\App\\jre\\bin\\javaw.exe\" -classpath a.B");
+    }
+  }
+}
+
+// "-c other.config": "-c" takes the file joined to it; the launcher says so
+// rather than fail to open a file with no name.
+TEST(LauncherTest, ConfigOptionWithoutFileSaysWhatIsWrong) {
+  Launch launch;
+  launch.run({"C:\\Apps\\App\\App.exe", "-c", "other.config"});
+  EXPECT_EQ(launch.code, kExitNoConfig);
+  EXPECT_TRUE(launch.platform.filesRead.empty());
+  ASSERT_EQ(launch.platform.boxes.size(), 1u);
+  EXPECT_EQ(*launch.platform.boxes[0].text,
+            "The option -c names no configuration file: it takes the file "
+            "name joined to it, with no space.\nWrite -cother.config instead "
+            "of -c other.config");
+  EXPECT_EQ(launch.platform.err, *launch.platform.boxes[0].text + "\n");
 }
 
 TEST(LauncherTest, RelaunchesWhileTheApplicationAsksForIt) {

@@ -149,12 +149,15 @@ int FakePlatform::showMessageBox(const char* text, const std::string& caption,
 
 bool FakePlatform::startProcess(const std::string& commandLine,
                                 const char* directory,
-                                const char* consoleTitle, ChildProcess* child,
-                                std::string* error) {
+                                const char* consoleTitle,
+                                const std::vector<std::string>* environment,
+                                ChildProcess* child, std::string* error) {
   starts.push_back(
       {commandLine,
        directory ? std::optional<std::string>(directory) : std::nullopt,
-       consoleTitle ? std::optional<std::string>(consoleTitle) : std::nullopt});
+       consoleTitle ? std::optional<std::string>(consoleTitle) : std::nullopt,
+       environment ? std::optional<std::vector<std::string>>(*environment)
+                   : std::nullopt});
   ChildScript script;
   if (!children.empty()) {
     script = children.front();
@@ -193,7 +196,25 @@ void FakePlatform::closeProcess(ChildProcess child) {
 
 void FakePlatform::setEnvironment(const std::string& name,
                                   const std::string& value) {
+  if (!environment_.count(asciiLower(name)))
+    environmentOrder_.push_back(asciiLower(name));
   environment_[asciiLower(name)] = {name, value};
+}
+
+bool FakePlatform::setEnvironmentVariable(const std::string& name,
+                                          const std::string& value) {
+  environmentSets.push_back(name + "=" + value);
+  setEnvironment(name, value);
+  return true;
+}
+
+std::vector<std::string> FakePlatform::listEnvironment() {
+  std::vector<std::string> entries;
+  for (const std::string& key : environmentOrder_) {
+    const auto& entry = environment_.at(key);
+    entries.push_back(entry.first + "=" + entry.second);
+  }
+  return entries;
 }
 
 bool FakePlatform::getEnvironment(const std::string& name, std::string* value) {
@@ -207,7 +228,9 @@ bool FakePlatform::getEnvironment(const std::string& name, std::string* value) {
 std::string FakePlatform::normalize(const std::string& path) const {
   std::string text = path;
   std::replace(text.begin(), text.end(), '\\', '/');
-  const bool absolute = text.size() >= 2 && text[1] == ':';
+  // A POSIX host's absolute path ("/work/x") stands for itself too.
+  const bool absolute =
+      (text.size() >= 2 && text[1] == ':') || (!text.empty() && text[0] == '/');
   if (!absolute) {
     std::string base = cwd;
     std::replace(base.begin(), base.end(), '\\', '/');

@@ -25,6 +25,8 @@ struct FakeStart {
   std::string commandLine;
   std::optional<std::string> directory;
   std::optional<std::string> consoleTitle;
+  // The child's own environment; unset: it inherits the launcher's.
+  std::optional<std::vector<std::string>> environment;
 };
 
 // What the next started child does.
@@ -63,6 +65,7 @@ class FakePlatform : public Platform {
 
   // --- State the tests set or read directly. ---
   std::string cwd = "C:\\Apps\\App";
+  std::string program;  // what programPath() returns; empty: unknown
   unsigned long osMajor = 6;
   bool sixtyFourBit = true;  // false: one registry view, as 32-bit Windows
   std::time_t clock = 1000000;
@@ -77,6 +80,7 @@ class FakePlatform : public Platform {
   std::vector<FakeStart> starts;
   std::vector<std::string> registryOpens;  // rootName() + path
   std::vector<std::string> environmentLookups;
+  std::vector<std::string> environmentSets;  // "NAME=value", by the code
   std::vector<std::string> findPatterns;
   std::vector<std::string> directoryChanges;
   std::vector<std::string> filesRead;
@@ -109,8 +113,9 @@ class FakePlatform : public Platform {
   int showMessageBox(const char* text, const std::string& caption,
                      unsigned style) override;
   bool startProcess(const std::string& commandLine, const char* directory,
-                    const char* consoleTitle, ChildProcess* child,
-                    std::string* error) override;
+                    const char* consoleTitle,
+                    const std::vector<std::string>* environment,
+                    ChildProcess* child, std::string* error) override;
   void waitForInputIdle(ChildProcess child, unsigned milliseconds) override;
   void waitForExit(ChildProcess child) override;
   int exitCode(ChildProcess child) override;
@@ -118,7 +123,13 @@ class FakePlatform : public Platform {
   unsigned long osMajorVersion() override { return osMajor; }
   bool is64BitWindows() override { return sixtyFourBit; }
   std::string systemDirectory() override { return "C:\\windows\\system32"; }
+  std::string programPath() override { return program; }
   bool getEnvironment(const std::string& name, std::string* value) override;
+  // Records "NAME=value" in environmentSets, then sets it as setEnvironment.
+  bool setEnvironmentVariable(const std::string& name,
+                              const std::string& value) override;
+  // In the order the variables were first set.
+  std::vector<std::string> listEnvironment() override;
   bool findFiles(const std::string& pattern,
                  std::vector<FoundFile>* matches) override;
   bool changeDirectory(const std::string& path) override;
@@ -183,6 +194,7 @@ class FakePlatform : public Platform {
   std::map<std::string, FileEntry> files_;  // by normalized path
   std::vector<std::string> fileOrder_;      // normalized paths, as added
   std::map<std::string, std::pair<std::string, std::string>> environment_;
+  std::vector<std::string> environmentOrder_;  // lower-cased names
   std::map<ChildProcess, ChildScript> running_;
   ChildProcess nextChild_ = 1;
   std::map<InstanceLock, std::string> locks_;  // taken and not released

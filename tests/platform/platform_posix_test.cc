@@ -86,7 +86,8 @@ TEST_F(PosixPlatformTest, NoRegistryNoProcesses) {
   EXPECT_NE(platform_.openRegistryKey(kClassicRegistryRoot, "SOFTWARE\\JavaSoft", &key), 0);
   ChildProcess child = 0;
   std::string error;
-  EXPECT_FALSE(platform_.startProcess("java", nullptr, nullptr, &child, &error));
+  EXPECT_FALSE(platform_.startProcess("java", nullptr, nullptr, nullptr, &child,
+                                         &error));
   EXPECT_FALSE(error.empty());
 }
 

@@ -22,13 +22,17 @@
  *                        top-level window with this title (minimised when
  *                        KITE_STANDIN_MINIMIZED is set) and handles its
  *                        messages while it sleeps
+ *   KITE_STANDIN_ENV     optional comma-separated names of environment
+ *                        variables to record
  *
  * The run index is the number of records already in the log, so a relaunched
  * stand-in takes the next script line.  A record is one JSON object on one
  * line:
  *   {"run":0,"pid":N,"cmdline":"...","argv":["...",...],"cwd":"...",
- *    "startup_title":"..."|null,"console_title":"..."|null,"acp":N}
- * where "pid" is its Windows process id and "acp" its ANSI code page.  The
+ *    "startup_title":"..."|null,"console_title":"..."|null,"acp":N,
+ *    "env":{"NAME":"..."|null,...}}
+ * where "pid" is its Windows process id, "acp" its ANSI code page and "env"
+ * the value of each variable KITE_STANDIN_ENV names (null: not set).  The
  * strings are what a Java program receives: the wide command line, the C
  * runtime's wide argv (wmain), the current directory and the titles, all
  * from the wide functions, written as UTF-8.  '"', '\' and characters below
@@ -41,6 +45,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <wchar.h>
 #include <windows.h>
 
 /* Writes the code point `c` in UTF-8. */
@@ -189,7 +194,23 @@ int wmain(int argc, wchar_t **argv) {
       putJsonString(out, si.lpTitle);
       fputs(",\"console_title\":", out);
       putJsonString(out, consoleTitleOrNull);
-      fprintf(out, ",\"acp\":%u}\n", (unsigned)GetACP());
+      fprintf(out, ",\"acp\":%u,\"env\":{", (unsigned)GetACP());
+      const wchar_t *names = _wgetenv(L"KITE_STANDIN_ENV");
+      wchar_t name[256];
+      for (int first = 1; names != NULL && *names != L'\0'; first = 0) {
+        size_t length = wcscspn(names, L",");
+        if (length >= sizeof name / sizeof name[0])
+          length = sizeof name / sizeof name[0] - 1;
+        wmemcpy(name, names, length);
+        name[length] = L'\0';
+        names += wcscspn(names, L",");
+        if (*names == L',') ++names;
+        if (!first) fputc(',', out);
+        putJsonString(out, name);
+        fputc(':', out);
+        putJsonString(out, _wgetenv(name));
+      }
+      fputs("}}\n", out);
       fclose(out);
     }
   }

@@ -1,0 +1,98 @@
+#include "runtime/bundled_runtime.h"
+
+#include <optional>
+#include <vector>
+
+#include "base/text.h"
+#include "platform/debug_output.h"
+#include "runtime/java_version.h"
+#include "runtime/window_search.h"
+
+namespace kite {
+namespace {
+
+bool isSeparator(char c) { return c == '\\' || c == '/'; }
+
+void dropTrailingSeparators(std::string& path) {
+  // "C:\" and "\" are roots: without their separator they name another
+  // folder (the drive's current one).
+  const size_t keep = path.size() > 1 && path[1] == ':' ? 3 : 1;
+  while (path.size() > keep && isSeparator(path.back())) path.pop_back();
+}
+
+// The window the configuration sets, when both of its bounds (those given)
+// are versions; a bound that is not one is reported by the window search.
+std::optional<VersionWindow> windowOf(const LaunchSettings& settings) {
+  if (!hasVersionWindow(settings)) return std::nullopt;
+  VersionWindow window;
+  if (settings.javaMinVersion) {
+    window.min = parseJavaVersion(*settings.javaMinVersion);
+    if (!window.min) return std::nullopt;
+    window.minText = *settings.javaMinVersion;
+  }
+  if (settings.javaMaxVersion) {
+    window.max = parseJavaVersion(*settings.javaMaxVersion);
+    if (!window.max) return std::nullopt;
+    window.maxText = *settings.javaMaxVersion;
+  }
+  return window;
+}
+
+}  // namespace
+
+std::string bundledHome(const std::string& startDir,
+                        const std::string& folder) {
+  std::string home = folder;
+  if (!isAbsolutePath(home)) {
+    std::string base = startDir;
+    dropTrailingSeparators(base);
+    home =
+        base + (!base.empty() && isSeparator(base.back()) ? "" : "\\") + folder;
+  }
+  for (char& c : home)
+    if (c == '/') c = '\\';
+  dropTrailingSeparators(home);
+  return home;
+}
+
+BundledRuntime findBundledRuntime(const LaunchSettings& settings,
+                                  Platform& platform) {
+  BundledRuntime bundled;
+  bundled.home = bundledHome(settings.startDir, *settings.bundledRuntime);
+  // The console runtime where the launcher shares its console or shows its
+  // traces, as with every other lookup.
+  const char* name =
+      settings.debugMode || settings.console ? "java.exe" : "javaw.exe";
+  bundled.executable = bundled.home + "\\bin\\" + name;
+  std::vector<FoundFile> found;
+  bundled.exists = platform.findFiles(bundled.executable, &found);
+  std::string release;
+  if (platform.readFile(bundled.home + "\\release", &release) == 0)
+    bundled.versionText = releaseFileVersion(release).value_or("");
+  const std::optional<VersionWindow> window = windowOf(settings);
+  if (window) bundled.windowWords = describeWindow(*window);
+  const std::optional<JavaVersion> version =
+      parseJavaVersion(bundled.versionText);
+
+  if (!bundled.exists) {
+    bundled.reason = std::string("bin\\") + name + " does not exist";
+  } else if (window && version && !windowAdmits(*window, *version)) {
+    bundled.reason = "its release file names " + bundled.versionText +
+                     ", outside the window (" + bundled.windowWords + ")";
+  } else {
+    bundled.taken = true;
+    const bool quote = bundled.executable.find(' ') != std::string::npos ||
+                       settings.alwaysQuote;
+    bundled.runtime =
+        quote ? "\"" + bundled.executable + "\"" : bundled.executable;
+  }
+  debugTrace(
+      settings, platform, "bundled runtime %s: %s%s\n", bundled.home.c_str(),
+      bundled.taken ? "taken" : "passed over, ",
+      bundled.taken
+          ? ""
+          : (bundled.reason + "; looking for an installed runtime").c_str());
+  return bundled;
+}
+
+}  // namespace kite
