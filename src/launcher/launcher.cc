@@ -100,9 +100,10 @@ bool exitsWithApplicationCode(const LaunchSettings& settings) {
 
 namespace {
 
-// The launch itself, through the platform layers runLauncher put in place.
-int launch(const std::string& exePath, LaunchSettings& settings,
-           Platform& platform, LaunchLog& log) {
+// The launch itself, through the platform layers runLauncher put in place;
+// argv[0] is `exePath`.
+int launch(const std::vector<std::string>& argv, const std::string& exePath,
+           LaunchSettings& settings, Platform& platform, LaunchLog& log) {
   // The arguments given on the command line, before the configuration adds
   // its own.
   const size_t passedArguments = settings.arguments.size();
@@ -182,7 +183,7 @@ int runLauncher(const std::vector<std::string>& argv, LaunchSettings& settings,
   std::optional<ConsolePlatform> console;
   if (settings.console) console.emplace(platform, programName(exePath));
   LaunchLog log(console ? static_cast<Platform&>(*console) : platform);
-  const int code = launch(exePath, settings, log, log);
+  const int code = launch(argv, exePath, settings, log, log);
   log.finish(code);
   return code;
 }

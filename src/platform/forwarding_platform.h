@@ -44,10 +44,11 @@ class ForwardingPlatform : public Platform {
     return inner_.showMessageBox(text, caption, style);
   }
   bool startProcess(const std::string& commandLine, const char* directory,
-                    const char* consoleTitle, ChildProcess* child,
-                    std::string* error) override {
-    return inner_.startProcess(commandLine, directory, consoleTitle, child,
-                               error);
+                    const char* consoleTitle,
+                    const std::vector<std::string>* environment,
+                    ChildProcess* child, std::string* error) override {
+    return inner_.startProcess(commandLine, directory, consoleTitle,
+                               environment, child, error);
   }
   void waitForInputIdle(ChildProcess child, unsigned milliseconds) override {
     inner_.waitForInputIdle(child, milliseconds);
@@ -58,8 +59,16 @@ class ForwardingPlatform : public Platform {
   unsigned long osMajorVersion() override { return inner_.osMajorVersion(); }
   bool is64BitWindows() override { return inner_.is64BitWindows(); }
   std::string systemDirectory() override { return inner_.systemDirectory(); }
+  std::string programPath() override { return inner_.programPath(); }
   bool getEnvironment(const std::string& name, std::string* value) override {
     return inner_.getEnvironment(name, value);
+  }
+  bool setEnvironmentVariable(const std::string& name,
+                              const std::string& value) override {
+    return inner_.setEnvironmentVariable(name, value);
+  }
+  std::vector<std::string> listEnvironment() override {
+    return inner_.listEnvironment();
   }
   bool findFiles(const std::string& pattern,
                  std::vector<FoundFile>* matches) override {

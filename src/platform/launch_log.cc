@@ -109,10 +109,11 @@ void LaunchLog::writeError(const std::string& text) {
 
 bool LaunchLog::startProcess(const std::string& commandLine,
                              const char* directory, const char* consoleTitle,
+                             const std::vector<std::string>* environment,
                              ChildProcess* child, std::string* error) {
   flush();
-  return inner().startProcess(commandLine, directory, consoleTitle, child,
-                              error);
+  return inner().startProcess(commandLine, directory, consoleTitle,
+                              environment, child, error);
 }
 
 }  // namespace kite

@@ -52,8 +52,9 @@ class LaunchLog : public ForwardingPlatform {
   // What was recorded is written before the child starts, so that a log of
   // an application that still runs shows how it was started.
   bool startProcess(const std::string& commandLine, const char* directory,
-                    const char* consoleTitle, ChildProcess* child,
-                    std::string* error) override;
+                    const char* consoleTitle,
+                    const std::vector<std::string>* environment,
+                    ChildProcess* child, std::string* error) override;
 
  private:
   enum class State { kPending, kOpen, kOff };

@@ -87,7 +87,8 @@ TEST(ConsolePlatformTest, EverythingElseIsHandedOn) {
   EXPECT_EQ(bytes, "abc");
   ChildProcess child = 0;
   std::string error;
-  EXPECT_TRUE(console.startProcess("java x", "C:\\d", nullptr, &child, &error));
+  EXPECT_TRUE(
+      console.startProcess("java x", "C:\\d", nullptr, nullptr, &child, &error));
   ASSERT_EQ(fake.starts.size(), 1u);
   EXPECT_EQ(fake.starts[0].commandLine, "java x");
   EXPECT_EQ(console.processId(), 4242u);
