@@ -36,9 +36,10 @@ bool overlaps(const DataDirectory& directory, const PeSection& section) {
          end > section.virtualAddress;
 }
 
-// Whether a base relocation patches an address at or after `rva`: those
-// bytes are the ones a rebuild moves.
-bool relocatesFrom(ByteView file, const PeImage& image, uint64_t rva) {
+// Whether a base relocation patches a byte in [from, to): the loader
+// would change those bytes, and a rebuild rewrites or moves them.
+bool relocatesWithin(ByteView file, const PeImage& image, uint64_t from,
+                     uint64_t to) {
   const DataDirectory relocations = image.directory(kRelocationDirectory);
   uint64_t offset = 0;
   if (relocations.size == 0 ||
@@ -53,9 +54,12 @@ bool relocatesFrom(ByteView file, const PeImage& image, uint64_t rva) {
     for (uint64_t entry = block + 8; entry + 2 <= block + blockSize;
          entry += 2) {
       const uint16_t value = blocks.u16(entry);
-      // Type 0 entries only pad a block to a multiple of four bytes.
-      if ((value >> 12) != 0 && uint64_t{page} + (value & 0xFFF) >= rva)
-        return true;
+      const unsigned type = value >> 12;
+      // Type 0 entries only pad a block to a multiple of four bytes; type
+      // 10 patches eight bytes, the others at most four.
+      const uint64_t address = uint64_t{page} + (value & 0xFFF);
+      const uint64_t width = type == 10 ? 8 : 4;
+      if (type != 0 && address < to && address + width > from) return true;
     }
     block += blockSize;
   }
@@ -233,6 +237,14 @@ std::string findResourceSection(ByteView file, const PeImage& image,
     }
     const std::string layout = checkLayout(image, i);
     if (!layout.empty()) return layout;
+    // The section's bytes are rewritten, and it may grow up to the next
+    // section, so nothing there may be patched by the loader.
+    const uint64_t room = i + 1 < image.sections.size()
+                              ? image.sections[i + 1].virtualAddress
+                              : UINT64_MAX;
+    if (relocatesWithin(file, image, section.virtualAddress, room))
+      return "unsupported PE layout: base relocations point into the "
+             "resource section";
     *index = i;
     return std::string();
   }
@@ -268,7 +280,8 @@ std::string replaceResourceSection(ByteView file, const PeImage& image,
       index + 1 < sections.size() &&
       alignUp(uint64_t{old.virtualAddress} + contents.size(),
               image.sectionAlignment) != sections[index + 1].virtualAddress;
-  if (moving && relocatesFrom(file, image, old.virtualAddress))
+  if (moving && relocatesWithin(file, image, sections[index + 1].virtualAddress,
+                                UINT64_MAX))
     return "unsupported PE layout: base relocations point into the sections "
            "after the resources";
   if (!debugDataBefore(file, image, old.rawOffset))

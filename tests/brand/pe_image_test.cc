@@ -96,11 +96,15 @@ TEST(PeImage, RefusesSignedFilesOverlaysAndMisplacedResources) {
   overlay.push_back(0);
   put32(noResources, directories + 8 * kResourceDirectory + 4, 0);
   put32(inside, directories + 8 * kResourceDirectory, 0x2010);
+  Layout patched;  // .rsrc is at 0x2000, and may grow up to .reloc
+  patched.relocated = 0x2FFC;
+  const Bytes relocated = buildPe(kiteResources(), patched);
   const std::pair<const Bytes*, const char*> cases[] = {
       {&signedFile, "signing must come after branding"},
       {&overlay, "overlay"},
       {&noResources, "no resources"},
       {&inside, "do not start a section"},
+      {&relocated, "base relocations point into the resource section"},
   };
   for (const auto& c : cases) {
     PeImage image;

@@ -129,6 +129,7 @@ struct Layout {
   bool relocationsLast = true;  // .text .rsrc .reloc; else .text .reloc .rsrc
   bool dataAfter = false;       // a .data section after .rsrc (cannot move)
   uint32_t fileAlignment = 0x200;
+  uint32_t relocated = 0x1010;  // the address the one base relocation patches
 };
 
 // A PE executable with `resources`; its checksum is correct.
@@ -140,9 +141,10 @@ inline Bytes buildPe(const ResourceTree& resources, const Layout& layout = {}) {
   };
   std::vector<Part> parts = {{".text", Bytes(0x40, 0xC3)}};
   Bytes relocations;
-  append32(relocations, 0x1000);
+  append32(relocations, layout.relocated & ~0xFFFu);
   append32(relocations, 12);
-  append16(relocations, (layout.is64 ? 0xA000 : 0x3000) | 0x10);
+  append16(relocations, (layout.is64 ? 0xA000 : 0x3000) |
+                            static_cast<uint16_t>(layout.relocated & 0xFFF));
   append16(relocations, 0);
   parts.push_back({".reloc", relocations});
   parts.insert(parts.begin() + (layout.relocationsLast ? 1 : 2), {".rsrc", {}});
