@@ -15,10 +15,14 @@ branded file brands again, and that bad input ends kitebrand with exit code
 """
 import argparse
 import importlib.util
+import os
 import shutil
 import struct
 import subprocess
 import sys
+import tempfile
+import threading
+import time
 from pathlib import Path
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
@@ -326,6 +330,49 @@ def check_bad_input(run):
     return failures
 
 
+def ico_bomb(entries=4000, image_size=1 << 20):
+    """An .ico whose `entries` directory entries all point at one bitmap of
+    `image_size` bytes."""
+    image = struct.pack("<IiiHH", 40, 256, 512, 1, 32).ljust(image_size, b"\0")
+    entry = struct.pack("<BBBBHHII", 0, 0, 0, 0, 1, 32, len(image), 6 + 16 * entries)
+    return struct.pack("<HHH", 0, 1, entries) + entry * entries + image
+
+
+def check_ico_bomb(run):
+    """Copying each entry's image would take 4 GB: the .ico is refused at
+    once, with little memory, as any other bad .ico."""
+    bomb = run.work / "bad" / "bomb.ico"
+    bomb.parent.mkdir(parents=True, exist_ok=True)
+    bomb.write_bytes(ico_bomb())
+    output = run.work / "bad" / "bomb" / OUTPUT
+    output.parent.mkdir(parents=True, exist_ok=True)
+    # A sanitizer build is stopped before it takes the machine's memory.
+    environment = dict(os.environ, ASAN_OPTIONS="hard_rss_limit_mb=400")
+    with tempfile.TemporaryFile() as errors:
+        started = time.monotonic()
+        child = subprocess.Popen([run.options.kitebrand, "--from", str(run.input), "--out",
+                                  str(output), "--icon", str(bomb)],
+                                 stdout=subprocess.DEVNULL, stderr=errors, env=environment)
+        timer = threading.Timer(30, child.kill)
+        timer.start()
+        _, status, usage = os.wait4(child.pid, 0)
+        timer.cancel()
+        child.returncode = os.waitstatus_to_exitcode(status)
+        took = time.monotonic() - started
+        errors.seek(0)
+        message = errors.read().decode("utf-8", "replace")
+    failures = []
+    if child.returncode != 2 or "shares its bytes" not in message:
+        failures.append("exit code %d: %r" % (child.returncode, message[-300:]))
+    if took > 1:
+        failures.append("took %.1f s" % took)
+    if usage.ru_maxrss > 100 * 1024:  # kilobytes
+        failures.append("took %d MB of memory" % (usage.ru_maxrss // 1024))
+    if output.exists():
+        failures.append("an output file was written")
+    return failures
+
+
 CHECKS = [
     ("branding runs", check_branding_runs),
     ("icons", check_icons),
@@ -336,6 +383,7 @@ CHECKS = [
     ("same bytes from a second run", check_repeatable),
     ("branding a branded file", check_rebrand),
     ("bad input refused with exit code 2", check_bad_input),
+    ("an .ico whose entries share one image refused at once", check_ico_bomb),
 ]
 
 
