@@ -187,7 +187,7 @@ int PosixPlatform::readFile(const std::string& path, std::string* bytes) {
   if (isDirectory(name)) return EACCES;
   FILE* file = std::fopen(name.c_str(), "rb");
   if (!file) return errno ? errno : ENOENT;
-  return readWholeFile(file, bytes);
+  return readWholeFile(file, bytes, kMaxFileBytes);
 }
 
 int PosixPlatform::writeFile(const std::string& path,

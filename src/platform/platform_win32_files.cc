@@ -124,7 +124,7 @@ std::string Win32Platform::currentDirectory() {
 int Win32Platform::readFile(const std::string& path, std::string* bytes) {
   FILE* file = _wfopen(wideChars(toWide(path)), L"rb");
   if (!file) return errno ? errno : ENOENT;
-  return readWholeFile(file, bytes);
+  return readWholeFile(file, bytes, kMaxFileBytes);
 }
 
 int Win32Platform::writeFile(const std::string& path,

@@ -280,6 +280,7 @@ int FakePlatform::readFile(const std::string& path, std::string* bytes) {
   auto found = files_.find(normalize(path));
   if (path.empty() || found == files_.end()) return ENOENT;
   if (found->second.isDirectory) return EACCES;
+  if (found->second.contents.size() > kMaxFileBytes) return EFBIG;
   *bytes = found->second.contents;
   return 0;
 }

@@ -2,6 +2,7 @@
 // paths and letter case, text mode, directory searches and the environment,
 // in a scratch directory of its own.
 #include "platform/platform_posix.h"
+#include "platform/stdio_file.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -88,6 +89,26 @@ TEST_F(PosixPlatformTest, NoRegistryNoProcesses) {
   std::string error;
   EXPECT_FALSE(platform_.startProcess("java", nullptr, nullptr, &child, &error));
   EXPECT_FALSE(error.empty());
+}
+
+// The bound on a whole-file read, with files of one and of two buffers.
+TEST(StdioFile, ReadsAWholeFileUpToTheLimit) {
+  struct Case {
+    size_t size, limit;
+    int status;
+  };
+  const Case cases[] = {
+      {11, 11, 0}, {11, 10, EFBIG}, {20000, 20000, 0}, {20000, 16385, EFBIG}};
+  for (const Case& c : cases) {
+    FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    const std::string content(c.size, 'k');
+    std::fwrite(content.data(), 1, content.size(), file);
+    std::rewind(file);
+    std::string bytes = "old";
+    EXPECT_EQ(readWholeFile(file, &bytes, c.limit), c.status) << c.limit;
+    EXPECT_EQ(bytes, c.status == 0 ? content : "") << c.limit;
+  }
 }
 
 }  // namespace
