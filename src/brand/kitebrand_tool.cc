@@ -3,6 +3,7 @@
 #include "base/text.h"
 #include "brand/brand.h"
 #include "brand/brand_options.h"
+#include "check/check_platform.h"
 #include "check/checker.h"
 #include "check/report.h"
 
@@ -16,14 +17,18 @@ int fail(Platform& platform, const std::string& message) {
   return kFailed;
 }
 
+bool readText(Platform& platform, const std::string& path, std::string* text,
+              std::string* error) {
+  const int status = platform.readFile(path, text);
+  if (status == 0) return true;
+  *error = "cannot read " + path + ": " + fileErrorText(platform, path, status);
+  return false;
+}
+
 bool readBytes(Platform& platform, const std::string& path, Bytes* bytes,
                std::string* error) {
   std::string text;
-  const int status = platform.readFile(path, &text);
-  if (status != 0) {
-    *error = "cannot read " + path + ": " + platform.errorText(status);
-    return false;
-  }
+  if (!readText(platform, path, &text, error)) return false;
   bytes->assign(text.begin(), text.end());
   return true;
 }
@@ -119,8 +124,9 @@ int runKitebrand(const std::vector<std::string>& args, Platform& platform,
   }
   std::string configText;
   if (options.config) {
-    if (platform.readFile(*options.config, &configText) != 0 ||
-        !checkConfig(options, platform, hostPaths))
+    if (!readText(platform, *options.config, &configText, &error))
+      return fail(platform, error);
+    if (!checkConfig(options, platform, hostPaths))
       return fail(platform, *options.config +
                                 " has errors (see above); nothing was written");
   }

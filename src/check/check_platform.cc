@@ -54,4 +54,13 @@ bool findPath(Platform& platform, std::string path,
   return !path.empty() && platform.findFiles(path, matches);
 }
 
+std::string fileErrorText(Platform& platform, const std::string& path,
+                          int error) {
+  std::vector<FoundFile> found;
+  if (findPath(platform, path, &found) && found.size() == 1 &&
+      found[0].isDirectory)
+    return "it is a directory, not a file";
+  return platform.errorText(error);
+}
+
 }  // namespace kite

@@ -96,6 +96,12 @@ class CheckPlatform : public Platform {
 bool findPath(Platform& platform, std::string path,
               std::vector<FoundFile>* matches);
 
+// Why `path` could not be opened, read or written with errno value
+// `error`, in words: a directory says so rather than the system's
+// "Permission denied".
+std::string fileErrorText(Platform& platform, const std::string& path,
+                          int error);
+
 }  // namespace kite
 
 #endif  // KITE_CHECK_CHECK_PLATFORM_H_

@@ -38,7 +38,6 @@ class Recorder : public ConfigObserver, public VersionResolver {
 
  private:
   LineRecord* lastLine();
-  std::string whyNotOpened(const std::string& path, int error);
 
   Report& report_;
   LaunchSettings& settings_;

@@ -1,0 +1,85 @@
+// kitebrand's command line on the in-memory platform: which files it reads
+// and writes, under which names, and that a refusal changes nothing.
+#include "brand/kitebrand_tool.h"
+
+#include <gtest/gtest.h>
+
+#include "brand/synthetic_pe.h"
+#include "platform/fake_platform.h"
+
+namespace kite {
+namespace {
+
+using Args = std::vector<std::string>;
+
+const char kLauncher[] = "C:\\dist\\kite32.exe";
+const char kOutDir[] = "C:\\out";
+
+// A launcher, an icon and a configuration to brand with, and an output
+// folder holding an earlier branded copy and its configuration.
+void prepare(FakePlatform& platform) {
+  const Bytes launcher = synthetic::buildPe(synthetic::kiteResources());
+  platform.addFile(kLauncher, std::string(launcher.begin(), launcher.end()));
+  const Bytes icon = synthetic::icoFile({16});
+  platform.addFile("C:\\in\\app.ico", std::string(icon.begin(), icon.end()));
+  platform.addFile("C:\\in\\app.config", "mainclass a.Main\njavapath j.exe\n");
+  platform.addFile("C:\\in\\j.exe", "MZ");
+  platform.addFile("C:\\out\\MyApp.exe", "earlier copy");
+  platform.addFile("C:\\out\\MyApp.config", "earlier config");
+}
+
+int brand(FakePlatform& platform, const Args& options) {
+  Args args = {"--from", kLauncher, "--out", "C:\\out\\MyApp.exe"};
+  args.insert(args.end(), options.begin(), options.end());
+  return runKitebrand(args, platform, /*hostPaths=*/false);
+}
+
+// "name=contents" for each file of the output folder, in order.
+std::string outputFolder(FakePlatform& platform) {
+  std::vector<FoundFile> found;
+  platform.findFiles(std::string(kOutDir) + "\\*", &found);
+  std::string text;
+  for (const FoundFile& f : found) {
+    const std::string path = std::string(kOutDir) + "\\" + f.name;
+    text += (text.empty() ? "" : " ") + f.name +
+            (f.isDirectory ? "/" : "=" + platform.fileContents(path));
+  }
+  return text;
+}
+
+TEST(Kitebrand, ARefusalSaysWhyAndChangesNothing) {
+  struct Case {
+    Args options;
+    const char* message;  // the line on standard error
+  };
+  const Case cases[] = {
+      {{"--colour", "red"}, "kitebrand: unknown option --colour\nusage:"},
+      {{"--icon", "C:\\in\\none.ico"},
+       "kitebrand: cannot read C:\\in\\none.ico: No such file or directory\n"},
+      {{"--icon", "C:\\in"},
+       "kitebrand: cannot read C:\\in: it is a directory, not a file\n"},
+      {{"--icon", "C:\\in\\app.config"},
+       "kitebrand: C:\\dist\\kite32.exe: icon group 101: not an .ico file"},
+      {{"--config", "C:\\in\\none.config"},
+       "kitebrand: cannot read C:\\in\\none.config: No such file or "
+       "directory\n"},
+      {{"--config", "C:\\in"},
+       "kitebrand: cannot read C:\\in: it is a directory, not a file\n"},
+      {{"--config", "C:\\in\\j.exe"}, "error: no \"mainclass\" line"},
+  };
+  for (const Case& c : cases) {
+    FakePlatform platform;
+    prepare(platform);
+    EXPECT_EQ(brand(platform, c.options), 2) << c.message;
+    EXPECT_NE(platform.err.find(c.message), std::string::npos)
+        << c.message << "\n"
+        << platform.err;
+    EXPECT_EQ(outputFolder(platform),
+              "MyApp.exe=earlier copy MyApp.config=earlier config")
+        << c.message;
+    EXPECT_EQ(platform.out, "") << c.message;
+  }
+}
+
+}  // namespace
+}  // namespace kite
