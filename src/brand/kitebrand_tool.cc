@@ -6,6 +6,7 @@
 #include "check/check_platform.h"
 #include "check/checker.h"
 #include "check/report.h"
+#include "config/config_file.h"
 
 namespace kite {
 namespace {
@@ -46,14 +47,13 @@ bool writeWhole(Platform& platform, const std::string& path,
   return false;
 }
 
-// The configuration that goes with `exe`: its name with ".config", beside it.
+// The configuration that goes with `exe`: beside it, under the name the
+// launcher reads.
 std::string configBeside(const std::string& exe) {
   const size_t cut = exe.find_last_of("/\\");
-  std::string base = exe;
-  const size_t dot = base.rfind('.');
-  if (dot != std::string::npos && (cut == std::string::npos || dot > cut))
-    base.resize(dot);
-  return base + ".config";
+  const std::string directory =
+      cut == std::string::npos ? std::string() : exe.substr(0, cut + 1);
+  return directory + configFileName(exe);
 }
 
 // Checks the configuration as kitecheck would for the branded launcher at

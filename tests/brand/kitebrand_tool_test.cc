@@ -22,7 +22,7 @@ void prepare(FakePlatform& platform) {
   platform.addFile(kLauncher, std::string(launcher.begin(), launcher.end()));
   const Bytes icon = synthetic::icoFile({16});
   platform.addFile("C:\\in\\app.ico", std::string(icon.begin(), icon.end()));
-  platform.addFile("C:\\in\\app.config", "mainclass a.Main\njavapath j.exe\n");
+  platform.addFile("C:\\in\\app.config", "mainclass a.Main\naddjar app.jar\n");
   platform.addFile("C:\\in\\j.exe", "MZ");
   platform.addFile("C:\\out\\MyApp.exe", "earlier copy");
   platform.addFile("C:\\out\\MyApp.config", "earlier config");
@@ -34,17 +34,41 @@ int brand(FakePlatform& platform, const Args& options) {
   return runKitebrand(args, platform, /*hostPaths=*/false);
 }
 
-// "name=contents" for each file of the output folder, in order.
+// The names in the output folder, in order.
 std::string outputFolder(FakePlatform& platform) {
   std::vector<FoundFile> found;
   platform.findFiles(std::string(kOutDir) + "\\*", &found);
-  std::string text;
-  for (const FoundFile& f : found) {
-    const std::string path = std::string(kOutDir) + "\\" + f.name;
-    text += (text.empty() ? "" : " ") + f.name +
-            (f.isDirectory ? "/" : "=" + platform.fileContents(path));
+  std::string names;
+  for (const FoundFile& f : found)
+    names += (names.empty() ? "" : " ") + f.name + (f.isDirectory ? "/" : "");
+  return names;
+}
+
+TEST(Kitebrand, WritesTheConfigurationUnderTheNameTheLauncherReads) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"MyApp.exe", "MyApp.config"},
+      // The launcher cuts only a lower-case ".exe".
+      {"MyApp.EXE", "MyApp.EXE.config"},
+      {"My.App", "My.App.config"},
+  };
+  for (const auto& c : cases) {
+    FakePlatform platform;
+    prepare(platform);
+    platform.removeFile("C:\\out\\MyApp.config");
+    const std::string out = std::string(kOutDir) + "\\" + c.first;
+    ASSERT_EQ(runKitebrand({"--from", kLauncher, "--out", out, "--config",
+                            "C:\\in\\app.config"},
+                           platform, false),
+              0)
+        << platform.err;
+    const std::string config = std::string(kOutDir) + "\\" + c.second;
+    EXPECT_EQ(platform.fileContents(config),
+              platform.fileContents("C:\\in\\app.config"))
+        << c.first;
+    EXPECT_NE(platform.out.find("  configuration: " + config + " (checked)\n"),
+              std::string::npos)
+        << platform.out;
   }
-  return text;
 }
 
 TEST(Kitebrand, ARefusalSaysWhyAndChangesNothing) {
@@ -74,9 +98,9 @@ TEST(Kitebrand, ARefusalSaysWhyAndChangesNothing) {
     EXPECT_NE(platform.err.find(c.message), std::string::npos)
         << c.message << "\n"
         << platform.err;
-    EXPECT_EQ(outputFolder(platform),
-              "MyApp.exe=earlier copy MyApp.config=earlier config")
-        << c.message;
+    EXPECT_EQ(outputFolder(platform), "MyApp.exe MyApp.config") << c.message;
+    EXPECT_EQ(platform.fileContents("C:\\out\\MyApp.exe"), "earlier copy");
+    EXPECT_EQ(platform.fileContents("C:\\out\\MyApp.config"), "earlier config");
     EXPECT_EQ(platform.out, "") << c.message;
   }
 }

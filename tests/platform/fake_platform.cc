@@ -302,10 +302,13 @@ int FakePlatform::writeFile(const std::string& path, const std::string& bytes) {
 
 int FakePlatform::renameFile(const std::string& from, const std::string& to) {
   filesWritten.push_back("rename " + from + " -> " + to);
-  const auto found = files_.find(normalize(from));
+  const std::string key = normalize(from);
+  const auto found = files_.find(key);
   if (found == files_.end() || found->second.isDirectory) return ENOENT;
+  const auto target = files_.find(normalize(to));
+  if (target != files_.end() && target->second.isDirectory) return EISDIR;
   const std::string contents = found->second.contents;
-  eraseFile(found->first);
+  eraseFile(key);
   addFile(to, contents);
   return 0;
 }
