@@ -1,5 +1,7 @@
 #include "brand/kitebrand_tool.h"
 
+#include <cerrno>
+
 #include "base/text.h"
 #include "brand/brand.h"
 #include "brand/brand_options.h"
@@ -34,16 +36,37 @@ bool readBytes(Platform& platform, const std::string& path, Bytes* bytes,
   return true;
 }
 
-// Writes `bytes` to a temporary file beside `path` and then gives it that
-// name, so a failure never leaves a half-written file under it.
+// Creates a file holding `bytes` beside `path`, under the first name
+// "<path>.<tag>-<n>" that nothing has: the file is created only when the
+// name is free, so another run, an earlier run's leftover or a link
+// planted under that name is never written over or through.
+int createBeside(Platform& platform, const std::string& path, const char* tag,
+                 const std::string& bytes, std::string* created) {
+  constexpr int kNames = 100;
+  for (int n = 1; n <= kNames; ++n) {
+    const std::string name = path + "." + tag + "-" + std::to_string(n);
+    const int status = platform.createNewFile(name, bytes);
+    if (status != EEXIST) {
+      if (status == 0) *created = name;
+      return status;
+    }
+  }
+  return EEXIST;
+}
+
+// Writes `bytes` to a new file beside `path` and then gives it that name,
+// so a failure never leaves a half-written file under it.
 bool writeWhole(Platform& platform, const std::string& path,
                 const std::string& bytes, std::string* error) {
-  const std::string temporary = path + ".kitebrand-new";
-  int status = platform.writeFile(temporary, bytes);
-  if (status == 0) status = platform.renameFile(temporary, path);
+  std::string temporary;
+  int status = createBeside(platform, path, "kitebrand-new", bytes, &temporary);
+  if (status == 0) {
+    status = platform.renameFile(temporary, path);
+    if (status != 0) platform.removeFile(temporary);
+  }
   if (status == 0) return true;
-  platform.removeFile(temporary);
-  *error = "cannot write " + path + ": " + platform.errorText(status);
+  *error =
+      "cannot write " + path + ": " + fileErrorText(platform, path, status);
   return false;
 }
 

@@ -68,7 +68,7 @@ class CheckPlatform : public Platform {
     return base_.readFile(path, bytes);
   }
   // kitecheck writes nothing.
-  int writeFile(const std::string&, const std::string&) override {
+  int createNewFile(const std::string&, const std::string&) override {
     return kReadOnly;
   }
   int renameFile(const std::string&, const std::string&) override {

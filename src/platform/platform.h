@@ -143,9 +143,12 @@ class Platform {
   /// errno value when it cannot be opened or read (a directory included),
   /// EFBIG when it holds more than kMaxFileBytes.
   virtual int readFile(const std::string& path, std::string* bytes) = 0;
-  /// Writes `bytes` as the whole content of `path`, creating or replacing
-  /// it; returns 0, or the errno value when it cannot be written.
-  virtual int writeFile(const std::string& path, const std::string& bytes) = 0;
+  /// Creates the file `path` holding `bytes`, only if nothing has that name
+  /// (a link to another file included, which is never followed); returns
+  /// 0, or the errno value: EEXIST when the name is taken.  A file it
+  /// created but could not finish is removed.
+  virtual int createNewFile(const std::string& path,
+                            const std::string& bytes) = 0;
   /// Gives the file `from` the name `to`, replacing a file of that name;
   /// returns 0, or the errno value.
   virtual int renameFile(const std::string& from, const std::string& to) = 0;

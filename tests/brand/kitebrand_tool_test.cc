@@ -71,6 +71,23 @@ TEST(Kitebrand, WritesTheConfigurationUnderTheNameTheLauncherReads) {
   }
 }
 
+// The new copy is written to a file of a name nothing had before, so a
+// file or link planted under the name kitebrand would take is left alone.
+TEST(Kitebrand, WritesThroughNoFileInTheWay) {
+  FakePlatform platform;
+  prepare(platform);
+  const char* planted[] = {"C:\\out\\MyApp.exe.kitebrand-new",
+                           "C:\\out\\MyApp.exe.kitebrand-new-1"};
+  for (const char* path : planted) platform.addFile(path, "planted");
+  ASSERT_EQ(brand(platform, {"--name", "X"}), 0) << platform.err;
+  for (const char* path : planted)
+    EXPECT_EQ(platform.fileContents(path), "planted") << path;
+  EXPECT_EQ(platform.fileContents("C:\\out\\MyApp.exe").compare(0, 2, "MZ"), 0);
+  EXPECT_EQ(outputFolder(platform),
+            "MyApp.exe MyApp.config MyApp.exe.kitebrand-new "
+            "MyApp.exe.kitebrand-new-1");
+}
+
 TEST(Kitebrand, ARefusalSaysWhyAndChangesNothing) {
   struct Case {
     Args options;

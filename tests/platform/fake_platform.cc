@@ -285,8 +285,9 @@ int FakePlatform::readFile(const std::string& path, std::string* bytes) {
   return 0;
 }
 
-int FakePlatform::writeFile(const std::string& path, const std::string& bytes) {
-  filesWritten.push_back("write " + path);
+int FakePlatform::createNewFile(const std::string& path,
+                                const std::string& bytes) {
+  filesWritten.push_back("create " + path);
   const std::string key = normalize(path);
   const std::string parent = parentOf(key);
   const auto directory = files_.find(parent);
@@ -294,8 +295,7 @@ int FakePlatform::writeFile(const std::string& path, const std::string& bytes) {
   if (!driveRoot &&
       (directory == files_.end() || !directory->second.isDirectory))
     return ENOENT;
-  const auto found = files_.find(key);
-  if (found != files_.end() && found->second.isDirectory) return EISDIR;
+  if (files_.count(key)) return EEXIST;
   addFile(path, bytes);
   return 0;
 }

@@ -76,7 +76,7 @@ class FakePlatform : public Platform {
   std::vector<std::string> findPatterns;
   std::vector<std::string> directoryChanges;
   std::vector<std::string> filesRead;
-  std::vector<std::string> filesWritten;  // "write PATH", "rename A -> B", "remove P"
+  std::vector<std::string> filesWritten;  // "create PATH", "rename A -> B", "remove P"
   std::vector<std::string> waits;  // "idle 5000", "exit", "code", "close"
   std::string out;
   std::string err;
@@ -111,7 +111,8 @@ class FakePlatform : public Platform {
   bool changeDirectory(const std::string& path) override;
   std::string currentDirectory() override { return cwd; }
   int readFile(const std::string& path, std::string* bytes) override;
-  int writeFile(const std::string& path, const std::string& bytes) override;
+  int createNewFile(const std::string& path,
+                    const std::string& bytes) override;
   int renameFile(const std::string& from, const std::string& to) override;
   int removeFile(const std::string& path) override;
   std::string fileIdentity(const std::string& path) override;

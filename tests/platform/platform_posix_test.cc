@@ -8,6 +8,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -70,6 +71,28 @@ TEST_F(PosixPlatformTest, SearchesMatchWildcardsInNameOrder) {
   EXPECT_FALSE(platform_.findFiles("lib/*.zip", &found));
   EXPECT_FALSE(platform_.findFiles("nodir/*.jar", &found));
   EXPECT_FALSE(platform_.findFiles("\"lib\"/*.jar", &found));
+}
+
+TEST_F(PosixPlatformTest, CreatesAFileOnlyWhereNothingHasItsName) {
+  write("taken.txt", "mine");
+  ASSERT_EQ(
+      ::symlink((root_ + "/taken.txt").c_str(), (root_ + "/link").c_str()), 0);
+  ASSERT_EQ(
+      ::symlink((root_ + "/nowhere").c_str(), (root_ + "/dangling").c_str()),
+      0);
+  const std::pair<const char*, int> cases[] = {
+      {"new.txt", 0},       {"taken.txt", EEXIST}, {"link", EEXIST},
+      {"dangling", EEXIST}, {"Lib", EEXIST},       {"none/new.txt", ENOENT},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(platform_.createNewFile(root_ + "/" + c.first, "new"), c.second)
+        << c.first;
+  std::string text;
+  EXPECT_EQ(platform_.readFile(root_ + "/new.txt", &text), 0);
+  EXPECT_EQ(text, "new");
+  EXPECT_EQ(platform_.readFile(root_ + "/taken.txt", &text), 0);
+  EXPECT_EQ(text, "mine");  // not written through the link
+  EXPECT_TRUE(platform_.fileIdentity(root_ + "/nowhere").empty());
 }
 
 TEST_F(PosixPlatformTest, EnvironmentNamesMatchWithoutCase) {
