@@ -1,10 +1,9 @@
 #include "brand/kitebrand_tool.h"
 
-#include <cerrno>
-
 #include "base/text.h"
 #include "brand/brand.h"
 #include "brand/brand_options.h"
+#include "brand/output_files.h"
 #include "check/check_platform.h"
 #include "check/checker.h"
 #include "check/report.h"
@@ -34,40 +33,6 @@ bool readBytes(Platform& platform, const std::string& path, Bytes* bytes,
   if (!readText(platform, path, &text, error)) return false;
   bytes->assign(text.begin(), text.end());
   return true;
-}
-
-// Creates a file holding `bytes` beside `path`, under the first name
-// "<path>.<tag>-<n>" that nothing has: the file is created only when the
-// name is free, so another run, an earlier run's leftover or a link
-// planted under that name is never written over or through.
-int createBeside(Platform& platform, const std::string& path, const char* tag,
-                 const std::string& bytes, std::string* created) {
-  constexpr int kNames = 100;
-  for (int n = 1; n <= kNames; ++n) {
-    const std::string name = path + "." + tag + "-" + std::to_string(n);
-    const int status = platform.createNewFile(name, bytes);
-    if (status != EEXIST) {
-      if (status == 0) *created = name;
-      return status;
-    }
-  }
-  return EEXIST;
-}
-
-// Writes `bytes` to a new file beside `path` and then gives it that name,
-// so a failure never leaves a half-written file under it.
-bool writeWhole(Platform& platform, const std::string& path,
-                const std::string& bytes, std::string* error) {
-  std::string temporary;
-  int status = createBeside(platform, path, "kitebrand-new", bytes, &temporary);
-  if (status == 0) {
-    status = platform.renameFile(temporary, path);
-    if (status != 0) platform.removeFile(temporary);
-  }
-  if (status == 0) return true;
-  *error =
-      "cannot write " + path + ": " + fileErrorText(platform, path, status);
-  return false;
 }
 
 // The configuration that goes with `exe`: beside it, under the name the
@@ -164,10 +129,15 @@ int runKitebrand(const std::vector<std::string>& args, Platform& platform,
   const BrandResult result = brandExecutable(launcher, request);
   if (!result.error.empty())
     return fail(platform, options.from + ": " + result.error);
-  if (!writeWhole(platform, options.out,
-                  std::string(result.output.begin(), result.output.end()),
-                  &error))
-    return fail(platform, error);
+  // The configuration first: the executable, the file most likely to be
+  // refused (a copy in use), goes last.
+  std::vector<OutputFile> outputs;
+  if (options.config)
+    outputs.push_back({configBeside(options.out), configText});
+  outputs.push_back(
+      {options.out, std::string(result.output.begin(), result.output.end())});
+  error = writeOutputFiles(platform, outputs);
+  if (!error.empty()) return fail(platform, error);
 
   std::string report = formatText(
       "kitebrand: %s (%lu bytes) from %s (%lu bytes)\n", options.out.c_str(),
@@ -175,12 +145,8 @@ int runKitebrand(const std::vector<std::string>& args, Platform& platform,
       static_cast<unsigned long>(launcher.size()));
   for (const std::string& change : result.changes)
     report += "  " + change + "\n";
-  if (options.config) {
-    const std::string target = configBeside(options.out);
-    if (!writeWhole(platform, target, configText, &error))
-      return fail(platform, error);
-    report += "  configuration: " + target + " (checked)\n";
-  }
+  if (options.config)
+    report += "  configuration: " + outputs.front().path + " (checked)\n";
   platform.writeOut(report);
   return 0;
 }

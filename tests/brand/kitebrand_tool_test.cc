@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "brand/synthetic_pe.h"
 #include "platform/fake_platform.h"
 
@@ -34,14 +36,25 @@ int brand(FakePlatform& platform, const Args& options) {
   return runKitebrand(args, platform, /*hostPaths=*/false);
 }
 
-// The names in the output folder, in order.
-std::string outputFolder(FakePlatform& platform) {
+// Each entry of the output folder, by name: " PATH/" for a folder, and
+// " PATH=CONTENTS" (the first 40 bytes) for a file, or " PATH" without
+// `contents`.
+std::string outputFolder(FakePlatform& platform, bool contents = false) {
   std::vector<FoundFile> found;
   platform.findFiles(std::string(kOutDir) + "\\*", &found);
-  std::string names;
-  for (const FoundFile& f : found)
-    names += (names.empty() ? "" : " ") + f.name + (f.isDirectory ? "/" : "");
-  return names;
+  std::sort(
+      found.begin(), found.end(),
+      [](const FoundFile& a, const FoundFile& b) { return a.name < b.name; });
+  std::string text;
+  for (const FoundFile& f : found) {
+    const std::string path = std::string(kOutDir) + "\\" + f.name;
+    text += " " + path;
+    if (f.isDirectory)
+      text += "/";
+    else if (contents)
+      text += "=" + platform.fileContents(path).substr(0, 40);
+  }
+  return text;
 }
 
 TEST(Kitebrand, WritesTheConfigurationUnderTheNameTheLauncherReads) {
@@ -84,15 +97,18 @@ TEST(Kitebrand, WritesThroughNoFileInTheWay) {
     EXPECT_EQ(platform.fileContents(path), "planted") << path;
   EXPECT_EQ(platform.fileContents("C:\\out\\MyApp.exe").compare(0, 2, "MZ"), 0);
   EXPECT_EQ(outputFolder(platform),
-            "MyApp.exe MyApp.config MyApp.exe.kitebrand-new "
-            "MyApp.exe.kitebrand-new-1");
+            " C:\\out\\MyApp.config C:\\out\\MyApp.exe"
+            " C:\\out\\MyApp.exe.kitebrand-new"
+            " C:\\out\\MyApp.exe.kitebrand-new-1");
 }
 
 TEST(Kitebrand, ARefusalSaysWhyAndChangesNothing) {
   struct Case {
     Args options;
-    const char* message;  // the line on standard error
+    const char* message;           // on standard error
+    const char* folder = nullptr;  // an output's name, taken by a folder
   };
+  const Args config = {"--config", "C:\\in\\app.config"};
   const Case cases[] = {
       {{"--colour", "red"}, "kitebrand: unknown option --colour\nusage:"},
       {{"--icon", "C:\\in\\none.ico"},
@@ -107,17 +123,31 @@ TEST(Kitebrand, ARefusalSaysWhyAndChangesNothing) {
       {{"--config", "C:\\in"},
        "kitebrand: cannot read C:\\in: it is a directory, not a file\n"},
       {{"--config", "C:\\in\\j.exe"}, "error: no \"mainclass\" line"},
+      // Each output fails after the other is complete: the configuration
+      // is put in place first, the executable last.
+      {config,
+       "kitebrand: cannot write C:\\out\\MyApp.config: it is a directory, "
+       "not a file\n",
+       "MyApp.config"},
+      {config,
+       "kitebrand: cannot write C:\\out\\MyApp.exe: it is a directory, not "
+       "a file\n",
+       "MyApp.exe"},
   };
   for (const Case& c : cases) {
     FakePlatform platform;
     prepare(platform);
+    if (c.folder) {
+      const std::string path = std::string(kOutDir) + "\\" + c.folder;
+      platform.removeFile(path);
+      platform.addDirectory(path);
+    }
+    const std::string before = outputFolder(platform, true);
     EXPECT_EQ(brand(platform, c.options), 2) << c.message;
     EXPECT_NE(platform.err.find(c.message), std::string::npos)
         << c.message << "\n"
         << platform.err;
-    EXPECT_EQ(outputFolder(platform), "MyApp.exe MyApp.config") << c.message;
-    EXPECT_EQ(platform.fileContents("C:\\out\\MyApp.exe"), "earlier copy");
-    EXPECT_EQ(platform.fileContents("C:\\out\\MyApp.config"), "earlier config");
+    EXPECT_EQ(outputFolder(platform, true), before) << c.message;
     EXPECT_EQ(platform.out, "") << c.message;
   }
 }
