@@ -27,10 +27,20 @@ bool readText(Platform& platform, const std::string& path, std::string* text,
   return false;
 }
 
-bool readBytes(Platform& platform, const std::string& path, Bytes* bytes,
-               std::string* error) {
+// Reads the launcher or an icon, taking its size from `budget`: those
+// bytes are copied a few times on their way to the output, so their sum is
+// bounded as the size of one file is.
+bool readBytes(Platform& platform, const std::string& path, size_t* budget,
+               Bytes* bytes, std::string* error) {
   std::string text;
   if (!readText(platform, path, &text, error)) return false;
+  if (text.size() > *budget) {
+    *error = "cannot read " + path +
+             ": the launcher and the icons together hold more than " +
+             std::to_string(kMaxFileBytes >> 20) + " MB";
+    return false;
+  }
+  *budget -= text.size();
   bytes->assign(text.begin(), text.end());
   return true;
 }
@@ -97,17 +107,19 @@ int runKitebrand(const std::vector<std::string>& args, Platform& platform,
   std::string error;
   Bytes launcher;
   BrandRequest request;
-  if (!readBytes(platform, options.from, &launcher, &error))
+  size_t budget = kMaxFileBytes;
+  if (!readBytes(platform, options.from, &budget, &launcher, &error))
     return fail(platform, error);
   if (options.iconPath) {
     request.icon.emplace();
-    if (!readBytes(platform, *options.iconPath, &*request.icon, &error))
+    if (!readBytes(platform, *options.iconPath, &budget, &*request.icon,
+                   &error))
       return fail(platform, error);
   }
   for (const auto& group : options.iconGroupPaths) {
     request.iconGroups.push_back({group.first, Bytes()});
-    if (!readBytes(platform, group.second, &request.iconGroups.back().second,
-                   &error))
+    if (!readBytes(platform, group.second, &budget,
+                   &request.iconGroups.back().second, &error))
       return fail(platform, error);
   }
   std::string configText;

@@ -107,6 +107,8 @@ TEST(Kitebrand, ARefusalSaysWhyAndChangesNothing) {
     Args options;
     const char* message;           // on standard error
     const char* folder = nullptr;  // an output's name, taken by a folder
+    // An .ico within the bound on one file, but not with the launcher.
+    bool large = false;
   };
   const Args config = {"--config", "C:\\in\\app.config"};
   const Case cases[] = {
@@ -117,6 +119,11 @@ TEST(Kitebrand, ARefusalSaysWhyAndChangesNothing) {
        "kitebrand: cannot read C:\\in: it is a directory, not a file\n"},
       {{"--icon", "C:\\in\\app.config"},
        "kitebrand: C:\\dist\\kite32.exe: icon group 101: not an .ico file"},
+      {{"--icon", "C:\\in\\app.ico", "--icon-group", "7=C:\\in\\big.ico"},
+       "kitebrand: cannot read C:\\in\\big.ico: the launcher and the icons "
+       "together hold more than 64 MB\n",
+       nullptr,
+       true},
       {{"--config", "C:\\in\\none.config"},
        "kitebrand: cannot read C:\\in\\none.config: No such file or "
        "directory\n"},
@@ -137,6 +144,8 @@ TEST(Kitebrand, ARefusalSaysWhyAndChangesNothing) {
   for (const Case& c : cases) {
     FakePlatform platform;
     prepare(platform);
+    if (c.large)
+      platform.addFile("C:\\in\\big.ico", std::string(kMaxFileBytes - 1000, 0));
     if (c.folder) {
       const std::string path = std::string(kOutDir) + "\\" + c.folder;
       platform.removeFile(path);
