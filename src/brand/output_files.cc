@@ -63,6 +63,12 @@ int putInPlace(Platform& platform, Pending& pending, bool last) {
 
 std::string writeOutputFiles(Platform& platform,
                              const std::vector<OutputFile>& files) {
+  // Windows moves a directory aside as it moves a file; only files are
+  // replaced.
+  for (const OutputFile& file : files) {
+    if (isDirectory(platform, file.path))
+      return "cannot write " + file.path + ": it is a directory, not a file";
+  }
   std::vector<Pending> pending;
   const OutputFile* failed = nullptr;
   int status = 0;

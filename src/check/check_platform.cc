@@ -54,13 +54,16 @@ bool findPath(Platform& platform, std::string path,
   return !path.empty() && platform.findFiles(path, matches);
 }
 
+bool isDirectory(Platform& platform, const std::string& path) {
+  std::vector<FoundFile> found;
+  return findPath(platform, path, &found) && found.size() == 1 &&
+         found[0].isDirectory;
+}
+
 std::string fileErrorText(Platform& platform, const std::string& path,
                           int error) {
-  std::vector<FoundFile> found;
-  if (findPath(platform, path, &found) && found.size() == 1 &&
-      found[0].isDirectory)
-    return "it is a directory, not a file";
-  return platform.errorText(error);
+  return isDirectory(platform, path) ? "it is a directory, not a file"
+                                     : platform.errorText(error);
 }
 
 }  // namespace kite

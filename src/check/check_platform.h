@@ -96,6 +96,9 @@ class CheckPlatform : public Platform {
 bool findPath(Platform& platform, std::string path,
               std::vector<FoundFile>* matches);
 
+// Whether `path` names a directory.
+bool isDirectory(Platform& platform, const std::string& path);
+
 // Why `path` could not be opened, read or written with errno value
 // `error`, in words: a directory says so rather than the system's
 // "Permission denied".

@@ -107,6 +107,7 @@ TEST(Kitebrand, ARefusalSaysWhyAndChangesNothing) {
     Args options;
     const char* message;           // on standard error
     const char* folder = nullptr;  // an output's name, taken by a folder
+    const char* inUse = nullptr;   // an output that cannot be replaced
     // An .ico within the bound on one file, but not with the launcher.
     bool large = false;
   };
@@ -123,6 +124,7 @@ TEST(Kitebrand, ARefusalSaysWhyAndChangesNothing) {
        "kitebrand: cannot read C:\\in\\big.ico: the launcher and the icons "
        "together hold more than 64 MB\n",
        nullptr,
+       nullptr,
        true},
       {{"--config", "C:\\in\\none.config"},
        "kitebrand: cannot read C:\\in\\none.config: No such file or "
@@ -130,16 +132,15 @@ TEST(Kitebrand, ARefusalSaysWhyAndChangesNothing) {
       {{"--config", "C:\\in"},
        "kitebrand: cannot read C:\\in: it is a directory, not a file\n"},
       {{"--config", "C:\\in\\j.exe"}, "error: no \"mainclass\" line"},
-      // Each output fails after the other is complete: the configuration
-      // is put in place first, the executable last.
+      // The configuration cannot take its place, or the executable, after
+      // the configuration did (they go in that order).
       {config,
        "kitebrand: cannot write C:\\out\\MyApp.config: it is a directory, "
        "not a file\n",
        "MyApp.config"},
       {config,
-       "kitebrand: cannot write C:\\out\\MyApp.exe: it is a directory, not "
-       "a file\n",
-       "MyApp.exe"},
+       "kitebrand: cannot write C:\\out\\MyApp.exe: Permission denied\n",
+       nullptr, "MyApp.exe"},
   };
   for (const Case& c : cases) {
     FakePlatform platform;
@@ -151,6 +152,8 @@ TEST(Kitebrand, ARefusalSaysWhyAndChangesNothing) {
       platform.removeFile(path);
       platform.addDirectory(path);
     }
+    if (c.inUse)
+      platform.filesInUse.push_back(std::string(kOutDir) + "\\" + c.inUse);
     const std::string before = outputFolder(platform, true);
     EXPECT_EQ(brand(platform, c.options), 2) << c.message;
     EXPECT_NE(platform.err.find(c.message), std::string::npos)

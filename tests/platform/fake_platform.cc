@@ -302,6 +302,7 @@ int FakePlatform::createNewFile(const std::string& path,
 
 int FakePlatform::renameFile(const std::string& from, const std::string& to) {
   filesWritten.push_back("rename " + from + " -> " + to);
+  if (inUse(from) || inUse(to)) return EACCES;
   const std::string key = normalize(from);
   const auto found = files_.find(key);
   if (found == files_.end() || found->second.isDirectory) return ENOENT;
@@ -315,11 +316,18 @@ int FakePlatform::renameFile(const std::string& from, const std::string& to) {
 
 int FakePlatform::removeFile(const std::string& path) {
   filesWritten.push_back("remove " + path);
+  if (inUse(path)) return EACCES;
   const std::string key = normalize(path);
   const auto found = files_.find(key);
   if (found == files_.end() || found->second.isDirectory) return ENOENT;
   eraseFile(key);
   return 0;
+}
+
+bool FakePlatform::inUse(const std::string& path) const {
+  for (const std::string& used : filesInUse)
+    if (normalize(used) == normalize(path)) return true;
+  return false;
 }
 
 void FakePlatform::eraseFile(const std::string& key) {

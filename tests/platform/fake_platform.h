@@ -68,6 +68,9 @@ class FakePlatform : public Platform {
   std::time_t clock = 1000000;
   std::deque<int> answers;  // unanswered boxes return IDOK (1) or IDNO (7)
   std::deque<ChildScript> children;  // unscripted children exit 0 at once
+  // Files in use, as a running program is on Windows: renaming or removing
+  // them, or renaming a file over them, fails with EACCES.
+  std::vector<std::string> filesInUse;
 
   std::vector<FakeBox> boxes;
   std::vector<FakeStart> starts;
@@ -143,6 +146,7 @@ class FakePlatform : public Platform {
   };
   RegistryEntry* findKey(RegistryRoot root, const std::string& path);
   void eraseFile(const std::string& normalized);
+  bool inUse(const std::string& path) const;
   std::vector<RegistryEntry> registry_;
   std::map<RegistryKey, size_t> openKeys_;
   RegistryKey nextKey_ = 1;
