@@ -60,7 +60,7 @@ bool checkConfig(const BrandOptions& options, Platform& platform,
                  bool hostPaths) {
   CheckOptions check;
   check.exe = options.out;
-  check.config = *options.config;
+  check.config = options.config;
   check.hostPaths = hostPaths;
   // The runtimes that matter are the target machine's, not those of the
   // machine that brands: the registry is left out, on Windows as on Linux,
@@ -106,45 +106,29 @@ int runKitebrand(const std::vector<std::string>& args, Platform& platform,
 
   std::string error;
   Bytes launcher;
-  BrandRequest request;
   size_t budget = kMaxFileBytes;
   if (!readBytes(platform, options.from, &budget, &launcher, &error))
     return fail(platform, error);
-  if (options.iconPath) {
-    request.icon.emplace();
-    if (!readBytes(platform, *options.iconPath, &budget, &*request.icon,
-                   &error))
-      return fail(platform, error);
-  }
-  for (const auto& group : options.iconGroupPaths) {
-    request.iconGroups.push_back({group.first, Bytes()});
-    if (!readBytes(platform, group.second, &budget,
-                   &request.iconGroups.back().second, &error))
+  for (IconFile& icon : options.request.icons) {
+    if (!readBytes(platform, icon.path, &budget, &icon.ico, &error))
       return fail(platform, error);
   }
   std::string configText;
-  if (options.config) {
-    if (!readText(platform, *options.config, &configText, &error))
+  if (!options.config.empty()) {
+    if (!readText(platform, options.config, &configText, &error))
       return fail(platform, error);
     if (!checkConfig(options, platform, hostPaths))
-      return fail(platform, *options.config +
+      return fail(platform, options.config +
                                 " has errors (see above); nothing was written");
   }
-  request.name = options.name;
-  request.version = options.version;
-  request.company = options.company;
-  request.description = options.description;
-  request.copyright = options.copyright;
-  request.elevate = options.elevate;
-  request.outputName = options.out;
 
-  const BrandResult result = brandExecutable(launcher, request);
+  const BrandResult result = brandExecutable(launcher, options.request);
   if (!result.error.empty())
     return fail(platform, options.from + ": " + result.error);
   // The configuration first: the executable, the file most likely to be
   // refused (a copy in use), goes last.
   std::vector<OutputFile> outputs;
-  if (options.config)
+  if (!options.config.empty())
     outputs.push_back({configBeside(options.out), configText});
   outputs.push_back(
       {options.out, std::string(result.output.begin(), result.output.end())});
@@ -157,7 +141,7 @@ int runKitebrand(const std::vector<std::string>& args, Platform& platform,
       static_cast<unsigned long>(launcher.size()));
   for (const std::string& change : result.changes)
     report += "  " + change + "\n";
-  if (options.config)
+  if (!options.config.empty())
     report += "  configuration: " + outputs.front().path + " (checked)\n";
   platform.writeOut(report);
   return 0;
