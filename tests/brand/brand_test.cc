@@ -113,7 +113,7 @@ TEST(Brand, GivesTheSameBytesEachTimeAndRebrands) {
 TEST(Brand, RefusesBadInputWithAReason) {
   const Bytes input = synthetic::buildPe(synthetic::kiteResources());
   Bytes signedFile = input;
-  put32(signedFile, 0x58 + 112 + 8 * kSecurityDirectory + 4, 8);
+  put32(signedFile, synthetic::dataDirectory(true, kSecurityDirectory) + 4, 8);
   BrandRequest plain;
   BrandRequest badVersion, badIcon, emptyIcon, twice, badText;
   badVersion.version = "1.2.3.4.5";

@@ -66,10 +66,6 @@ def pe_checksum(data, field):
     return ((total & 0xFFFF) + (total >> 16) + len(data)) & 0xFFFFFFFF
 
 
-def optional_header(data):
-    return struct.unpack_from("<I", data, 0x3C)[0] + 24
-
-
 def section_bytes(exe, section):
     return exe.data[section.raw_offset:section.raw_offset + section.raw_size]
 
@@ -200,14 +196,13 @@ def check_sections(run):
 def check_headers(run):
     data = run.output.read_bytes()
     exe = pe.PeFile(data)
-    optional = optional_header(data)
-    section_alignment, file_alignment = struct.unpack_from("<II", data, optional + 32)
-    size_of_image, _, checksum = struct.unpack_from("<III", data, optional + 56)
+    section_alignment, file_alignment = exe.section_alignment, exe.file_alignment
     failures = []
     if exe.machine != WIDTHS[run.options.width]:
         failures.append("machine %#x" % exe.machine)
-    if checksum != pe_checksum(data, optional + 64):
-        failures.append("checksum %#x, computed %#x" % (checksum, pe_checksum(data, optional + 64)))
+    computed = pe_checksum(data, exe.checksum_offset)
+    if exe.checksum != computed:
+        failures.append("checksum %#x, computed %#x" % (exe.checksum, computed))
     address = exe.sections[0].rva
     for s in exe.sections:
         if s.rva != address:
@@ -215,8 +210,8 @@ def check_headers(run):
         if s.raw_size % file_alignment:
             failures.append("section %s raw size %#x not aligned" % (s.name, s.raw_size))
         address = s.rva + (s.virtual_size + section_alignment - 1) // section_alignment * section_alignment
-    if size_of_image != address:
-        failures.append("SizeOfImage %#x, expected %#x" % (size_of_image, address))
+    if exe.size_of_image != address:
+        failures.append("SizeOfImage %#x, expected %#x" % (exe.size_of_image, address))
     rsrc = next(s for s in exe.sections if s.name == ".rsrc")
     if exe.directories[2] != (rsrc.rva, rsrc.virtual_size):
         failures.append("resource directory %s, section at %#x" % (exe.directories[2], rsrc.rva))
@@ -263,10 +258,8 @@ def bad_inputs(run):
     """(label, source file, extra options) that must fail."""
     data = run.input.read_bytes()
     exe = pe.PeFile(data)
-    optional = optional_header(data)
-    directories = optional + (112 if exe.is64 else 96)
     signed = bytearray(data)
-    struct.pack_into("<II", signed, directories + 8 * 4, len(data), 16)
+    struct.pack_into("<II", signed, exe.directory_table + 8 * 4, len(data), 16)
     signed += bytes(16)
     marker = "Kite launcher ".encode("utf-16-le")
     files = {
