@@ -30,8 +30,12 @@ void prepare(FakePlatform& platform) {
   platform.addFile("C:\\out\\MyApp.config", "earlier config");
 }
 
+// Runs kitebrand on the launcher with `options`, and with --out
+// C:\out\MyApp.exe unless they name another.
 int brand(FakePlatform& platform, const Args& options) {
-  Args args = {"--from", kLauncher, "--out", "C:\\out\\MyApp.exe"};
+  Args args = {"--from", kLauncher};
+  if (std::find(options.begin(), options.end(), "--out") == options.end())
+    args.insert(args.end(), {"--out", "C:\\out\\MyApp.exe"});
   args.insert(args.end(), options.begin(), options.end());
   return runKitebrand(args, platform, /*hostPaths=*/false);
 }
@@ -114,6 +118,8 @@ TEST(Kitebrand, ARefusalSaysWhyAndChangesNothing) {
   const Args config = {"--config", "C:\\in\\app.config"};
   const Case cases[] = {
       {{"--colour", "red"}, "kitebrand: unknown option --colour\nusage:"},
+      {{"--out", "c:\\DIST\\Kite32.EXE"},
+       "kitebrand: c:\\DIST\\Kite32.EXE is the input file itself"},
       {{"--icon", "C:\\in\\none.ico"},
        "kitebrand: cannot read C:\\in\\none.ico: No such file or directory\n"},
       {{"--icon", "C:\\in"},
@@ -131,7 +137,9 @@ TEST(Kitebrand, ARefusalSaysWhyAndChangesNothing) {
        "directory\n"},
       {{"--config", "C:\\in"},
        "kitebrand: cannot read C:\\in: it is a directory, not a file\n"},
-      {{"--config", "C:\\in\\j.exe"}, "error: no \"mainclass\" line"},
+      // A finding about the whole file names no line.
+      {{"--config", "C:\\in\\j.exe"},
+       "kitebrand: C:\\in\\j.exe: error: no \"mainclass\" line"},
       // The configuration cannot take its place, or the executable, after
       // the configuration did (they go in that order).
       {config,
@@ -155,11 +163,13 @@ TEST(Kitebrand, ARefusalSaysWhyAndChangesNothing) {
     if (c.inUse)
       platform.filesInUse.push_back(std::string(kOutDir) + "\\" + c.inUse);
     const std::string before = outputFolder(platform, true);
+    const std::string launcher = platform.fileContents(kLauncher);
     EXPECT_EQ(brand(platform, c.options), 2) << c.message;
     EXPECT_NE(platform.err.find(c.message), std::string::npos)
         << c.message << "\n"
         << platform.err;
     EXPECT_EQ(outputFolder(platform, true), before) << c.message;
+    EXPECT_EQ(platform.fileContents(kLauncher), launcher) << c.message;
     EXPECT_EQ(platform.out, "") << c.message;
   }
 }
