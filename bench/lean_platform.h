@@ -138,7 +138,9 @@ class LeanPlatform : public Platform {
     *bytes = found->second;
     return 0;
   }
-  int writeFile(const std::string&, const std::string&) override { return 30; }
+  int createNewFile(const std::string&, const std::string&) override {
+    return 30;
+  }
   int renameFile(const std::string&, const std::string&) override {
     return 30;
   }

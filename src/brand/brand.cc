@@ -1,8 +1,10 @@
 #include "brand/brand.h"
 
 #include <set>
+#include <utility>
 
 #include "base/unicode.h"
+#include "brand/brand_options.h"
 #include "brand/ico_file.h"
 #include "brand/icon_group.h"
 #include "brand/manifest.h"
@@ -22,22 +24,17 @@ struct IconGroupRequest {
   std::vector<IconImage> images;
 };
 
+std::string iconLabel(const IconFile& icon) {
+  return "icon group " + std::to_string(icon.group);
+}
+
+// The images of each icon file (whose group ids were checked).
 std::string readIconGroups(const BrandRequest& request,
                            std::vector<IconGroupRequest>* groups) {
-  std::vector<std::pair<unsigned, const Bytes*>> files;
-  if (request.icon) files.push_back({kMainIconGroup, &*request.icon});
-  for (const auto& group : request.iconGroups)
-    files.push_back({group.first, &group.second});
-  std::set<unsigned> seen;
-  for (const auto& file : files) {
-    const std::string label = "icon group " + std::to_string(file.first);
-    if (file.first < 1 || file.first > 0xFFFF)
-      return label + ": icon group ids run from 1 to 65535";
-    if (!seen.insert(file.first).second) return label + " is given twice";
-    IconGroupRequest group{static_cast<uint16_t>(file.first), {}};
-    const std::string error =
-        parseIcoFile(ByteView(*file.second), &group.images);
-    if (!error.empty()) return label + ": " + error;
+  for (const IconFile& icon : request.icons) {
+    IconGroupRequest group{static_cast<uint16_t>(icon.group), {}};
+    const std::string error = parseIcoFile(ByteView(icon.ico), &group.images);
+    if (!error.empty()) return iconLabel(icon) + ": " + error;
     groups->push_back(std::move(group));
   }
   return std::string();
@@ -68,16 +65,15 @@ std::string brandVersion(VersionNode* root, const BrandRequest& request,
       comment.compare(0, sizeof kKiteComment - 1, kKiteComment) != 0)
     return "not a Kite launcher: its version information has no \"Kite "
            "launcher\" comment";
-  std::vector<std::pair<const char*, std::string>> strings;
-  if (request.name) strings.push_back({"ProductName", *request.name});
-  if (request.description)
-    strings.push_back({"FileDescription", *request.description});
-  if (request.company) strings.push_back({"CompanyName", *request.company});
-  if (request.copyright)
-    strings.push_back({"LegalCopyright", *request.copyright});
+  std::vector<std::pair<std::string, std::string>> strings;
+  for (const BrandOption& option : kBrandOptions) {
+    if (option.kind != OptionKind::kText) continue;
+    const auto text = request.texts.find(option.versionString);
+    if (text != request.texts.end()) strings.push_back(*text);
+  }
   if (request.version) {
     VersionNumber number = {};
-    parseVersionNumber(*request.version, &number);  // checked already
+    parseVersionNumber(*request.version, &number);  // checked
     std::string before;
     if (!fixedFileVersion(*root, &before) || !setFixedVersion(root, number))
       return "malformed version resource: no fixed version information";
@@ -121,31 +117,10 @@ std::string elevate(ResourceTree* tree, std::vector<std::string>* changes) {
   return std::string();
 }
 
-// The parts of the request that can be wrong whatever the executable.
-std::string checkRequest(const BrandRequest& request) {
-  VersionNumber number = {};
-  if (request.version && !parseVersionNumber(*request.version, &number))
-    return "bad version \"" + *request.version +
-           "\": give one to four numbers from 0 to 65535, as in 2.3.1";
-  const std::pair<const char*, const std::optional<std::string>*> texts[] = {
-      {"the name", &request.name},
-      {"the company", &request.company},
-      {"the description", &request.description},
-      {"the copyright", &request.copyright},
-  };
-  for (const auto& text : texts) {
-    if (*text.second && !isValidUtf8(**text.second))
-      return std::string(text.first) + " is not valid UTF-8 text";
-  }
-  if (!isValidUtf8(request.outputName))
-    return "the output file name is not valid UTF-8 text";
-  return std::string();
-}
-
 std::string brand(const Bytes& input, const BrandRequest& request,
                   BrandResult* result) {
   std::vector<IconGroupRequest> groups;
-  std::string error = checkRequest(request);
+  std::string error = checkBrandRequest(request);
   if (error.empty()) error = readIconGroups(request, &groups);
   if (!error.empty()) return error;
 
@@ -201,6 +176,31 @@ std::string brand(const Bytes& input, const BrandRequest& request,
 }
 
 }  // namespace
+
+std::string checkBrandRequest(const BrandRequest& request) {
+  VersionNumber number = {};
+  if (request.version && !parseVersionNumber(*request.version, &number))
+    return "bad version \"" + *request.version +
+           "\": give one to four numbers from 0 to 65535, as in 2.3.1";
+  // Named as the option that sets them: "the copyright".
+  for (const BrandOption& option : kBrandOptions) {
+    if (option.kind != OptionKind::kText) continue;
+    const auto text = request.texts.find(option.versionString);
+    if (text != request.texts.end() && !isValidUtf8(text->second))
+      return std::string("the ") + (option.name + 2) +
+             " is not valid UTF-8 text";
+  }
+  if (!isValidUtf8(request.outputName))
+    return "the output file name is not valid UTF-8 text";
+  std::set<unsigned> seen;
+  for (const IconFile& icon : request.icons) {
+    if (icon.group < 1 || icon.group > 0xFFFF)
+      return iconLabel(icon) + ": icon group ids run from 1 to 65535";
+    if (!seen.insert(icon.group).second)
+      return iconLabel(icon) + " is given twice";
+  }
+  return std::string();
+}
 
 BrandResult brandExecutable(const Bytes& input, const BrandRequest& request) {
   BrandResult result;

@@ -1,28 +1,21 @@
 #include "brand/brand_options.h"
 
+#include <algorithm>
 #include <set>
-
-#include "brand/brand.h"
-#include "brand/version_resource.h"
+#include <utility>
 
 namespace kite {
 
 namespace {
 
-const char* const kValueOptions[] = {
-    "--from",    "--out",     "--icon",        "--icon-group", "--name",
-    "--version", "--company", "--description", "--copyright",  "--config",
-};
-
-bool takesValue(const std::string& name) {
-  for (const char* option : kValueOptions)
-    if (name == option) return true;
-  return false;
+const BrandOption* findOption(const std::string& name) {
+  for (const BrandOption& option : kBrandOptions)
+    if (name == option.name) return &option;
+  return nullptr;
 }
 
 // "ID=FILE" with ID from 1 to 65535.
-bool parseIconGroup(const std::string& value,
-                    std::pair<unsigned, std::string>* group) {
+bool parseIconGroup(const std::string& value, IconFile* icon) {
   const size_t equals = value.find('=');
   if (equals == std::string::npos || equals == 0 || equals > 5 ||
       equals + 1 == value.size())
@@ -33,64 +26,52 @@ bool parseIconGroup(const std::string& value,
     id = id * 10 + static_cast<unsigned>(value[i] - '0');
   }
   if (id < 1 || id > 0xFFFF) return false;
-  *group = {id, value.substr(equals + 1)};
+  *icon = {id, value.substr(equals + 1), Bytes()};
   return true;
 }
 
-// Stores `value` for option `name`; an error when it cannot.
-std::string store(BrandOptions& options, const std::string& name,
-                  const std::string& value) {
-  std::string* paths[] = {&options.from, &options.out};
-  const char* pathNames[] = {"--from", "--out"};
-  for (size_t i = 0; i < 2; ++i) {
-    if (name != pathNames[i]) continue;
-    if (!paths[i]->empty()) return name + " is given twice";
-    if (value.empty()) return name + " needs a value";
-    *paths[i] = value;
-    return std::string();
+// Stores `value` for `option`; an error when it cannot.
+std::string store(const BrandOption& option, const std::string& value,
+                  BrandOptions& options) {
+  const std::string name = option.name;
+  BrandRequest& request = options.request;
+  const bool isFile =
+      option.kind == OptionKind::kPath || option.kind == OptionKind::kIcon;
+  if (isFile && value.empty()) return name + " needs a value";
+  switch (option.kind) {
+    case OptionKind::kPath:
+      options.*option.path = value;
+      break;
+    case OptionKind::kIcon:
+      request.icons.push_back({kMainIconGroup, value, Bytes()});
+      break;
+    case OptionKind::kIconGroup: {
+      IconFile icon;
+      if (!parseIconGroup(value, &icon))
+        return "--icon-group needs ID=FILE.ico, with an ID from 1 to 65535";
+      request.icons.push_back(std::move(icon));
+      break;
+    }
+    case OptionKind::kText:
+      request.texts[option.versionString] = value;
+      break;
+    case OptionKind::kVersion:
+      request.version = value;
+      break;
+    case OptionKind::kElevate:
+      request.elevate = true;
+      break;
   }
-  if (name == "--icon-group") {
-    std::pair<unsigned, std::string> group;
-    if (!parseIconGroup(value, &group))
-      return "--icon-group needs ID=FILE.ico, with an ID from 1 to 65535";
-    options.iconGroupPaths.push_back(group);
-    return std::string();
-  }
-  const std::pair<const char*, std::optional<std::string>*> texts[] = {
-      {"--config", &options.config},
-      {"--icon", &options.iconPath},
-      {"--name", &options.name},
-      {"--version", &options.version},
-      {"--company", &options.company},
-      {"--description", &options.description},
-      {"--copyright", &options.copyright},
-  };
-  for (const auto& text : texts) {
-    if (name != text.first) continue;
-    if (*text.second) return name + " is given twice";
-    if (value.empty() && (name == "--config" || name == "--icon"))
-      return name + " needs a value";
-    *text.second = value;
-    return std::string();
-  }
-  return "unknown option " + name;  // kept in step with kValueOptions
+  return std::string();
 }
 
 std::string check(const BrandOptions& options) {
-  if (options.from.empty()) return "--from is required";
-  if (options.out.empty()) return "--out is required";
-  if (options.out == options.from) return "--out must differ from --from";
-  VersionNumber number;
-  if (options.version && !parseVersionNumber(*options.version, &number))
-    return "bad version \"" + *options.version +
-           "\": give one to four numbers from 0 to 65535, as in 2.3.1";
-  std::set<unsigned> groups;
-  if (options.iconPath) groups.insert(kMainIconGroup);
-  for (const auto& group : options.iconGroupPaths) {
-    if (!groups.insert(group.first).second)
-      return "icon group " + std::to_string(group.first) + " is given twice";
+  for (const BrandOption& option : kBrandOptions) {
+    if (option.required && (options.*option.path).empty())
+      return std::string(option.name) + " is required";
   }
-  return std::string();
+  if (options.out == options.from) return "--out must differ from --from";
+  return checkBrandRequest(options.request);
 }
 
 }  // namespace
@@ -98,6 +79,7 @@ std::string check(const BrandOptions& options) {
 std::string parseBrandOptions(const std::vector<std::string>& args,
                               BrandOptions* options) {
   BrandOptions result;
+  std::set<std::string> given;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h" || arg == "/?") {
@@ -109,41 +91,43 @@ std::string parseBrandOptions(const std::vector<std::string>& args,
       return "unexpected argument " + arg;
     const size_t equals = arg.find('=');
     const std::string name = arg.substr(0, equals);
-    if (name == "--elevate") {
-      if (equals != std::string::npos) return "--elevate takes no value";
-      result.elevate = true;
-      continue;
-    }
-    if (!takesValue(name)) return "unknown option " + name;
+    const BrandOption* option = findOption(name);
+    if (!option) return "unknown option " + name;
     std::string value;
-    if (equals != std::string::npos) {
+    if (!option->value) {
+      if (equals != std::string::npos) return name + " takes no value";
+    } else if (equals != std::string::npos) {
       value = arg.substr(equals + 1);
     } else if (i + 1 < args.size() && args[i + 1].compare(0, 2, "--") != 0) {
       value = args[++i];
     } else {
       return name + " needs a value";
     }
-    const std::string error = store(result, name, value);
+    // A flag may come again; of the others only icon groups repeat.
+    if (option->value && option->kind != OptionKind::kIconGroup &&
+        !given.insert(name).second)
+      return name + " is given twice";
+    const std::string error = store(*option, value, result);
     if (!error.empty()) return error;
   }
+  result.request.outputName = result.out;
   const std::string error = check(result);
   if (!error.empty()) return error;
   *options = std::move(result);
   return std::string();
 }
 
-const char* brandUsage() {
-  return "usage: kitebrand --from kite64.exe --out MyApp.exe [options]\n"
-         "  --icon FILE.ico          the application's icon (group 101)\n"
-         "  --icon-group ID=FILE.ico another icon group, ID 1 to 65535\n"
-         "  --name TEXT              the product name\n"
-         "  --version 1.2.3.4        file and product version (1 to 4 "
-         "numbers)\n"
-         "  --company TEXT           the company name\n"
-         "  --description TEXT       the file description\n"
-         "  --copyright TEXT         the copyright notice\n"
-         "  --elevate                ask for administrator rights on start\n"
-         "  --config FILE            the configuration to go with it\n";
+std::string brandUsage() {
+  std::string usage =
+      "usage: kitebrand --from kite64.exe --out MyApp.exe [options]\n";
+  for (const BrandOption& option : kBrandOptions) {
+    if (!option.help) continue;
+    std::string line = std::string("  ") + option.name;
+    if (option.value) line += std::string(" ") + option.value;
+    line.resize(std::max<size_t>(line.size() + 1, 27), ' ');
+    usage += line + option.help + "\n";
+  }
+  return usage;
 }
 
 }  // namespace kite

@@ -1,5 +1,8 @@
 #include "brand/ico_file.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace kite {
 
 namespace {
@@ -39,8 +42,37 @@ uint16_t pngBitCount(ByteView png) {
   }
 }
 
-std::string imageError(size_t index, const char* what) {
+std::string imageError(size_t index, const std::string& what) {
   return "malformed .ico file: image " + std::to_string(index + 1) + " " + what;
+}
+
+// Each image must lie in the file after the directory, apart from every
+// other: copied out, the images then take no more bytes than the file
+// holds, however many entries its directory lists.
+std::string checkImageRanges(ByteView file, uint16_t count,
+                             uint64_t directoryEnd) {
+  const auto sizeOf = [&](size_t i) {
+    return file.u32(kIcoHeaderSize + kIcoEntrySize * i + 8);
+  };
+  std::vector<std::pair<uint64_t, size_t>> starts;  // offset, image index
+  for (size_t i = 0; i < count; ++i) {
+    const uint64_t offset = file.u32(kIcoHeaderSize + kIcoEntrySize * i + 12);
+    if (!file.has(offset, sizeOf(i)))
+      return "truncated .ico file: image " + std::to_string(i + 1) +
+             " runs past its end";
+    starts.push_back({offset, i});
+  }
+  std::sort(starts.begin(), starts.end());
+  if (starts[0].first < directoryEnd)
+    return imageError(starts[0].second, "overlaps the directory");
+  for (size_t k = 1; k < starts.size(); ++k) {
+    const size_t before = starts[k - 1].second, at = starts[k].second;
+    if (starts[k - 1].first + sizeOf(before) > starts[k].first)
+      return imageError(std::min(before, at),
+                        "shares its bytes with image " +
+                            std::to_string(std::max(before, at) + 1));
+  }
+  return std::string();
 }
 
 }  // namespace
@@ -53,17 +85,15 @@ std::string parseIcoFile(ByteView file, std::vector<IconImage>* images) {
     return "not an .ico file (bad header)";
   const uint16_t count = file.u16(4);
   if (count == 0) return "the .ico file holds no images";
-  if (!file.has(kIcoHeaderSize, uint64_t{kIcoEntrySize} * count))
-    return "truncated .ico file";
+  const uint64_t directoryEnd =
+      kIcoHeaderSize + uint64_t{kIcoEntrySize} * count;
+  if (!file.has(0, directoryEnd)) return "truncated .ico file";
+  const std::string error = checkImageRanges(file, count, directoryEnd);
+  if (!error.empty()) return error;
   std::vector<IconImage> result;
   for (size_t i = 0; i < count; ++i) {
     const uint64_t entry = kIcoHeaderSize + kIcoEntrySize * i;
-    const uint32_t size = file.u32(entry + 8);
-    const uint32_t offset = file.u32(entry + 12);
-    if (!file.has(offset, size))
-      return "truncated .ico file: image " + std::to_string(i + 1) +
-             " runs past its end";
-    const ByteView data = file.sub(offset, size);
+    const ByteView data = file.sub(file.u32(entry + 12), file.u32(entry + 8));
     IconImage image;
     image.width = file.u8(entry);
     image.height = file.u8(entry + 1);

@@ -3,8 +3,11 @@
 #include "base/text.h"
 #include "brand/brand.h"
 #include "brand/brand_options.h"
+#include "brand/output_files.h"
+#include "check/check_platform.h"
 #include "check/checker.h"
 #include "check/report.h"
+#include "config/config_file.h"
 
 namespace kite {
 namespace {
@@ -16,39 +19,39 @@ int fail(Platform& platform, const std::string& message) {
   return kFailed;
 }
 
-bool readBytes(Platform& platform, const std::string& path, Bytes* bytes,
-               std::string* error) {
+bool readText(Platform& platform, const std::string& path, std::string* text,
+              std::string* error) {
+  const int status = platform.readFile(path, text);
+  if (status == 0) return true;
+  *error = "cannot read " + path + ": " + fileErrorText(platform, path, status);
+  return false;
+}
+
+// Reads the launcher or an icon, taking its size from `budget`: those
+// bytes are copied a few times on their way to the output, so their sum is
+// bounded as the size of one file is.
+bool readBytes(Platform& platform, const std::string& path, size_t* budget,
+               Bytes* bytes, std::string* error) {
   std::string text;
-  const int status = platform.readFile(path, &text);
-  if (status != 0) {
-    *error = "cannot read " + path + ": " + platform.errorText(status);
+  if (!readText(platform, path, &text, error)) return false;
+  if (text.size() > *budget) {
+    *error = "cannot read " + path +
+             ": the launcher and the icons together hold more than " +
+             std::to_string(kMaxFileBytes >> 20) + " MB";
     return false;
   }
+  *budget -= text.size();
   bytes->assign(text.begin(), text.end());
   return true;
 }
 
-// Writes `bytes` to a temporary file beside `path` and then gives it that
-// name, so a failure never leaves a half-written file under it.
-bool writeWhole(Platform& platform, const std::string& path,
-                const std::string& bytes, std::string* error) {
-  const std::string temporary = path + ".kitebrand-new";
-  int status = platform.writeFile(temporary, bytes);
-  if (status == 0) status = platform.renameFile(temporary, path);
-  if (status == 0) return true;
-  platform.removeFile(temporary);
-  *error = "cannot write " + path + ": " + platform.errorText(status);
-  return false;
-}
-
-// The configuration that goes with `exe`: its name with ".config", beside it.
+// The configuration that goes with `exe`: beside it, under the name the
+// launcher reads.
 std::string configBeside(const std::string& exe) {
   const size_t cut = exe.find_last_of("/\\");
-  std::string base = exe;
-  const size_t dot = base.rfind('.');
-  if (dot != std::string::npos && (cut == std::string::npos || dot > cut))
-    base.resize(dot);
-  return base + ".config";
+  const std::string directory =
+      cut == std::string::npos ? std::string() : exe.substr(0, cut + 1);
+  return directory + configFileName(exe);
 }
 
 // Checks the configuration as kitecheck would for the branded launcher at
@@ -57,7 +60,7 @@ bool checkConfig(const BrandOptions& options, Platform& platform,
                  bool hostPaths) {
   CheckOptions check;
   check.exe = options.out;
-  check.config = *options.config;
+  check.config = options.config;
   check.hostPaths = hostPaths;
   // The runtimes that matter are the target machine's, not those of the
   // machine that brands: the registry is left out, on Windows as on Linux,
@@ -101,42 +104,34 @@ int runKitebrand(const std::vector<std::string>& args, Platform& platform,
 
   std::string error;
   Bytes launcher;
-  BrandRequest request;
-  if (!readBytes(platform, options.from, &launcher, &error))
+  size_t budget = kMaxFileBytes;
+  if (!readBytes(platform, options.from, &budget, &launcher, &error))
     return fail(platform, error);
-  if (options.iconPath) {
-    request.icon.emplace();
-    if (!readBytes(platform, *options.iconPath, &*request.icon, &error))
-      return fail(platform, error);
-  }
-  for (const auto& group : options.iconGroupPaths) {
-    request.iconGroups.push_back({group.first, Bytes()});
-    if (!readBytes(platform, group.second, &request.iconGroups.back().second,
-                   &error))
+  for (IconFile& icon : options.request.icons) {
+    if (!readBytes(platform, icon.path, &budget, &icon.ico, &error))
       return fail(platform, error);
   }
   std::string configText;
-  if (options.config) {
-    if (platform.readFile(*options.config, &configText) != 0 ||
-        !checkConfig(options, platform, hostPaths))
-      return fail(platform, *options.config +
+  if (!options.config.empty()) {
+    if (!readText(platform, options.config, &configText, &error))
+      return fail(platform, error);
+    if (!checkConfig(options, platform, hostPaths))
+      return fail(platform, options.config +
                                 " has errors (see above); nothing was written");
   }
-  request.name = options.name;
-  request.version = options.version;
-  request.company = options.company;
-  request.description = options.description;
-  request.copyright = options.copyright;
-  request.elevate = options.elevate;
-  request.outputName = options.out;
 
-  const BrandResult result = brandExecutable(launcher, request);
+  const BrandResult result = brandExecutable(launcher, options.request);
   if (!result.error.empty())
     return fail(platform, options.from + ": " + result.error);
-  if (!writeWhole(platform, options.out,
-                  std::string(result.output.begin(), result.output.end()),
-                  &error))
-    return fail(platform, error);
+  // The configuration first: the executable, the file most likely to be
+  // refused (a copy in use), goes last.
+  std::vector<OutputFile> outputs;
+  if (!options.config.empty())
+    outputs.push_back({configBeside(options.out), configText});
+  outputs.push_back(
+      {options.out, std::string(result.output.begin(), result.output.end())});
+  error = writeOutputFiles(platform, outputs);
+  if (!error.empty()) return fail(platform, error);
 
   std::string report = formatText(
       "kitebrand: %s (%lu bytes) from %s (%lu bytes)\n", options.out.c_str(),
@@ -144,12 +139,8 @@ int runKitebrand(const std::vector<std::string>& args, Platform& platform,
       static_cast<unsigned long>(launcher.size()));
   for (const std::string& change : result.changes)
     report += "  " + change + "\n";
-  if (options.config) {
-    const std::string target = configBeside(options.out);
-    if (!writeWhole(platform, target, configText, &error))
-      return fail(platform, error);
-    report += "  configuration: " + target + " (checked)\n";
-  }
+  if (!options.config.empty())
+    report += "  configuration: " + outputs.front().path + " (checked)\n";
   platform.writeOut(report);
   return 0;
 }

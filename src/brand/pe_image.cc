@@ -6,10 +6,31 @@ namespace kite {
 
 namespace {
 
-constexpr size_t kSectionHeaderSize = 40;
 constexpr size_t kMaxSections = 96;  // the most the Windows loader takes
 constexpr uint16_t kExecutableImage = 0x0002;
 constexpr uint32_t kMaxFileSize = 0xFFFFFFFFu;
+
+// The fields kitebrand reads from the headers and writes back: one table
+// each for the optional header and a section header, for both directions.
+template <typename Header>
+struct Field {
+  uint32_t Header::*member;
+  size_t offset;
+};
+constexpr Field<PeImage> kOptionalFields[] = {
+    {&PeImage::initializedDataSize, pe::kSizeOfInitializedData},
+    {&PeImage::entryPoint, pe::kAddressOfEntryPoint},
+    {&PeImage::sectionAlignment, pe::kSectionAlignment},
+    {&PeImage::fileAlignment, pe::kFileAlignment},
+    {&PeImage::imageSize, pe::kSizeOfImage},
+    {&PeImage::sizeOfHeaders, pe::kSizeOfHeaders},
+};
+constexpr Field<PeSection> kSectionFields[] = {
+    {&PeSection::virtualSize, pe::kVirtualSize},
+    {&PeSection::virtualAddress, pe::kVirtualAddress},
+    {&PeSection::rawSize, pe::kSizeOfRawData},
+    {&PeSection::rawOffset, pe::kPointerToRawData},
+};
 
 std::string malformed(const std::string& what) {
   return "malformed PE executable: " + what;
@@ -36,9 +57,10 @@ bool overlaps(const DataDirectory& directory, const PeSection& section) {
          end > section.virtualAddress;
 }
 
-// Whether a base relocation patches an address at or after `rva`: those
-// bytes are the ones a rebuild moves.
-bool relocatesFrom(ByteView file, const PeImage& image, uint64_t rva) {
+// Whether a base relocation patches a byte in [from, to): the loader
+// would change those bytes, and a rebuild rewrites or moves them.
+bool relocatesWithin(ByteView file, const PeImage& image, uint64_t from,
+                     uint64_t to) {
   const DataDirectory relocations = image.directory(kRelocationDirectory);
   uint64_t offset = 0;
   if (relocations.size == 0 ||
@@ -53,9 +75,12 @@ bool relocatesFrom(ByteView file, const PeImage& image, uint64_t rva) {
     for (uint64_t entry = block + 8; entry + 2 <= block + blockSize;
          entry += 2) {
       const uint16_t value = blocks.u16(entry);
-      // Type 0 entries only pad a block to a multiple of four bytes.
-      if ((value >> 12) != 0 && uint64_t{page} + (value & 0xFFF) >= rva)
-        return true;
+      const unsigned type = value >> 12;
+      // Type 0 entries only pad a block to a multiple of four bytes; type
+      // 10 patches eight bytes, the others at most four.
+      const uint64_t address = uint64_t{page} + (value & 0xFFF);
+      const uint64_t width = type == 10 ? 8 : 4;
+      if (type != 0 && address < to && address + width > from) return true;
     }
     block += blockSize;
   }
@@ -115,22 +140,119 @@ std::string checkLayout(const PeImage& image, size_t index) {
   return std::string();
 }
 
+// The headers after the resource section takes `size` bytes: its new
+// sizes, the later sections' new places, and the directories and sizes
+// that describe them.  Refuses a rebuild that would move anything the code
+// or a header points to.
+std::string planRebuild(ByteView file, const PeImage& image, size_t index,
+                        uint64_t size, PeImage* rebuilt) {
+  const PeSection& old = image.sections[index];
+  const uint64_t rawSize = alignUp(size, image.fileAlignment);
+  if (uint64_t{old.rawOffset} + rawSize > kMaxFileSize ||
+      uint64_t{old.virtualAddress} + size > kMaxFileSize)
+    return "the resources are too large";
+  PeImage result = image;
+  std::vector<PeSection>& sections = result.sections;
+  sections[index].virtualSize = static_cast<uint32_t>(size);
+  sections[index].rawSize = static_cast<uint32_t>(rawSize);
+  const bool moving =
+      index + 1 < sections.size() &&
+      alignUp(uint64_t{old.virtualAddress} + size, image.sectionAlignment) !=
+          sections[index + 1].virtualAddress;
+  if (moving && relocatesWithin(file, image, sections[index + 1].virtualAddress,
+                                UINT64_MAX))
+    return "unsupported PE layout: base relocations point into the sections "
+           "after the resources";
+  if (!debugDataBefore(file, image, old.rawOffset))
+    return "unsupported PE layout: debug data after the resources";
+  uint64_t fileEnd = uint64_t{old.rawOffset} + rawSize;
+  for (size_t i = index + 1; i < sections.size(); ++i) {
+    PeSection& section = sections[i];
+    const PeSection& before = sections[i - 1];
+    const uint64_t address = alignUp(
+        before.virtualAddress + before.memorySize(), image.sectionAlignment);
+    if (address + section.memorySize() > kMaxFileSize)
+      return "the resources are too large";
+    if (address != section.virtualAddress && !canMove(image, i))
+      return "unsupported PE layout: section " + section.name +
+             " after the resources cannot move";
+    if (image.directory(kRelocationDirectory).size != 0 &&
+        image.directory(kRelocationDirectory).rva == section.virtualAddress)
+      result.directories[kRelocationDirectory].rva =
+          static_cast<uint32_t>(address);
+    section.virtualAddress = static_cast<uint32_t>(address);
+    if (section.rawSize == 0) continue;
+    fileEnd = alignUp(fileEnd, image.fileAlignment);
+    if (fileEnd + section.rawSize > kMaxFileSize)
+      return "the resources are too large";
+    section.rawOffset = static_cast<uint32_t>(fileEnd);
+    fileEnd += section.rawSize;
+  }
+  result.directories[kResourceDirectory].size = static_cast<uint32_t>(size);
+  const PeSection& last = sections.back();
+  result.imageSize = static_cast<uint32_t>(
+      alignUp(uint64_t{last.virtualAddress} + last.memorySize(),
+              image.sectionAlignment));
+  // The size of initialised data counts the resource section's file size.
+  const uint64_t grown = uint64_t{image.initializedDataSize} + rawSize;
+  result.initializedDataSize = static_cast<uint32_t>(std::min<uint64_t>(
+      grown > old.rawSize ? grown - old.rawSize : 0, kMaxFileSize));
+  *rebuilt = std::move(result);
+  return std::string();
+}
+
+// The file `rebuilt` describes: the bytes before the resource section as
+// they were, `contents`, and every later section's bytes at its new place;
+// then the headers and the checksum.
+Bytes writeRebuild(ByteView file, const PeImage& image, const PeImage& rebuilt,
+                   size_t index, const Bytes& contents) {
+  const PeSection& resources = rebuilt.sections[index];
+  const ByteView before = file.sub(0, resources.rawOffset);
+  Bytes out(before.data, before.data + before.size);
+  out.insert(out.end(), contents.begin(), contents.end());
+  out.resize(resources.rawOffset + size_t{resources.rawSize}, 0);
+  for (size_t i = index + 1; i < rebuilt.sections.size(); ++i) {
+    const PeSection& section = rebuilt.sections[i];
+    if (section.rawSize == 0) continue;
+    out.resize(section.rawOffset, 0);
+    const ByteView data =
+        file.sub(image.sections[i].rawOffset, section.rawSize);
+    out.insert(out.end(), data.data, data.data + data.size);
+  }
+  for (size_t i = 0; i < rebuilt.sections.size(); ++i) {
+    const size_t at = rebuilt.sectionTable + pe::kSectionHeaderSize * i;
+    for (const Field<PeSection>& field : kSectionFields)
+      put32(out, at + field.offset, rebuilt.sections[i].*field.member);
+  }
+  for (const Field<PeImage>& field : kOptionalFields)
+    put32(out, rebuilt.optionalHeader + field.offset, rebuilt.*field.member);
+  const size_t directories =
+      rebuilt.optionalHeader + pe::dataDirectories(rebuilt.is64);
+  for (size_t i = 0; i < rebuilt.directories.size(); ++i) {
+    put32(out, directories + 8 * i, rebuilt.directories[i].rva);
+    put32(out, directories + 8 * i + 4, rebuilt.directories[i].size);
+  }
+  put32(out, rebuilt.checksumOffset(),
+        peChecksum(ByteView(out), rebuilt.checksumOffset()));
+  return out;
+}
+
 }  // namespace
 
 std::string parsePeImage(ByteView file, PeImage* image) {
   if (file.size < 64 || file.u16(0) != 0x5A4D)
     return "not a PE executable (no MZ header)";
-  const uint64_t pe = file.u32(0x3C);
-  if (!file.has(pe, 24) || file.u32(pe) != 0x00004550)
+  const uint64_t signature = file.u32(pe::kSignatureOffset);
+  if (!file.has(signature, pe::kOptionalHeader) ||
+      file.u32(signature) != 0x00004550)
     return "not a PE executable (no PE signature)";
-  const uint16_t sectionCount = file.u16(pe + 6);
-  const uint16_t optionalSize = file.u16(pe + 20);
-  const uint16_t characteristics = file.u16(pe + 22);
-  if (!(characteristics & kExecutableImage))
+  const uint16_t sectionCount = file.u16(signature + pe::kNumberOfSections);
+  const uint16_t optionalSize = file.u16(signature + pe::kSizeOfOptionalHeader);
+  if (!(file.u16(signature + pe::kCharacteristics) & kExecutableImage))
     return "not a PE executable (an object file, not an image)";
 
   PeImage result;
-  result.optionalHeader = static_cast<size_t>(pe + 24);
+  result.optionalHeader = static_cast<size_t>(signature + pe::kOptionalHeader);
   const uint64_t optional = result.optionalHeader;
   if (!file.has(optional, 2))
     return "truncated PE executable: the headers are cut short";
@@ -138,18 +260,16 @@ std::string parsePeImage(ByteView file, PeImage* image) {
   if (magic != 0x10B && magic != 0x20B)
     return malformed("unknown optional header kind");
   result.is64 = magic == 0x20B;
-  const uint64_t directoryTable = result.is64 ? 112 : 96;
-  const uint32_t directoryCount = file.u32(optional + directoryTable - 4);
+  const uint64_t directoryTable = pe::dataDirectories(result.is64);
+  const uint32_t directoryCount =
+      file.u32(optional + pe::numberOfRvaAndSizes(result.is64));
   if (directoryCount > 16) return malformed("too many data directories");
   if (optionalSize < directoryTable + 8 * directoryCount)
     return malformed("optional header too small");
   if (!file.has(optional, optionalSize))
     return "truncated PE executable: the headers are cut short";
-  result.entryPoint = file.u32(optional + 16);
-  result.sectionAlignment = file.u32(optional + 32);
-  result.fileAlignment = file.u32(optional + 36);
-  result.sizeOfHeaders = file.u32(optional + 60);
-  result.checksum = file.u32(optional + 64);
+  for (const Field<PeImage>& field : kOptionalFields)
+    result.*field.member = file.u32(optional + field.offset);
   for (uint32_t i = 0; i < directoryCount; ++i) {
     const uint64_t at = optional + directoryTable + 8 * i;
     result.directories.push_back({file.u32(at), file.u32(at + 4)});
@@ -163,22 +283,19 @@ std::string parsePeImage(ByteView file, PeImage* image) {
     return malformed("bad number of sections");
   result.sectionTable = static_cast<size_t>(optional + optionalSize);
   const uint64_t tableEnd =
-      result.sectionTable + uint64_t{kSectionHeaderSize} * sectionCount;
+      result.sectionTable + uint64_t{pe::kSectionHeaderSize} * sectionCount;
   if (!file.has(result.sectionTable, tableEnd - result.sectionTable))
     return "truncated PE executable: the headers are cut short";
   if (result.sizeOfHeaders < tableEnd || result.sizeOfHeaders > file.size)
     return malformed("bad size of headers");
   uint64_t nextFree = 0;
   for (uint16_t i = 0; i < sectionCount; ++i) {
-    const uint64_t at = result.sectionTable + kSectionHeaderSize * i;
+    const uint64_t at = result.sectionTable + pe::kSectionHeaderSize * i;
     PeSection section;
     for (uint64_t k = 0; k < 8 && file.u8(at + k) != 0; ++k)
       section.name += static_cast<char>(file.u8(at + k));
-    section.virtualSize = file.u32(at + 8);
-    section.virtualAddress = file.u32(at + 12);
-    section.rawSize = file.u32(at + 16);
-    section.rawOffset = file.u32(at + 20);
-    section.characteristics = file.u32(at + 36);
+    for (const Field<PeSection>& field : kSectionFields)
+      section.*field.member = file.u32(at + field.offset);
     if (section.rawSize != 0 && !file.has(section.rawOffset, section.rawSize))
       return "truncated PE executable: section " + section.name +
              " runs past the end of the file";
@@ -233,6 +350,14 @@ std::string findResourceSection(ByteView file, const PeImage& image,
     }
     const std::string layout = checkLayout(image, i);
     if (!layout.empty()) return layout;
+    // The section's bytes are rewritten, and it may grow up to the next
+    // section, so nothing there may be patched by the loader.
+    const uint64_t room = i + 1 < image.sections.size()
+                              ? image.sections[i + 1].virtualAddress
+                              : UINT64_MAX;
+    if (relocatesWithin(file, image, section.virtualAddress, room))
+      return "unsupported PE layout: base relocations point into the "
+             "resource section";
     *index = i;
     return std::string();
   }
@@ -249,81 +374,11 @@ std::string replaceResourceSection(ByteView file, const PeImage& image,
                                    Bytes* out) {
   if (index >= image.sections.size() || contents.empty())
     return "internal error: no resource section to replace";
-  const std::string layout = checkLayout(image, index);
-  if (!layout.empty()) return layout;
-  const PeSection& old = image.sections[index];
-  const uint64_t rawSize = alignUp(contents.size(), image.fileAlignment);
-  if (uint64_t{old.rawOffset} + rawSize > kMaxFileSize ||
-      uint64_t{old.virtualAddress} + contents.size() > kMaxFileSize)
-    return "the resources are too large";
-
-  Bytes result(file.data, file.data + old.rawOffset);
-  result.insert(result.end(), contents.begin(), contents.end());
-  result.resize(static_cast<size_t>(old.rawOffset + rawSize), 0);
-  std::vector<PeSection> sections = image.sections;
-  sections[index].virtualSize = static_cast<uint32_t>(contents.size());
-  sections[index].rawSize = static_cast<uint32_t>(rawSize);
-
-  const bool moving =
-      index + 1 < sections.size() &&
-      alignUp(uint64_t{old.virtualAddress} + contents.size(),
-              image.sectionAlignment) != sections[index + 1].virtualAddress;
-  if (moving && relocatesFrom(file, image, old.virtualAddress))
-    return "unsupported PE layout: base relocations point into the sections "
-           "after the resources";
-  if (!debugDataBefore(file, image, old.rawOffset))
-    return "unsupported PE layout: debug data after the resources";
-  for (size_t i = index + 1; i < sections.size(); ++i) {
-    PeSection& section = sections[i];
-    const PeSection& before = sections[i - 1];
-    const uint64_t address = alignUp(
-        before.virtualAddress + before.memorySize(), image.sectionAlignment);
-    if (address + section.memorySize() > kMaxFileSize)
-      return "the resources are too large";
-    if (address != section.virtualAddress && !canMove(image, i))
-      return "unsupported PE layout: section " + section.name +
-             " after the resources cannot move";
-    section.virtualAddress = static_cast<uint32_t>(address);
-    if (section.rawSize == 0) continue;
-    padTo(result, image.fileAlignment);
-    if (result.size() + uint64_t{section.rawSize} > kMaxFileSize)
-      return "the resources are too large";
-    section.rawOffset = static_cast<uint32_t>(result.size());
-    const ByteView data =
-        file.sub(image.sections[i].rawOffset, section.rawSize);
-    result.insert(result.end(), data.data, data.data + data.size);
-  }
-
-  for (size_t i = index; i < sections.size(); ++i) {
-    const size_t at = image.sectionTable + kSectionHeaderSize * i;
-    put32(result, at + 8, sections[i].virtualSize);
-    put32(result, at + 12, sections[i].virtualAddress);
-    put32(result, at + 16, sections[i].rawSize);
-    put32(result, at + 20, sections[i].rawOffset);
-  }
-  const size_t directoryTable = image.optionalHeader + (image.is64 ? 112 : 96);
-  put32(result, directoryTable + 8 * kResourceDirectory + 4,
-        static_cast<uint32_t>(contents.size()));
-  const DataDirectory relocations = image.directory(kRelocationDirectory);
-  for (size_t i = index + 1; i < sections.size(); ++i) {
-    const PeSection& was = image.sections[i];
-    if (relocations.size != 0 && relocations.rva == was.virtualAddress)
-      put32(result, directoryTable + 8 * kRelocationDirectory,
-            sections[i].virtualAddress);
-  }
-  const PeSection& last = sections.back();
-  put32(result, image.optionalHeader + 56,
-        static_cast<uint32_t>(alignUp(last.virtualAddress + last.memorySize(),
-                                      image.sectionAlignment)));
-  // The size of initialised data counts the resource section's file size.
-  const uint64_t initialised = file.u32(image.optionalHeader + 8);
-  const uint64_t grown = initialised + rawSize;
-  put32(result, image.optionalHeader + 8,
-        static_cast<uint32_t>(std::min<uint64_t>(
-            grown > old.rawSize ? grown - old.rawSize : 0, kMaxFileSize)));
-  put32(result, image.checksumOffset(),
-        peChecksum(ByteView(result), image.checksumOffset()));
-  *out = std::move(result);
+  PeImage rebuilt;
+  const std::string error =
+      planRebuild(file, image, index, contents.size(), &rebuilt);
+  if (!error.empty()) return error;
+  *out = writeRebuild(file, image, rebuilt, index, contents);
   return std::string();
 }
 

@@ -14,13 +14,42 @@
 
 namespace kite {
 
+// Where the header fields kitebrand reads and writes lie: those of the
+// COFF header from the "PE\0\0" signature, those of the optional header and
+// of a section header from the start of theirs.  The tests build and change
+// executables through the same names.
+namespace pe {
+constexpr size_t kSignatureOffset = 0x3C;  // in the MS-DOS header
+constexpr size_t kNumberOfSections = 6;
+constexpr size_t kSizeOfOptionalHeader = 20;
+constexpr size_t kCharacteristics = 22;
+constexpr size_t kOptionalHeader = 24;  // after the COFF header
+constexpr size_t kSizeOfInitializedData = 8;
+constexpr size_t kAddressOfEntryPoint = 16;
+constexpr size_t kSectionAlignment = 32;
+constexpr size_t kFileAlignment = 36;
+constexpr size_t kSizeOfImage = 56;
+constexpr size_t kSizeOfHeaders = 60;
+constexpr size_t kCheckSum = 64;
+// NumberOfRvaAndSizes and the data directories after it, 8 bytes each,
+// come after fields that PE32+ makes wider.
+constexpr size_t dataDirectories(bool is64) { return is64 ? 112 : 96; }
+constexpr size_t numberOfRvaAndSizes(bool is64) {
+  return dataDirectories(is64) - 4;
+}
+constexpr size_t kSectionHeaderSize = 40;
+constexpr size_t kVirtualSize = 8;
+constexpr size_t kVirtualAddress = 12;
+constexpr size_t kSizeOfRawData = 16;
+constexpr size_t kPointerToRawData = 20;
+}  // namespace pe
+
 struct PeSection {
   std::string name;
   uint32_t virtualSize = 0;
   uint32_t virtualAddress = 0;
   uint32_t rawSize = 0;
   uint32_t rawOffset = 0;
-  uint32_t characteristics = 0;
 
   // The room the section takes in memory: its virtual size, or its raw size
   // for the linkers that leave the virtual size 0.
@@ -44,15 +73,17 @@ struct PeImage {
   bool is64 = false;
   size_t optionalHeader = 0;  // file offset of the optional header
   size_t sectionTable = 0;    // file offset of the first section header
+  // The optional header's fields, as named in pe::.
+  uint32_t initializedDataSize = 0;
   uint32_t entryPoint = 0;
   uint32_t sectionAlignment = 0;
   uint32_t fileAlignment = 0;
+  uint32_t imageSize = 0;
   uint32_t sizeOfHeaders = 0;
-  uint32_t checksum = 0;
   std::vector<DataDirectory> directories;  // at most 16
   std::vector<PeSection> sections;         // in file order (by address)
 
-  size_t checksumOffset() const { return optionalHeader + 64; }
+  size_t checksumOffset() const { return optionalHeader + pe::kCheckSum; }
   DataDirectory directory(size_t index) const {
     return index < directories.size() ? directories[index] : DataDirectory();
   }
@@ -76,9 +107,10 @@ std::string findResourceSection(ByteView file, const PeImage& image,
 // The bytes a section holds in the file (never more than its virtual size).
 ByteView sectionContents(ByteView file, const PeSection& section);
 
-// `file` with the contents of resource section `index` (as found by
-// findResourceSection) replaced by `contents`, which must have been laid
-// out for the section's unchanged address.  Sections after it move up or
+// `file` with the contents of resource section `index` replaced by
+// `contents`, which must have been laid out for the section's unchanged
+// address.  `index` is the one findResourceSection gave, having checked
+// the layout a rebuild relies on.  Sections after it move up or
 // down as needed (only the base relocations can); every other section keeps
 // its bytes, offset and address.  The headers that describe sizes, the
 // resource and relocation directories and the checksum are brought up to

@@ -89,4 +89,16 @@ bool findPath(Platform& platform, std::string path,
   return !path.empty() && platform.findFiles(path, matches);
 }
 
+bool isDirectory(Platform& platform, const std::string& path) {
+  std::vector<FoundFile> found;
+  return findPath(platform, path, &found) && found.size() == 1 &&
+         found[0].isDirectory;
+}
+
+std::string fileErrorText(Platform& platform, const std::string& path,
+                          int error) {
+  return isDirectory(platform, path) ? "it is a directory, not a file"
+                                     : platform.errorText(error);
+}
+
 }  // namespace kite

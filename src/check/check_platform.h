@@ -75,7 +75,7 @@ class CheckPlatform : public Platform {
     return base_.readFile(path, bytes);
   }
   // kitecheck writes nothing.
-  int writeFile(const std::string&, const std::string&) override {
+  int createNewFile(const std::string&, const std::string&) override {
     return kReadOnly;
   }
   int renameFile(const std::string&, const std::string&) override {
@@ -135,6 +135,15 @@ bool findPath(Platform& platform, std::string path,
 // A path only Windows can look up: one that begins with a drive letter and
 // a colon ("C:\...") or two separators ("\\server\share\...").
 bool isWindowsPath(const std::string& path);
+
+// Whether `path` names a directory.
+bool isDirectory(Platform& platform, const std::string& path);
+
+// Why `path` could not be opened, read or written with errno value
+// `error`, in words: a directory says so rather than the system's
+// "Permission denied".
+std::string fileErrorText(Platform& platform, const std::string& path,
+                          int error);
 
 }  // namespace kite
 

@@ -64,16 +64,6 @@ std::vector<SubkeyStep> describeSubkeys(const VersionSearch& search) {
   return steps;
 }
 
-// Why a file could not be opened, in words: a directory says so rather
-// than the system's "Permission denied".
-std::string Recorder::whyNotOpened(const std::string& path, int error) {
-  std::vector<FoundFile> found;
-  if (findPath(platform_, path, &found) && found.size() == 1 &&
-      found[0].isDirectory)
-    return "it is a directory, not a file";
-  return platform_.errorText(error);
-}
-
 LineRecord* Recorder::lastLine() {
   return report_.lines.empty() ? nullptr : &report_.lines.back();
 }
@@ -86,7 +76,7 @@ void Recorder::fileOpened(const std::string& path, int depth, int error,
   if (error != 0) {
     file.state = FileState::kNotOpened;
     file.error = error;
-    file.errorText = whyNotOpened(path, error);
+    file.errorText = fileErrorText(platform_, path, error);
   }
   if (depth > 0 && lastLine()) {
     file.includedFrom = lastLine()->file;

@@ -39,7 +39,6 @@ class Recorder : public ConfigObserver, public VersionResolver {
  private:
   LineRecord* lastLine();
   void notRead(const std::string& path, int depth, FileState state);
-  std::string whyNotOpened(const std::string& path, int error);
 
   Report& report_;
   LaunchSettings& settings_;

@@ -81,8 +81,9 @@ class ForwardingPlatform : public Platform {
   int readFile(const std::string& path, std::string* bytes) override {
     return inner_.readFile(path, bytes);
   }
-  int writeFile(const std::string& path, const std::string& bytes) override {
-    return inner_.writeFile(path, bytes);
+  int createNewFile(const std::string& path,
+                    const std::string& bytes) override {
+    return inner_.createNewFile(path, bytes);
   }
   int renameFile(const std::string& from, const std::string& to) override {
     return inner_.renameFile(from, to);

@@ -12,6 +12,7 @@
 #ifndef KITE_PLATFORM_PLATFORM_H_
 #define KITE_PLATFORM_PLATFORM_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <ctime>
 #include <string>
@@ -45,6 +46,11 @@ struct RegistryRoot {
 // lookup reads.
 constexpr RegistryRoot kClassicRegistryRoot{RegistryHive::kLocalMachine,
                                             RegistryView::k32Bit};
+
+// The most bytes readFile reads.  No file Kite reads comes near it; the
+// bound keeps a file named by mistake (a disk image, say) from taking the
+// memory of a 32-bit program, which then ends without a word.
+constexpr std::size_t kMaxFileBytes = std::size_t{64} << 20;
 
 // An open registry key or a started child process; 0 is never a valid one.
 using RegistryKey = std::uintptr_t;
@@ -157,11 +163,15 @@ class Platform {
   /// Returns the current directory; empty on failure.
   virtual std::string currentDirectory() = 0;
   /// Reads a whole file as it is stored, byte for byte; returns 0, or the
-  /// errno value when it cannot be opened or read (a directory included).
+  /// errno value when it cannot be opened or read (a directory included),
+  /// EFBIG when it holds more than kMaxFileBytes.
   virtual int readFile(const std::string& path, std::string* bytes) = 0;
-  /// Writes `bytes` as the whole content of `path`, creating or replacing
-  /// it; returns 0, or the errno value when it cannot be written.
-  virtual int writeFile(const std::string& path, const std::string& bytes) = 0;
+  /// Creates the file `path` holding `bytes`, only if nothing has that name
+  /// (a link to another file included, which is never followed); returns
+  /// 0, or the errno value: EEXIST when the name is taken.  A file it
+  /// created but could not finish is removed.
+  virtual int createNewFile(const std::string& path,
+                            const std::string& bytes) = 0;
   /// Gives the file `from` the name `to`, replacing a file of that name;
   /// returns 0, or the errno value.
   virtual int renameFile(const std::string& from, const std::string& to) = 0;

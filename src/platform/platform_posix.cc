@@ -212,14 +212,23 @@ int PosixPlatform::readFile(const std::string& path, std::string* bytes) {
   if (isDirectory(name)) return EACCES;
   FILE* file = std::fopen(name.c_str(), "rb");
   if (!file) return errno ? errno : ENOENT;
-  return readWholeFile(file, bytes);
+  return readWholeFile(file, bytes, kMaxFileBytes);
 }
 
-int PosixPlatform::writeFile(const std::string& path,
-                             const std::string& bytes) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return errno ? errno : EACCES;
-  return writeWholeFile(file, bytes);
+int PosixPlatform::createNewFile(const std::string& path,
+                                 const std::string& bytes) {
+  // O_EXCL fails on every existing name, a symbolic link included.
+  const int descriptor =
+      ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (descriptor < 0) return errno;
+  FILE* file = ::fdopen(descriptor, "wb");
+  int status = EIO;
+  if (file)
+    status = writeWholeFile(file, bytes);
+  else
+    ::close(descriptor);
+  if (status != 0) ::unlink(path.c_str());
+  return status;
 }
 
 int PosixPlatform::renameFile(const std::string& from, const std::string& to) {

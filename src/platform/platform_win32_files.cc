@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <direct.h>
+#include <fcntl.h>
 #include <io.h>
 
 #include <cerrno>
@@ -44,6 +45,23 @@ void writeStream(FILE* stream, DWORD handleId, const std::string& text) {
   // survive however the process ends.
   std::fwrite(text.data(), 1, text.size(), stream);
   std::fflush(stream);
+}
+
+// The errno value for a Win32 error of a file operation.
+int errnoFor(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return EEXIST;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+      return EACCES;
+    default:
+      return EIO;
+  }
 }
 
 // One character of the ANSI code page at bytes[at]: its length in bytes
@@ -145,21 +163,37 @@ std::string Win32Platform::currentDirectory() {
 int Win32Platform::readFile(const std::string& path, std::string* bytes) {
   FILE* file = _wfopen(wideChars(toWide(path)), L"rb");
   if (!file) return errno ? errno : ENOENT;
-  return readWholeFile(file, bytes);
+  return readWholeFile(file, bytes, kMaxFileBytes);
 }
 
-int Win32Platform::writeFile(const std::string& path,
-                             const std::string& bytes) {
-  FILE* file = _wfopen(wideChars(toWide(path)), L"wb");
-  if (!file) return errno ? errno : EACCES;
-  return writeWholeFile(file, bytes);
+int Win32Platform::createNewFile(const std::string& path,
+                                 const std::string& bytes) {
+  const WideText widePath = toWide(path);
+  // CREATE_NEW fails on every existing name; with FILE_FLAG_OPEN_REPARSE_POINT
+  // a symbolic link counts as one, even when its target does not exist.
+  const HANDLE handle = CreateFileW(
+      wideChars(widePath), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return errnoFor(GetLastError());
+  const int descriptor =
+      _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY);
+  FILE* file = descriptor < 0 ? nullptr : _fdopen(descriptor, "wb");
+  int status = EIO;
+  if (file)
+    status = writeWholeFile(file, bytes);
+  else if (descriptor >= 0)
+    _close(descriptor);
+  else
+    CloseHandle(handle);
+  if (status != 0) DeleteFileW(wideChars(widePath));
+  return status;
 }
 
 int Win32Platform::renameFile(const std::string& from, const std::string& to) {
   if (MoveFileExW(wideChars(toWide(from)), wideChars(toWide(to)),
                   MOVEFILE_REPLACE_EXISTING))
     return 0;
-  return GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+  return errnoFor(GetLastError());
 }
 
 int Win32Platform::removeFile(const std::string& path) {

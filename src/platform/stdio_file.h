@@ -10,14 +10,21 @@
 
 namespace kite {
 
-// Reads `file` to its end into *bytes and closes it.  Returns 0, or EACCES
-// when a read fails (a directory opens on some systems but cannot be read).
-inline int readWholeFile(FILE* file, std::string* bytes) {
+// Reads `file` to its end into *bytes and closes it.  Returns 0, EACCES
+// when a read fails (a directory opens on some systems but cannot be read),
+// or EFBIG when the file holds more than `limit` bytes.
+inline int readWholeFile(FILE* file, std::string* bytes, size_t limit) {
   bytes->clear();
   char buffer[16384];
   size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    if (got > limit - bytes->size()) {
+      std::fclose(file);
+      bytes->clear();
+      return EFBIG;
+    }
     bytes->append(buffer, got);
+  }
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   return failed ? EACCES : 0;

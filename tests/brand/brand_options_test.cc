@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <utility>
+
 namespace kite {
 namespace {
 
@@ -33,17 +36,22 @@ TEST(BrandOptions, ReadsEveryOptionInBothForms) {
             "");
   EXPECT_EQ(options.from, "dist/kite32.exe");
   EXPECT_EQ(options.out, "MyApp.exe");
-  EXPECT_EQ(options.iconPath, "app.ico");
-  EXPECT_EQ(options.iconGroupPaths,
+  const BrandRequest& request = options.request;
+  std::vector<std::pair<unsigned, std::string>> icons;
+  for (const IconFile& icon : request.icons)
+    icons.push_back({icon.group, icon.path});
+  EXPECT_EQ(icons,
             (std::vector<std::pair<unsigned, std::string>>{
-                {7, "seven.ico"}, {65535, "last=one.ico"}}));
-  EXPECT_EQ(options.name, "My App");
-  EXPECT_EQ(options.version, "2.3");
-  EXPECT_EQ(options.company, "Example Ltd");
-  EXPECT_EQ(options.description, "");
-  EXPECT_EQ(options.copyright, "(C) 2026");
+                {101, "app.ico"}, {7, "seven.ico"}, {65535, "last=one.ico"}}));
+  EXPECT_EQ(request.texts, (std::map<std::string, std::string>{
+                               {"ProductName", "My App"},
+                               {"CompanyName", "Example Ltd"},
+                               {"FileDescription", ""},
+                               {"LegalCopyright", "(C) 2026"}}));
+  EXPECT_EQ(request.version, "2.3");
+  EXPECT_EQ(request.outputName, "MyApp.exe");
   EXPECT_EQ(options.config, "MyApp.config");
-  EXPECT_TRUE(options.elevate);
+  EXPECT_TRUE(request.elevate);
   EXPECT_FALSE(options.help);
 
   ASSERT_EQ(parseBrandOptions({"--out", "x", "--help"}, &options), "");

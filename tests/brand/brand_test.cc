@@ -39,13 +39,13 @@ std::string text(const Branded& branded, const char* key) {
 
 BrandRequest fullRequest() {
   BrandRequest request;
-  request.icon = icoFile({16, 32}, true);
-  request.iconGroups = {{5, icoFile({48})}};
-  request.name = "My App";
+  request.icons = {{kMainIconGroup, "", icoFile({16, 32}, true)},
+                   {5, "", icoFile({48})}};
+  request.texts = {{"ProductName", "My App"},
+                   {"CompanyName", "Example Ltd"},
+                   {"FileDescription", "Café Ελληνικά"},
+                   {"LegalCopyright", "(C) 2026 Example Ltd"}};
   request.version = "2.3.1";
-  request.company = "Example Ltd";
-  request.description = "Café Ελληνικά";
-  request.copyright = "(C) 2026 Example Ltd";
   request.elevate = true;
   request.outputName = "dist\\MyApp.exe";
   return request;
@@ -94,8 +94,8 @@ TEST(Brand, GivesTheSameBytesEachTimeAndRebrands) {
   const BrandResult first = brandExecutable(input, fullRequest());
   EXPECT_EQ(brandExecutable(input, fullRequest()).output, first.output);
   BrandRequest again;
-  again.name = "Other";
-  again.icon = icoFile({24});
+  again.texts["ProductName"] = "Other";
+  again.icons = {{kMainIconGroup, "", icoFile({24})}};
   const BrandResult second = brandExecutable(first.output, again);
   ASSERT_EQ(second.error, "");
   const Branded out = read(second.output);
@@ -113,15 +113,14 @@ TEST(Brand, GivesTheSameBytesEachTimeAndRebrands) {
 TEST(Brand, RefusesBadInputWithAReason) {
   const Bytes input = synthetic::buildPe(synthetic::kiteResources());
   Bytes signedFile = input;
-  put32(signedFile, 0x58 + 112 + 8 * kSecurityDirectory + 4, 8);
+  put32(signedFile, synthetic::dataDirectory(true, kSecurityDirectory) + 4, 8);
   BrandRequest plain;
   BrandRequest badVersion, badIcon, emptyIcon, twice, badText;
   badVersion.version = "1.2.3.4.5";
-  badIcon.icon = Bytes{0, 0, 1, 0, 1, 0};
-  emptyIcon.iconGroups = {{9, Bytes{0, 0, 1, 0, 0, 0}}};
-  twice.icon = icoFile({16});
-  twice.iconGroups = {{101, icoFile({16})}};
-  badText.copyright = "\xFF";
+  badIcon.icons = {{kMainIconGroup, "", Bytes{0, 0, 1, 0, 1, 0}}};
+  emptyIcon.icons = {{9, "", Bytes{0, 0, 1, 0, 0, 0}}};
+  twice.icons = {{kMainIconGroup, "", icoFile({16})}, {101, "", icoFile({16})}};
+  badText.texts["LegalCopyright"] = "\xFF";
   struct Case {
     Bytes file;
     const BrandRequest* request;

@@ -25,25 +25,33 @@ TEST(IcoFile, ReadsBitmapAndPngImagesAndFillsTheirDepth) {
 }
 
 TEST(IcoFile, RefusesTruncatedAndMalformedFiles) {
-  const Bytes good = icoFile({16});
+  // One image at offset 22; two images at 38 (104 bytes) and 142.
+  const Bytes bases[] = {icoFile({16}), icoFile({16, 32})};
   struct Case {
     size_t offset;  // 16-bit value written, or the size to cut to when
     int value;      // value is -1
     const char* error;
+    int base = 0;
   };
   const Case cases[] = {
       {0, -1, "truncated"},
       {5, -1, "truncated"},
       {21, -1, "truncated"},  // in the directory
-      {good.size() - 1, -1, "runs past its end"},
+      {bases[0].size() - 1, -1, "runs past its end"},
       {2, 2, "not an .ico file"},  // a cursor
       {0, 1, "not an .ico file"},
       {4, 0, "holds no images"},
       {4, 3, "truncated"},
       {18, 0xFFFF, "runs past its end"},      // image offset
       {22, 8, "neither a PNG nor a bitmap"},  // header size 8
+      {18, 6, "image 1 overlaps the directory"},
+      // Entries that share bytes would copy them once each: 4,000 entries
+      // on one 1 MB image ask for 4 GB.
+      {34, 38, "image 1 shares its bytes with image 2", 1},
+      {34, 100, "image 1 shares its bytes with image 2", 1},
   };
   for (const Case& c : cases) {
+    const Bytes& good = bases[c.base];
     Bytes file = good;
     if (c.value < 0)
       file.resize(c.offset);

@@ -40,7 +40,7 @@ TEST(PeImage, ReadsTheHeadersOfBothWidths) {
     EXPECT_EQ(image.is64, is64);
     ASSERT_EQ(image.sections.size(), 3u);
     EXPECT_EQ(image.sections[1].name, ".rsrc");
-    EXPECT_EQ(image.checksum,
+    EXPECT_EQ(ByteView(file).u32(image.checksumOffset()),
               peChecksum(ByteView(file), image.checksumOffset()));
     size_t index = 0;
     EXPECT_EQ(findResourceSection(ByteView(file), image, &index), "");
@@ -56,20 +56,23 @@ TEST(PeImage, RefusesFilesThatAreNoUsableExecutable) {
     int width;  // bytes written
     const char* error;
   };
-  const size_t section = 0x58 + 240;  // first section header
+  using synthetic::kOptional;
+  using synthetic::kSignature;
+  const size_t second = synthetic::sectionHeader(true, 1);
   const Case cases[] = {
       {0, 0x5A4E, 2, "no MZ header"},
-      {0x3C, 0xFFFFFFF0, 4, "no PE signature"},
-      {0x40, 0x4551, 4, "no PE signature"},
-      {0x56, 0x0020, 2, "object file"},
-      {0x58, 0x0107, 2, "optional header kind"},
-      {0x58 + 36, 0x300, 4, "alignment"},
-      {0x58 + 60, 0x100, 4, "size of headers"},
-      {0x46, 0, 2, "number of sections"},
-      {0x46, 200, 2, "number of sections"},
-      {section + 40 + 20, 0x7FFFFF00, 4, "runs past the end"},
-      {section + 40 + 12, 0x800, 4, "out of order"},
-      {0x58 + 108, 17, 4, "too many data directories"},
+      {pe::kSignatureOffset, 0xFFFFFFF0, 4, "no PE signature"},
+      {kSignature, 0x4551, 4, "no PE signature"},
+      {kSignature + pe::kCharacteristics, 0x0020, 2, "object file"},
+      {kOptional, 0x0107, 2, "optional header kind"},
+      {kOptional + pe::kFileAlignment, 0x300, 4, "alignment"},
+      {kOptional + pe::kSizeOfHeaders, 0x100, 4, "size of headers"},
+      {kSignature + pe::kNumberOfSections, 0, 2, "number of sections"},
+      {kSignature + pe::kNumberOfSections, 200, 2, "number of sections"},
+      {second + pe::kPointerToRawData, 0x7FFFFF00, 4, "runs past the end"},
+      {second + pe::kVirtualAddress, 0x800, 4, "out of order"},
+      {kOptional + pe::numberOfRvaAndSizes(true), 17, 4,
+       "too many data directories"},
   };
   for (const Case& c : cases) {
     Bytes file = good;
@@ -82,7 +85,8 @@ TEST(PeImage, RefusesFilesThatAreNoUsableExecutable) {
               std::string::npos)
         << c.error;
   }
-  for (size_t size : {0, 63, 0x58, 0x58 + 100, 0x58 + 240 + 50, 0x500}) {
+  for (size_t size : {size_t{0}, size_t{63}, kOptional, kOptional + 100,
+                      synthetic::sectionHeader(true, 1) + 10, size_t{0x500}}) {
     PeImage image;
     EXPECT_NE(parsePeImage(ByteView(good.data(), size), &image), "") << size;
   }
@@ -90,17 +94,23 @@ TEST(PeImage, RefusesFilesThatAreNoUsableExecutable) {
 
 TEST(PeImage, RefusesSignedFilesOverlaysAndMisplacedResources) {
   const Bytes good = buildPe(kiteResources());
-  const size_t directories = 0x58 + 112;
+  const auto directory = [](size_t index) {
+    return synthetic::dataDirectory(true, index);
+  };
   Bytes signedFile = good, overlay = good, noResources = good, inside = good;
-  put32(signedFile, directories + 8 * kSecurityDirectory + 4, 0x100);
+  put32(signedFile, directory(kSecurityDirectory) + 4, 0x100);
   overlay.push_back(0);
-  put32(noResources, directories + 8 * kResourceDirectory + 4, 0);
-  put32(inside, directories + 8 * kResourceDirectory, 0x2010);
+  put32(noResources, directory(kResourceDirectory) + 4, 0);
+  put32(inside, directory(kResourceDirectory), 0x2010);
+  Layout patched;  // .rsrc is at 0x2000, and may grow up to .reloc
+  patched.relocated = 0x2FFC;
+  const Bytes relocated = buildPe(kiteResources(), patched);
   const std::pair<const Bytes*, const char*> cases[] = {
       {&signedFile, "signing must come after branding"},
       {&overlay, "overlay"},
       {&noResources, "no resources"},
       {&inside, "do not start a section"},
+      {&relocated, "base relocations point into the resource section"},
   };
   for (const auto& c : cases) {
     PeImage image;
@@ -136,7 +146,7 @@ TEST(PeImage, MovesTheRelocationsAfterAGrowingOrShrinkingResourceSection) {
     ASSERT_EQ(error, "") << size;
     PeImage after;
     ASSERT_EQ(parsePeImage(ByteView(out), &after), "");
-    EXPECT_EQ(after.checksum,
+    EXPECT_EQ(ByteView(out).u32(after.checksumOffset()),
               peChecksum(ByteView(out), after.checksumOffset()));
     const PeSection& resources = after.sections[1];
     const PeSection& relocations = after.sections[2];
@@ -147,8 +157,8 @@ TEST(PeImage, MovesTheRelocationsAfterAGrowingOrShrinkingResourceSection) {
     EXPECT_EQ(after.directory(kRelocationDirectory).rva,
               relocations.virtualAddress);
     EXPECT_EQ(after.directory(kResourceDirectory).size, size);
-    EXPECT_EQ(ByteView(out).u32(after.optionalHeader + 56),
-              relocations.virtualAddress + 0x1000);  // SizeOfImage
+    EXPECT_EQ(ByteView(out).u32(after.optionalHeader + pe::kSizeOfImage),
+              relocations.virtualAddress + 0x1000);
     EXPECT_EQ(sectionContents(ByteView(out), relocations).copy(),
               sectionContents(ByteView(file), before.sections[2]).copy());
     // .text, stored after the headers, is where it was.

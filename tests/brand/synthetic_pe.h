@@ -124,11 +124,24 @@ inline ResourceTree kiteResources(
   return tree;
 }
 
+// Where buildPe puts the headers: the signature right after the MS-DOS
+// header, the optional header and the section table after it.
+constexpr size_t kSignature = 0x40;
+constexpr size_t kOptional = kSignature + pe::kOptionalHeader;
+inline size_t optionalSize(bool is64) { return is64 ? 240 : 224; }
+inline size_t sectionHeader(bool is64, size_t index) {
+  return kOptional + optionalSize(is64) + pe::kSectionHeaderSize * index;
+}
+inline size_t dataDirectory(bool is64, size_t index) {
+  return kOptional + pe::dataDirectories(is64) + 8 * index;
+}
+
 struct Layout {
   bool is64 = true;
   bool relocationsLast = true;  // .text .rsrc .reloc; else .text .reloc .rsrc
   bool dataAfter = false;       // a .data section after .rsrc (cannot move)
   uint32_t fileAlignment = 0x200;
+  uint32_t relocated = 0x1010;  // the address the one base relocation patches
 };
 
 // A PE executable with `resources`; its checksum is correct.
@@ -140,63 +153,65 @@ inline Bytes buildPe(const ResourceTree& resources, const Layout& layout = {}) {
   };
   std::vector<Part> parts = {{".text", Bytes(0x40, 0xC3)}};
   Bytes relocations;
-  append32(relocations, 0x1000);
+  append32(relocations, layout.relocated & ~0xFFFu);
   append32(relocations, 12);
-  append16(relocations, (layout.is64 ? 0xA000 : 0x3000) | 0x10);
+  append16(relocations, (layout.is64 ? 0xA000 : 0x3000) |
+                            static_cast<uint16_t>(layout.relocated & 0xFFF));
   append16(relocations, 0);
   parts.push_back({".reloc", relocations});
   parts.insert(parts.begin() + (layout.relocationsLast ? 1 : 2), {".rsrc", {}});
   if (layout.dataAfter) parts.push_back({".data", Bytes(0x20, 0x5A)});
   const size_t count = parts.size();
-  const uint32_t optionalSize = layout.is64 ? 240 : 224;
-  const uint32_t headers = static_cast<uint32_t>(
-      alignUp(0x40 + 24 + optionalSize + 40 * count, align));
+  const bool is64 = layout.is64;
+  const uint32_t headers =
+      static_cast<uint32_t>(alignUp(sectionHeader(is64, count), align));
   Bytes file(headers, 0);
   put16(file, 0, 0x5A4D);
-  put32(file, 0x3C, 0x40);
-  put32(file, 0x40, 0x4550);
-  put16(file, 0x44, layout.is64 ? 0x8664 : 0x14C);
-  put16(file, 0x46, static_cast<uint16_t>(count));
-  put32(file, 0x48, 0x5E000000);  // TimeDateStamp
-  put16(file, 0x54, static_cast<uint16_t>(optionalSize));
-  put16(file, 0x56, layout.is64 ? 0x22 : 0x102);
-  const size_t optional = 0x58;
-  put16(file, optional, layout.is64 ? 0x20B : 0x10B);
-  put32(file, optional + 8, 0x1000);    // SizeOfInitializedData
-  put32(file, optional + 16, 0x1000);   // AddressOfEntryPoint
-  put32(file, optional + 32, 0x1000);   // SectionAlignment
-  put32(file, optional + 36, align);    // FileAlignment
-  put32(file, optional + 60, headers);  // SizeOfHeaders
-  put16(file, optional + 68, 2);        // Subsystem: GUI
-  const size_t directories = optional + (layout.is64 ? 112 : 96);
-  put32(file, directories - 4, 16);
+  put32(file, pe::kSignatureOffset, kSignature);
+  put32(file, kSignature, 0x4550);
+  put16(file, kSignature + 4, is64 ? 0x8664 : 0x14C);  // Machine
+  put16(file, kSignature + pe::kNumberOfSections, static_cast<uint16_t>(count));
+  put32(file, kSignature + 8, 0x5E000000);  // TimeDateStamp
+  put16(file, kSignature + pe::kSizeOfOptionalHeader,
+        static_cast<uint16_t>(optionalSize(is64)));
+  put16(file, kSignature + pe::kCharacteristics, is64 ? 0x22 : 0x102);
+  put16(file, kOptional, is64 ? 0x20B : 0x10B);  // Magic
+  put32(file, kOptional + pe::kSizeOfInitializedData, 0x1000);
+  put32(file, kOptional + pe::kAddressOfEntryPoint, 0x1000);
+  put32(file, kOptional + pe::kSectionAlignment, 0x1000);
+  put32(file, kOptional + pe::kFileAlignment, align);
+  put32(file, kOptional + pe::kSizeOfHeaders, headers);
+  put16(file, kOptional + 68, 2);  // Subsystem: GUI
+  put32(file, kOptional + pe::numberOfRvaAndSizes(is64), 16);
   uint32_t address = 0x1000;
   for (size_t i = 0; i < count; ++i) {
     Part& part = parts[i];
     const std::string name = part.name;
     if (name == ".rsrc") writeResourceTree(resources, address, &part.data);
-    const size_t header = optional + optionalSize + 40 * i;
+    const size_t header = sectionHeader(is64, i);
     std::copy(name.begin(), name.end(), file.begin() + header);
-    put32(file, header + 8, static_cast<uint32_t>(part.data.size()));
-    put32(file, header + 12, address);
-    put32(file, header + 16,
+    put32(file, header + pe::kVirtualSize,
+          static_cast<uint32_t>(part.data.size()));
+    put32(file, header + pe::kVirtualAddress, address);
+    put32(file, header + pe::kSizeOfRawData,
           static_cast<uint32_t>(alignUp(part.data.size(), align)));
-    put32(file, header + 20, static_cast<uint32_t>(file.size()));
-    put32(file, header + 36, 0x40000040);
+    put32(file, header + pe::kPointerToRawData,
+          static_cast<uint32_t>(file.size()));
+    put32(file, header + 36, 0x40000040);  // Characteristics
     if (name == ".rsrc" || name == ".reloc") {
-      const size_t index =
-          name == ".rsrc" ? kResourceDirectory : kRelocationDirectory;
-      put32(file, directories + 8 * index, address);
-      put32(file, directories + 8 * index + 4,
-            static_cast<uint32_t>(part.data.size()));
+      const size_t directory = dataDirectory(
+          is64, name == ".rsrc" ? kResourceDirectory : kRelocationDirectory);
+      put32(file, directory, address);
+      put32(file, directory + 4, static_cast<uint32_t>(part.data.size()));
     }
     file.insert(file.end(), part.data.begin(), part.data.end());
     padTo(file, align);
     address =
         static_cast<uint32_t>(alignUp(address + part.data.size(), 0x1000));
   }
-  put32(file, optional + 56, address);  // SizeOfImage
-  put32(file, optional + 64, peChecksum(ByteView(file), optional + 64));
+  put32(file, kOptional + pe::kSizeOfImage, address);
+  put32(file, kOptional + pe::kCheckSum,
+        peChecksum(ByteView(file), kOptional + pe::kCheckSum));
   return file;
 }
 

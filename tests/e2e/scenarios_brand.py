@@ -188,14 +188,21 @@ def windows_kitebrand(t):
     if not in_prefix(t, KITEBRAND, "kitebrand") or host_lines is None:
         return
     folder = inputs.dir + "\\" + OUTPUT_FOLDER
-    (inputs.unix_dir / OUTPUT_FOLDER).mkdir()
+    written = inputs.unix_dir / OUTPUT_FOLDER
+    written.mkdir()
+    # A link planted under the first name kitebrand.exe would write to,
+    # pointing at its input: created only where nothing has the name, the
+    # new file goes elsewhere and the input stays as it is.
+    planted = EXE + ".kitebrand-new-1"
+    (written / planted).symlink_to(inputs.unix_dir / inputs.launcher)
     source, output = inputs.dir + "\\" + inputs.launcher, folder + "\\" + EXE
     code, out, err = inputs.run(t, "kitebrand", [KITEBRAND, "--from", source, "--out", output]
                                 + inputs.options(windows=True))
     t.check.eq("kitebrand.exe exit code", code, 0)
-    written = inputs.unix_dir / OUTPUT_FOLDER
     files = sorted(path.name for path in written.iterdir())
-    t.check.eq("files written", files, sorted([EXE, "MyApp.config"]))
+    t.check.eq("files written", files, sorted([EXE, "MyApp.config", planted]))
+    t.check.eq("the input, behind the planted link", (written / planted).read_bytes(),
+               t.launcher_exe.read_bytes())
     if EXE not in files:
         t.check.true("kitebrand.exe wrote %s" % output, False, repr(err))
         return
@@ -211,14 +218,28 @@ def windows_kitebrand(t):
         "kitebrand: %s (%d bytes) from %s (%d bytes)" % (output, len(wine_made), source, size)]
         + host_lines[1:-1] + ["  configuration: %s\\MyApp.config (checked)" % folder])
 
-    # Refused input leaves nothing behind, not even the temporary file.
+    # A refusal leaves every file as it was, an earlier copy included, and
+    # no file of its own: one row for input refused before anything is
+    # written, one for a configuration that cannot take its place after
+    # both new files are complete.
     inputs.write("truncated.ico", icons.ico_file(ICON)[:200])
-    code, out, err = inputs.run(t, "refused", [
-        KITEBRAND, "--from", source, "--out", inputs.dir + "\\Refused.exe",
-        "--icon", inputs.dir + "\\truncated.ico"])
-    t.check.eq("truncated .ico: exit code", code, 2)
-    t.check.true("truncated .ico: a message", any(line.startswith("kitebrand: ") for line in err),
-                 repr(err))
-    t.check.eq("truncated .ico: files written",
-               [path.name for path in inputs.unix_dir.iterdir() if path.name.startswith("Refused")],
-               [])
+    refusals = [("truncated .ico", ["--icon", inputs.dir + "\\truncated.ico"], None),
+                ("a folder named like the configuration",
+                 ["--config", inputs.dir + "\\MyApp.config"], "Refused.config")]
+    for label, options, folder_name in refusals:
+        for path in inputs.unix_dir.glob("Refused*"):
+            (path.rmdir if path.is_dir() else path.unlink)()
+        inputs.write("Refused.exe", b"earlier copy")
+        if folder_name:
+            (inputs.unix_dir / folder_name).mkdir()
+        before = sorted(path.name for path in inputs.unix_dir.glob("Refused*"))
+        code, out, err = inputs.run(t, "refused", [
+            KITEBRAND, "--from", source, "--out", inputs.dir + "\\Refused.exe"] + options)
+        t.check.eq("%s: exit code" % label, code, 2)
+        t.check.true("%s: a message" % label,
+                     any(line.startswith("kitebrand: ") for line in err), repr(err))
+        t.check.eq("%s: files" % label,
+                   sorted(path.name for path in inputs.unix_dir.glob("Refused*")), before)
+        earlier = (inputs.unix_dir / "Refused.exe").read_bytes()
+        t.check.true("%s: the earlier copy is kept" % label, earlier == b"earlier copy",
+                     "%d bytes: %r" % (len(earlier), earlier[:20]))

@@ -4,7 +4,8 @@
 // Input: the bytes of an .ico file.
 //
 // Checked for every input, besides what the sanitizers catch:
-//  - a file that reads has at least one image, none of them empty;
+//  - a file that reads has at least one image, none of them empty, and its
+//    images together take no more bytes than the file holds;
 //  - the RT_GROUP_ICON made for the images lists the ids it was given;
 //  - after the images replace icon group 101 and then become a new group,
 //    every id a group lists names an RT_ICON holding that image, every
@@ -74,10 +75,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!kite::parseIcoFile(ByteView(data, size), &images).empty()) return 0;
   FUZZ_CHECK(!images.empty());
   std::vector<uint16_t> ids;
+  size_t taken = 0;
   for (size_t i = 0; i < images.size(); ++i) {
     FUZZ_CHECK(!images[i].data.empty());
+    taken += images[i].data.size();
     ids.push_back(static_cast<uint16_t>(i + 1));
   }
+  FUZZ_CHECK(taken <= size);
   std::vector<uint16_t> listed;
   FUZZ_CHECK(kite::iconGroupIds(ByteView(kite::encodeIconGroup(images, ids)),
                                 &listed));

@@ -57,7 +57,7 @@ void checkRebuild(ByteView file, const kite::PeImage& image, size_t index) {
   const ByteView rebuilt(out);
   kite::PeImage after;
   FUZZ_CHECK(kite::parsePeImage(rebuilt, &after) == "");
-  FUZZ_CHECK(after.checksum ==
+  FUZZ_CHECK(rebuilt.u32(after.checksumOffset()) ==
              kite::peChecksum(rebuilt, after.checksumOffset()));
   size_t afterIndex = 0;
   FUZZ_CHECK(kite::findResourceSection(rebuilt, after, &afterIndex) == "");
@@ -78,7 +78,7 @@ void checkRebuild(ByteView file, const kite::PeImage& image, size_t index) {
 
 void checkBranding(const Bytes& input) {
   kite::BrandRequest request;
-  request.name = "Fuzz App";
+  request.texts["ProductName"] = "Fuzz App";
   request.version = "1.2.3";
   request.elevate = true;
   request.outputName = "Fuzz.exe";
@@ -86,7 +86,7 @@ void checkBranding(const Bytes& input) {
   Bytes icon = {0,  0, 1,  0, 1, 0, 16, 16, 0, 0, 1, 0,
                 32, 0, 40, 0, 0, 0, 22, 0,  0, 0, 40};
   icon.resize(22 + 40, 0);
-  request.icon = icon;
+  request.icons = {{kite::kMainIconGroup, "", icon}};
   const kite::BrandResult first = kite::brandExecutable(input, request);
   if (!first.error.empty()) {
     FUZZ_CHECK(first.output.empty() && first.changes.empty());

@@ -303,12 +303,14 @@ int FakePlatform::readFile(const std::string& path, std::string* bytes) {
   auto found = files_.find(normalize(path));
   if (path.empty() || found == files_.end()) return ENOENT;
   if (found->second.isDirectory) return EACCES;
+  if (found->second.contents.size() > kMaxFileBytes) return EFBIG;
   *bytes = found->second.contents;
   return 0;
 }
 
-int FakePlatform::writeFile(const std::string& path, const std::string& bytes) {
-  filesWritten.push_back("write " + path);
+int FakePlatform::createNewFile(const std::string& path,
+                                const std::string& bytes) {
+  filesWritten.push_back("create " + path);
   const std::string key = normalize(path);
   const std::string parent = parentOf(key);
   const auto directory = files_.find(parent);
@@ -316,8 +318,7 @@ int FakePlatform::writeFile(const std::string& path, const std::string& bytes) {
   if (!driveRoot &&
       (directory == files_.end() || !directory->second.isDirectory))
     return ENOENT;
-  const auto found = files_.find(key);
-  if (found != files_.end() && found->second.isDirectory) return EISDIR;
+  if (files_.count(key)) return EEXIST;
   addFile(path, bytes);
   return 0;
 }
@@ -345,21 +346,32 @@ int FakePlatform::appendFile(const std::string& path, const std::string& bytes,
 
 int FakePlatform::renameFile(const std::string& from, const std::string& to) {
   filesWritten.push_back("rename " + from + " -> " + to);
-  const auto found = files_.find(normalize(from));
+  if (inUse(from) || inUse(to)) return EACCES;
+  const std::string key = normalize(from);
+  const auto found = files_.find(key);
   if (found == files_.end() || found->second.isDirectory) return ENOENT;
+  const auto target = files_.find(normalize(to));
+  if (target != files_.end() && target->second.isDirectory) return EISDIR;
   const std::string contents = found->second.contents;
-  eraseFile(found->first);
+  eraseFile(key);
   addFile(to, contents);
   return 0;
 }
 
 int FakePlatform::removeFile(const std::string& path) {
   filesWritten.push_back("remove " + path);
+  if (inUse(path)) return EACCES;
   const std::string key = normalize(path);
   const auto found = files_.find(key);
   if (found == files_.end() || found->second.isDirectory) return ENOENT;
   eraseFile(key);
   return 0;
+}
+
+bool FakePlatform::inUse(const std::string& path) const {
+  for (const std::string& used : filesInUse)
+    if (normalize(used) == normalize(path)) return true;
+  return false;
 }
 
 void FakePlatform::eraseFile(const std::string& name) {

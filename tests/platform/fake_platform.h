@@ -75,6 +75,9 @@ class FakePlatform : public Platform {
   std::string localTimeText = "2026-01-02 03:04:05";
   unsigned long extraMilliseconds = 0;
   std::vector<std::string> appendFailures;  // paths appendFile refuses
+  // Files in use, as a running program is on Windows: renaming or removing
+  // them, or renaming a file over them, fails with EACCES.
+  std::vector<std::string> filesInUse;
 
   std::vector<FakeBox> boxes;
   std::vector<FakeStart> starts;
@@ -84,7 +87,7 @@ class FakePlatform : public Platform {
   std::vector<std::string> findPatterns;
   std::vector<std::string> directoryChanges;
   std::vector<std::string> filesRead;
-  // "write PATH", "append PATH", "rename A -> B", "remove P"
+  // "create PATH", "append PATH", "rename A -> B", "remove P"
   std::vector<std::string> filesWritten;
   std::vector<std::string> waits;  // "idle 5000", "exit", "code", "close"
   std::string out;
@@ -135,7 +138,7 @@ class FakePlatform : public Platform {
   bool changeDirectory(const std::string& path) override;
   std::string currentDirectory() override { return cwd; }
   int readFile(const std::string& path, std::string* bytes) override;
-  int writeFile(const std::string& path, const std::string& bytes) override;
+  int createNewFile(const std::string& path, const std::string& bytes) override;
   int renameFile(const std::string& from, const std::string& to) override;
   int removeFile(const std::string& path) override;
   std::string fileIdentity(const std::string& path) override;
@@ -188,6 +191,7 @@ class FakePlatform : public Platform {
   };
   RegistryEntry* findKey(RegistryRoot root, const std::string& path);
   void eraseFile(const std::string& normalized);
+  bool inUse(const std::string& path) const;
   std::vector<RegistryEntry> registry_;
   std::map<RegistryKey, size_t> openKeys_;
   RegistryKey nextKey_ = 1;

@@ -2,11 +2,13 @@
 // paths and letter case, text mode, directory searches and the environment,
 // in a scratch directory of its own.
 #include "platform/platform_posix.h"
+#include "platform/stdio_file.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -71,6 +73,28 @@ TEST_F(PosixPlatformTest, SearchesMatchWildcardsInNameOrder) {
   EXPECT_FALSE(platform_.findFiles("\"lib\"/*.jar", &found));
 }
 
+TEST_F(PosixPlatformTest, CreatesAFileOnlyWhereNothingHasItsName) {
+  write("taken.txt", "mine");
+  ASSERT_EQ(
+      ::symlink((root_ + "/taken.txt").c_str(), (root_ + "/link").c_str()), 0);
+  ASSERT_EQ(
+      ::symlink((root_ + "/nowhere").c_str(), (root_ + "/dangling").c_str()),
+      0);
+  const std::pair<const char*, int> cases[] = {
+      {"new.txt", 0},       {"taken.txt", EEXIST}, {"link", EEXIST},
+      {"dangling", EEXIST}, {"Lib", EEXIST},       {"none/new.txt", ENOENT},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(platform_.createNewFile(root_ + "/" + c.first, "new"), c.second)
+        << c.first;
+  std::string text;
+  EXPECT_EQ(platform_.readFile(root_ + "/new.txt", &text), 0);
+  EXPECT_EQ(text, "new");
+  EXPECT_EQ(platform_.readFile(root_ + "/taken.txt", &text), 0);
+  EXPECT_EQ(text, "mine");  // not written through the link
+  EXPECT_TRUE(platform_.fileIdentity(root_ + "/nowhere").empty());
+}
+
 TEST_F(PosixPlatformTest, EnvironmentNamesMatchWithoutCase) {
   ::setenv("KITE_POSIX_TEST_VAR", "C:\\x y", 1);
   std::string value;
@@ -89,6 +113,26 @@ TEST_F(PosixPlatformTest, NoRegistryNoProcesses) {
   EXPECT_FALSE(platform_.startProcess("java", nullptr, nullptr, nullptr, &child,
                                          &error));
   EXPECT_FALSE(error.empty());
+}
+
+// The bound on a whole-file read, with files of one and of two buffers.
+TEST(StdioFile, ReadsAWholeFileUpToTheLimit) {
+  struct Case {
+    size_t size, limit;
+    int status;
+  };
+  const Case cases[] = {
+      {11, 11, 0}, {11, 10, EFBIG}, {20000, 20000, 0}, {20000, 16385, EFBIG}};
+  for (const Case& c : cases) {
+    FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    const std::string content(c.size, 'k');
+    std::fwrite(content.data(), 1, content.size(), file);
+    std::rewind(file);
+    std::string bytes = "old";
+    EXPECT_EQ(readWholeFile(file, &bytes, c.limit), c.status) << c.limit;
+    EXPECT_EQ(bytes, c.status == 0 ? content : "") << c.limit;
+  }
 }
 
 }  // namespace

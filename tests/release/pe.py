@@ -28,9 +28,15 @@ class PeFile:
         optional = pe + 24
         magic = struct.unpack_from("<H", data, optional)[0]
         self.is64 = magic == 0x20B
+        self.section_alignment, self.file_alignment = struct.unpack_from("<II", data, optional + 32)
+        self.size_of_image = struct.unpack_from("<I", data, optional + 56)[0]
+        self.checksum_offset = optional + 64
+        self.checksum = struct.unpack_from("<I", data, self.checksum_offset)[0]
         self.subsystem = struct.unpack_from("<H", data, optional + 68)[0]
-        directories = optional + (112 if self.is64 else 96)
-        self.directories = [struct.unpack_from("<II", data, directories + 8 * i) for i in range(16)]
+        # The data directories follow fields that PE32+ makes wider.
+        self.directory_table = optional + (112 if self.is64 else 96)
+        self.directories = [struct.unpack_from("<II", data, self.directory_table + 8 * i)
+                            for i in range(16)]
         self.sections = []
         table = optional + optional_size
         for i in range(count):
