@@ -33,6 +33,9 @@ struct LaunchSettings {
   OptionalText appName;
   OptionalText javaVersion;
   OptionalText javaPath;
+  // The version of the runtime javaPath names, when the search that found
+  // it tells (a version window's choice); unset otherwise.
+  OptionalText runtimeVersion;
   OptionalText consoleTitle;
   OptionalText workingDir;
   // A window of acceptable runtime versions, used where no "javapath" or

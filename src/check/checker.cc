@@ -10,6 +10,8 @@
 #include "check/recorder.h"
 #include "config/config_file.h"
 #include "launcher/app_environment.h"
+#include "launcher/ansi_names.h"
+#include "launcher/argument_file.h"
 #include "launcher/command_line.h"
 #include "launcher/launcher.h"
 #include "launcher/single_instance.h"
@@ -146,8 +148,26 @@ Report runCheck(const CheckOptions& options, Platform& base) {
   recordEnvironment(report, platform);
 
   report.instanceName = instanceName(settings, platform);
-  report.commandLine = buildCommandLine(settings, platform);
+  // The command line as the launcher would start it: entries the ANSI code
+  // page cannot hold by their short names, and past Windows' limit the
+  // JVM's items in an argument file (which kitecheck does not write).
+  LaunchSettings launched = settings;
+  useShortNames(launched, platform);
+  report.commandLine = buildCommandLine(launched, platform);
   report.commandLineLength = utf16Length(report.commandLine);
+  if (report.commandLineLength + 1 > kCommandLineLimit) {
+    const ArgumentFileBytes file = argumentFileBytes(launched, platform);
+    // The rest of the line (the runtime, the main class, the arguments)
+    // must still fit.
+    const std::string named = buildCommandLine(
+        launched, platform,
+        {"@" + platform.temporaryDirectory() + "kite-0000000000-0.args"});
+    report.argumentFile = !file.bytes.empty() &&
+                          utf16Length(named) + 1 <= kCommandLineLimit;
+    report.argumentFileWhyNot =
+        file.bytes.empty() ? file.whyNot
+                           : "the rest of the command line is too long still";
+  }
   collectFindings(report, platform);
   return report;
 }

@@ -36,6 +36,7 @@ class Collector {
   void ownArguments();
   void launchTarget();  // findings_launch.cc
   void moduleWindow();
+  void codePage();  // findings_ansi.cc
   void runtimeAndDirectory();
   void exitCodeValue();
   void versionWindow();

@@ -34,8 +34,8 @@ constexpr FindingRule kRules[] = {
     {FindingKind::kNotAVersion, "not-a-version", kError,
      "A version bound that is not a version"},
     {FindingKind::kCommandLineTooLong, "command-line-too-long", kError,
-     "The command line is longer than Windows accepts (at the line that took "
-     "it over)"},
+     "The command line is longer than Windows accepts, and no argument file "
+     "can shorten it (at the line that took it over)"},
     {FindingKind::kFileNotOpened, "file-not-opened", kError,
      "A configuration file or an included file cannot be opened (a "
      "directory is named as one)"},
@@ -104,6 +104,10 @@ constexpr FindingRule kRules[] = {
     {FindingKind::kEnvNotAVariable, "env-not-a-variable", kWarning,
      "An `env` line that is not `NAME=value` (the launcher ignores it)"},
 
+    {FindingKind::kCodePage, "code-page", kWarning,
+     "A JVM parameter, argument, main class or module, or a path Windows has "
+     "no short name for, with characters the ANSI code page cannot hold "
+     "(the code page is named, with what the application gets)"},
     {FindingKind::kTargetIgnored, "target-ignored", kWarning,
      "More than one of `mainclass`, `mainmodule` and `mainjar` (a jar wins "
      "over a module, a module over a class)"},
@@ -125,6 +129,9 @@ constexpr FindingRule kRules[] = {
     {FindingKind::kBundledRuntimeUnused, "bundled-runtime-unused", kNote,
      "A bundled runtime that the launcher passes over (its executable is "
      "missing, or its release file names a version outside the window)"},
+    {FindingKind::kArgumentFile, "argument-file", kNote,
+     "A command line longer than Windows accepts that the launcher shortens "
+     "with an argument file (the runtime is Java 9 or later)"},
 };
 
 }  // namespace

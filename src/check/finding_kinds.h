@@ -51,6 +51,7 @@ enum class FindingKind {
   kCtrlZ,
   kNulByte,
   kOwnArgument,
+  kCodePage,
   kTargetIgnored,
   kClassPathIgnored,
   kModuleNeedsJava9,
@@ -60,6 +61,7 @@ enum class FindingKind {
   kEncoding,
   kPathNotChecked,
   kBundledRuntimeUnused,
+  kArgumentFile,
 };
 
 struct FindingRule {

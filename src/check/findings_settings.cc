@@ -23,6 +23,7 @@ void Collector::settings() {
   // Where the launcher ends while reading, nothing else it would do counts.
   if (report_.readExitCode != 0) return;
   launchTarget();
+  codePage();
   versionWindow();
   ownArguments();
   runtimeAndDirectory();
@@ -63,14 +64,24 @@ void Collector::settings() {
   const size_t length = report_.commandLineLength;
   if (length + 1 > kCommandLineLimit) {
     const LineRecord* line = lineOverTheLimit();
-    add(FindingKind::kCommandLineTooLong, line ? line->file : report_.config,
-          line ? line->number : 0,
-          formatText("the command line is %lu characters long; Windows accepts "
-                     "at most %lu: the launcher refuses to start it and exits "
-                     "with %d",
-                     static_cast<unsigned long>(length),
-                     static_cast<unsigned long>(kCommandLineLimit - 1),
-                     kExitStartFailed));
+    const std::string where = line ? line->file : report_.config;
+    const int number = line ? line->number : 0;
+    const std::string longer = formatText(
+        "the command line is %lu characters long; Windows accepts at most %lu",
+        static_cast<unsigned long>(length),
+        static_cast<unsigned long>(kCommandLineLimit - 1));
+    if (report_.argumentFile)
+      add(FindingKind::kArgumentFile, where, number,
+          longer +
+              ": the launcher puts the JVM parameters, class path and module "
+              "path in an argument file, which the runtime (Java 9 or later) "
+              "reads, and names the file on the command line");
+    else
+      add(FindingKind::kCommandLineTooLong, where, number,
+          longer + formatText(": the launcher refuses to start it and exits "
+                              "with %d (no argument file: %s)",
+                              kExitStartFailed,
+                              report_.argumentFileWhyNot.c_str()));
   }
 }
 

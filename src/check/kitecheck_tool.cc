@@ -16,7 +16,9 @@ const char kUsage[] =
     "  --console / --gui: check for the console variant (kitec32.exe,\n"
     "  kitec64.exe) or the GUI launcher; by default the one --exe is, else\n"
     "  the GUI launcher.\n"
-    "  Exit code: 0 nothing wrong, 1 warnings only, 2 errors.\n";
+    "  Exit code: 0 nothing wrong, 1 warnings only, 2 errors.\n"
+    "  On Linux, --code-page N names the ANSI code page of the Windows\n"
+    "  machines the launcher runs on (default 1252).\n";
 
 int usage(Platform& platform, const std::string& problem) {
   if (!problem.empty()) platform.writeError("kitecheck: " + problem + "\n");

@@ -139,6 +139,10 @@ struct Report {
   bool runtimePlaceholder = false;  // the path is a stand-in, not known here
   std::string commandLine;
   size_t commandLineLength = 0;  // in UTF-16 units, as Windows counts it
+  // A command line too long for Windows: whether the launcher would put the
+  // JVM's items in an argument file, and if not, why.
+  bool argumentFile = false;
+  std::string argumentFileWhyNot;
   std::vector<Finding> findings;
 
   int errors() const;

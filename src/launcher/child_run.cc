@@ -5,6 +5,8 @@
 #include "base/exit_codes.h"
 #include "base/unicode.h"
 #include "launcher/app_environment.h"
+#include "launcher/ansi_names.h"
+#include "launcher/argument_file.h"
 #include "launcher/command_line.h"
 #include "platform/debug_output.h"
 #include "runtime/bundled_runtime.h"
@@ -26,6 +28,8 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
     // The user has been told why there is none.
     if (search.outcome.endsLauncher()) return {search.outcome.exitCode(), 0};
     settings.javaPath = search.runtime;
+    for (const RuntimeCandidate& candidate : search.candidates)
+      if (candidate.taken) settings.runtimeVersion = candidate.versionText;
   } else if (!settings.javaPath) {
     const DefaultLookup lookup = findDefaultJava(settings, platform);
     if (lookup.outcome.endsLauncher()) return {lookup.outcome.exitCode(), 0};
@@ -33,12 +37,27 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   }
   debugBox(settings, platform, settings.javaPath->c_str(), "Javapath is");
 
-  const std::string commandLine = buildCommandLine(settings, platform);
-  // Windows refuses longer command lines; say so plainly rather than leave
-  // the user with the system's terse error.  It counts UTF-16 units, as
-  // does the length here.
+  useShortNames(settings, platform);
+  std::string commandLine = buildCommandLine(settings, platform);
+  // Windows refuses longer command lines (it counts UTF-16 units, as does
+  // the length here).  Java 9 and later take the JVM's part from a file
+  // instead; otherwise say so plainly rather than leave the user with the
+  // system's terse error.
+  std::string argumentFile;
+  if (utf16Length(commandLine) + 1 > kCommandLineLimit) {
+    const ArgumentFile file = writeArgumentFile(settings, platform);
+    if (file.path.empty()) {
+      debugTrace(settings, platform, "no argument file: %s\n",
+                 file.whyNot.c_str());
+    } else {
+      debugTrace(settings, platform, "argument file %s\n", file.path.c_str());
+      commandLine = file.commandLine;
+      argumentFile = file.path;
+    }
+  }
   const size_t length = utf16Length(commandLine);
   if (length + 1 > kCommandLineLimit) {
+    if (!argumentFile.empty()) platform.removeFile(argumentFile);
     platform.showMessageBox(
         formatText("The command line to start the Java runtime is %lu "
                    "characters long.\nWindows accepts at most %lu characters "
@@ -72,6 +91,7 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
                              environment ? &*environment : nullptr, &child,
                              &error)) {
     // Nothing was started: no waiting, no exit code to read, no relaunch.
+    if (!argumentFile.empty()) platform.removeFile(argumentFile);
     platform.showMessageBox(
         formatText("Could not start the Java runtime %s\n%s",
                    settings.javaPath->c_str(), error.c_str())
@@ -84,6 +104,8 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   platform.waitForExit(child);
   const int code = platform.exitCode(child);
   platform.closeProcess(child);
+  // Java has read the file long since; a relaunch writes a new one.
+  if (!argumentFile.empty()) platform.removeFile(argumentFile);
   const double elapsed = std::difftime(platform.now(), start);
   const unsigned long ran = platform.milliseconds() - startTicks;
   logNote(settings, platform,

@@ -120,6 +120,9 @@ TEST(Findings, EachKindWithItsLine) {
       {"javaMinVersion 21\njavaMaxVersion 17.0.2\n",
        "window-unused@3 empty-window@4"},
       {"javaDownloadUrl C:\\setup.exe\n", "download-page@3"},
+      // Characters windows-1252 cannot hold, in values that reach Java.
+      {"vmparam -Dx=\xCE\xB1\nargument \xE6\x97\xA5\nargument caf\xC3\xA9\n",
+       "code-page@3 code-page@4"},
       // A main module or jar; what goes with each.
       {"mainmodule app/app.Main\nmodulepath lib;mods\n",
        "target-ignored@1 path-missing@4"},

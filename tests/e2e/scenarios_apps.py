@@ -2,7 +2,16 @@
 it gives them: main modules and executable jars, long class paths through an
 argument file, jars found by addjars with a working directory elsewhere, and
 names the ANSI code page cannot hold."""
-from expectations import JAVA, expect_one_child
+import re
+import shutil
+import subprocess
+from pathlib import Path
+
+import launch
+from expectations import (EXIT_START_FAILED, JAVA, MAIN, base_config, expect_one_child,
+                          generous_timeout)
+from scenarios_check import run_check
+from scenarios_unicode import (ACCENTED, CODE_PAGES, JAPANESE, KANJI, WESTERN, locales)
 from suite import collector
 
 SCENARIOS = []
@@ -35,3 +44,93 @@ def scanned_jars_with_working_dir(t):
     expect_one_child(t.check, app.run(), cwd=work,
                      argv=[JAVA, "-classpath", app.dir + "\\lib/a.jar;lib\\as-written.jar",
                            "app.Main"])
+
+
+def jdk(t, app, version):
+    """A runtime folder in `app` holding the stand-in as bin\\javaw.exe, with a
+    release file naming `version` (None: no release file); returns the
+    executable's path."""
+    app.write("jdk\\bin\\javaw.exe",
+              t.session.unix_path(launch.STANDIN).read_bytes())
+    if version:
+        app.write("jdk\\release", 'JAVA_VERSION="%s"\n' % version)
+    return app.path("jdk\\bin\\javaw.exe")
+
+
+def argfile_text(arguments):
+    """An argument file's text as the launcher writes it."""
+    return "".join('"%s"\r\n' % a.replace("\\", "\\\\").replace('"', '\\"') for a in arguments)
+
+
+@scenario("a 60,000-character class path reaches Java 9 and later through an argument file")
+def long_class_path(t):
+    app = t.app("argfile", run_timeout=generous_timeout(t))
+    entries = ["lib\\%04d-%s.jar" % (i, "x" * 40) for i in range(1300)]
+    lines = ["mainclass app.Main", "vmparam -Dq=\"a b\""] + ["addjar " + e for e in entries]
+    for version, started in (("17.0.2", True), ("1.8.0_392", False), (None, False)):
+        java = jdk(t, app, version)
+        app.config("javapath " + java, *lines, "argument one")
+        result = app.run()
+        label = "runtime %s" % version
+        if not started:
+            # Java 8 reads no argument file, nor can a runtime of unknown
+            # version be trusted to: refused as ever, with the line's length.
+            t.check.eq(label + ": exit code", result.exit_code, EXIT_START_FAILED)
+            t.check.eq(label + ": child starts", result.runs, [])
+            t.check.eq(label + ": boxes", [b.caption for b in result.boxes], ["Error"])
+            continue
+        child = expect_one_child(t.check, result)
+        if child is None:
+            continue
+        argv = child["argv"]
+        t.check.eq(label + ": argv around the file", [argv[0]] + argv[2:], [java, "app.Main", "one"])
+        named = argv[1] if len(argv) > 1 else ""
+        t.check.true(label + ": an argument file in the temporary folder",
+                     re.fullmatch(r"@C:\\users\\[^\\]+\\.*Temp\\kite-\d+-\d+\.args", named, re.I),
+                     named)
+        t.check.eq(label + ": the file as Java reads it", child["argfiles"],
+                   [argfile_text(["-Dq=a b", "-classpath", ";".join(entries)])])
+        t.check.true(label + ": the file is gone once the application ended",
+                     not t.session.unix_path(named[1:]).exists(), named)
+
+
+def short_name(session, path):
+    """Windows' short (8.3) name of `path`, as cmd gives it."""
+    out = session.root / "short-name.txt"
+    with open(out, "wb") as handle:
+        session.run(["cmd", "/c", 'for %I in ("' + path + '") do @echo %~sI'], stdout=handle,
+                    stderr=subprocess.DEVNULL)
+    return out.read_bytes().decode("ascii", "replace").strip()
+
+
+@scenario("names the ANSI code page cannot hold: paths by their short names, the rest as Java "
+          "reads it")
+def ansi_names(t):
+    foreign_text = {WESTERN: KANJI, JAPANESE: ACCENTED}  # outside each code page
+    for locale in locales(t):
+        foreign = foreign_text[locale]
+        app = t.app("ansi-names", locale=locale)
+        jar = app.write("lib\\%s.jar" % foreign, b"PK")
+        app.config(*base_config("addjar " + jar, "addjar lib\\gone-%s.jar" % foreign,
+                                "vmparam -Dx=%s" % foreign, "argument %s" % foreign))
+        result = app.run()
+        child = expect_one_child(t.check, result)
+        if child is None:
+            continue
+        label = "%s (%d)" % (locale, CODE_PAGES[locale])
+        class_path = "%s;lib\\gone-%s.jar" % (short_name(t.sessions.with_locale(locale), jar),
+                                              foreign)
+        t.check.eq(label + ": what the runtime gets (wide)", child["argv"],
+                   [JAVA, "-Dx=" + foreign, "-classpath", class_path, MAIN, foreign])
+        # Java's launcher reads its command line in the code page: the jar
+        # by its short name arrives whole, the rest does not.
+        lost = "?" * len(foreign) if locale == WESTERN else "Jos?"
+        t.check.eq(label + ": what Java's launcher reads (ANSI)", child["ansi_argv"],
+                   [JAVA, "-Dx=" + lost, "-classpath",
+                    class_path.replace("gone-" + foreign, "gone-" + lost), MAIN, lost])
+        checker = Path(t.launcher_exe).parent / "kitecheck.exe"
+        shutil.copy(checker, app.session.unix_path("C:\\kite") / "kitecheck.exe")
+        _, text, _ = run_check(t, app, ["--exe", app.exe], "text")
+        t.check.true(label + ": kitecheck names the code page and what arrives",
+                     ("the ANSI code page %d cannot hold" % CODE_PAGES[locale]) in text
+                     and ('gets "-Dx=%s"' % lost) in text, text[-2500:])

@@ -320,6 +320,7 @@ int FakePlatform::createNewFile(const std::string& path,
     return ENOENT;
   if (files_.count(key)) return EEXIST;
   addFile(path, bytes);
+  createdContents.push_back(bytes);
   return 0;
 }
 

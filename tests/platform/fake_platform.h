@@ -89,6 +89,7 @@ class FakePlatform : public Platform {
   std::vector<std::string> filesRead;
   // "create PATH", "append PATH", "rename A -> B", "remove P"
   std::vector<std::string> filesWritten;
+  std::vector<std::string> createdContents;  // of each file createNewFile made
   std::vector<std::string> waits;  // "idle 5000", "exit", "code", "close"
   std::string out;
   std::string err;

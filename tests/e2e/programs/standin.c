@@ -29,15 +29,23 @@
  * stand-in takes the next script line.  A record is one JSON object on one
  * line:
  *   {"run":0,"pid":N,"cmdline":"...","argv":["...",...],"cwd":"...",
- *    "startup_title":"..."|null,"console_title":"..."|null,"acp":N,
+ *    "startup_title":"..."|null,"console_title":"..."|null,
+ *    "ansi_argv":["...",...],"argfiles":["..."|null,...],"acp":N,
  *    "env":{"NAME":"..."|null,...}}
  * where "pid" is its Windows process id, "acp" its ANSI code page and "env"
  * the value of each variable KITE_STANDIN_ENV names (null: not set).  The
  * strings are what a Java program receives: the wide command line, the C
  * runtime's wide argv (wmain), the current directory and the titles, all
- * from the wide functions, written as UTF-8.  '"', '\' and characters below
- * 0x20 are escaped, and so is a UTF-16 surrogate without its partner (as
- * \uXXXX, which JSON readers give back as that code unit).
+ * from the wide functions, written as UTF-8.  Two more show what Java's own
+ * launcher, which reads its command line in the ANSI code page, gets:
+ *   "ansi_argv": the ANSI command line (GetCommandLineA) split into
+ *                arguments, each read back in the code page;
+ *   "argfiles":  the text of each argument file named by an argument
+ *                "@FILE", read in the code page as Java reads it (null for
+ *                one that cannot be opened).
+ * '"', '\' and characters below 0x20 are escaped, and so is a UTF-16
+ * surrogate without its partner (as \uXXXX, which JSON readers give back as
+ * that code unit).
  *
  * Built with STANDIN_WINDOWED (standin_windowed.exe) it can show a window, as
  * a GUI application does; the plain build does not load user32, so its
@@ -47,6 +55,7 @@
 #include <string.h>
 #include <wchar.h>
 #include <windows.h>
+#include <shellapi.h>
 
 /* Writes the code point `c` in UTF-8. */
 static void putUtf8(FILE *out, unsigned long c) {
@@ -77,6 +86,49 @@ static void putJsonString(FILE *out, const wchar_t *text) {
       putUtf8(out, c);
   }
   fputc('"', out);
+}
+
+/* `text` in the ANSI code page, as a JSON string. */
+static void putAnsiString(FILE *out, const char *text, int length) {
+  int units = MultiByteToWideChar(CP_ACP, 0, text, length, NULL, 0);
+  wchar_t *wide = calloc((size_t)units + 1, sizeof *wide);
+  if (wide == NULL) return;
+  MultiByteToWideChar(CP_ACP, 0, text, length, wide, units);
+  putJsonString(out, wide);
+  free(wide);
+}
+
+/* The ANSI command line split by the wide rules (the two agree on every
+ * character that matters to splitting), each argument as a JSON string. */
+static void putAnsiArguments(FILE *out) {
+  const char *line = GetCommandLineA();
+  int units = MultiByteToWideChar(CP_ACP, 0, line, -1, NULL, 0);
+  wchar_t *wide = calloc((size_t)units + 1, sizeof *wide);
+  if (wide == NULL) return;
+  MultiByteToWideChar(CP_ACP, 0, line, -1, wide, units);
+  int count = 0;
+  wchar_t **args = CommandLineToArgvW(wide, &count);
+  for (int i = 0; args != NULL && i < count; ++i) {
+    if (i > 0) fputc(',', out);
+    putJsonString(out, args[i]);
+  }
+  LocalFree(args);
+  free(wide);
+}
+
+/* The whole file `path`, read in the ANSI code page; null when it cannot
+ * be read. */
+static void putAnsiFile(FILE *out, const wchar_t *path) {
+  FILE *in = _wfopen(path, L"rb");
+  char *text = in ? malloc(1 << 20) : NULL;
+  size_t length = text ? fread(text, 1, (1 << 20) - 1, in) : 0;
+  if (in != NULL) fclose(in);
+  if (text == NULL) {
+    fputs("null", out);
+    return;
+  }
+  putAnsiString(out, text, (int)length);
+  free(text);
 }
 
 /* Number of complete lines in `path`; 0 when it does not exist yet. */
@@ -194,7 +246,16 @@ int wmain(int argc, wchar_t **argv) {
       putJsonString(out, si.lpTitle);
       fputs(",\"console_title\":", out);
       putJsonString(out, consoleTitleOrNull);
-      fprintf(out, ",\"acp\":%u,\"env\":{", (unsigned)GetACP());
+      fputs(",\"ansi_argv\":[", out);
+      putAnsiArguments(out);
+      fputs("],\"argfiles\":[", out);
+      for (int i = 1, first = 1; i < argc; ++i) {
+        if (argv[i][0] != L'@') continue;
+        if (!first) fputc(',', out);
+        first = 0;
+        putAnsiFile(out, argv[i] + 1);
+      }
+      fprintf(out, "],\"acp\":%u,\"env\":{", (unsigned)GetACP());
       const wchar_t *names = _wgetenv(L"KITE_STANDIN_ENV");
       wchar_t name[256];
       for (int first = 1; names != NULL && *names != L'\0'; first = 0) {
