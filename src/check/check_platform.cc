@@ -4,35 +4,6 @@
 
 namespace kite {
 
-long CheckPlatform::openRegistryKey(RegistryRoot root, const std::string& path,
-                                    RegistryKey* key) {
-  return base_.openRegistryKey(root, path, key);
-}
-
-long CheckPlatform::openRegistrySubkey(RegistryKey parent,
-                                       const std::string& path,
-                                       RegistryKey* key) {
-  return base_.openRegistrySubkey(parent, path, key);
-}
-
-long CheckPlatform::readRegistryString(RegistryKey key, const std::string& name,
-                                       std::string* value) {
-  return base_.readRegistryString(key, name, value);
-}
-
-unsigned long CheckPlatform::countRegistrySubkeys(RegistryKey key) {
-  return base_.countRegistrySubkeys(key);
-}
-
-long CheckPlatform::enumRegistrySubkey(RegistryKey key, unsigned long index,
-                                       std::string* name) {
-  return base_.enumRegistrySubkey(key, index, name);
-}
-
-void CheckPlatform::closeRegistryKey(RegistryKey key) {
-  base_.closeRegistryKey(key);
-}
-
 // Recorded, never shown.  A Yes/No prompt is answered "No", so no download
 // page is ever opened.
 int CheckPlatform::showMessageBox(const char* text, const std::string& caption,
@@ -51,7 +22,7 @@ bool CheckPlatform::startProcess(const std::string&, const char*,
 bool CheckPlatform::getEnvironment(const std::string& name,
                                    std::string* value) {
   const auto found = set_.find(asciiLower(name));
-  if (found == set_.end()) return base_.getEnvironment(name, value);
+  if (found == set_.end()) return inner().getEnvironment(name, value);
   *value = found->second.substr(found->second.find('=', 1) + 1);
   return true;
 }
@@ -64,7 +35,7 @@ bool CheckPlatform::setEnvironmentVariable(const std::string& name,
 
 std::vector<std::string> CheckPlatform::listEnvironment() {
   std::vector<std::string> entries;
-  for (const std::string& entry : base_.listEnvironment()) {
+  for (const std::string& entry : inner().listEnvironment()) {
     const size_t equals = entry.find('=', 1);
     if (!set_.count(asciiLower(entry.substr(0, equals))))
       entries.push_back(entry);

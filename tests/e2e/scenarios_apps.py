@@ -94,40 +94,39 @@ def long_class_path(t):
                      not t.session.unix_path(named[1:]).exists(), named)
 
 
-def short_name(session, path):
-    """Windows' short (8.3) name of `path`, as cmd gives it."""
-    out = session.root / "short-name.txt"
-    with open(out, "wb") as handle:
-        session.run(["cmd", "/c", 'for %I in ("' + path + '") do @echo %~sI'], stdout=handle,
-                    stderr=subprocess.DEVNULL)
-    return out.read_bytes().decode("ascii", "replace").strip()
-
-
 @scenario("names the ANSI code page cannot hold: paths by their short names, the rest as Java "
           "reads it")
 def ansi_names(t):
     foreign_text = {WESTERN: KANJI, JAPANESE: ACCENTED}  # outside each code page
+    # What Java's launcher reads of them: "?", or the code page's look-alike.
+    as_read = {WESTERN: "?", JAPANESE: "Jose"}
     for locale in locales(t):
-        foreign = foreign_text[locale]
+        foreign, lost = foreign_text[locale], as_read[locale]
         app = t.app("ansi-names", locale=locale)
         jar = app.write("lib\\%s.jar" % foreign, b"PK")
-        app.config(*base_config("addjar " + jar, "addjar lib\\gone-%s.jar" % foreign,
-                                "vmparam -Dx=%s" % foreign, "argument %s" % foreign))
-        result = app.run()
-        child = expect_one_child(t.check, result)
+        gone = "lib\\gone-%s.jar" % foreign
+        app.config(*base_config("addjar " + jar, "addjar " + gone, "vmparam -Dx=" + foreign,
+                                "argument " + foreign))
+        child = expect_one_child(t.check, app.run())
         if child is None:
             continue
         label = "%s (%d)" % (locale, CODE_PAGES[locale])
-        class_path = "%s;lib\\gone-%s.jar" % (short_name(t.sessions.with_locale(locale), jar),
-                                              foreign)
-        t.check.eq(label + ": what the runtime gets (wide)", child["argv"],
-                   [JAVA, "-Dx=" + foreign, "-classpath", class_path, MAIN, foreign])
-        # Java's launcher reads its command line in the code page: the jar
-        # by its short name arrives whole, the rest does not.
-        lost = "?" * len(foreign) if locale == WESTERN else "Jos?"
-        t.check.eq(label + ": what Java's launcher reads (ANSI)", child["ansi_argv"],
+        argv, ansi = child["argv"], child["ansi_argv"]
+        entries = argv[3].split(";") if len(argv) > 3 else []
+        # The jar goes by a short name, plain ASCII, that names the jar; the
+        # missing one has none and goes as written.
+        t.check.eq(label + ": the class path names the jar and the missing one",
+                   child["class_path_long"], [jar, gone])
+        t.check.true(label + ": the jar by an ASCII name",
+                     len(entries) == 2 and entries[0].isascii() and entries[1] == gone, argv)
+        t.check.eq(label + ": what the runtime gets (wide)", [argv[i] for i in (1, 2, 4, 5)],
+                   ["-Dx=" + foreign, "-classpath", MAIN, foreign])
+        # Java's launcher reads its command line in the code page: the jar by
+        # its short name arrives whole, the rest does not.
+        t.check.eq(label + ": what Java's launcher reads (ANSI)", ansi,
                    [JAVA, "-Dx=" + lost, "-classpath",
-                    class_path.replace("gone-" + foreign, "gone-" + lost), MAIN, lost])
+                    entries[0] + ";" + gone.replace(foreign, lost) if entries else "",
+                    MAIN, lost])
         checker = Path(t.launcher_exe).parent / "kitecheck.exe"
         shutil.copy(checker, app.session.unix_path("C:\\kite") / "kitecheck.exe")
         _, text, _ = run_check(t, app, ["--exe", app.exe], "text")

@@ -47,37 +47,17 @@ def wait_for_record(path, seconds):
     return None
 
 
-def expect_cannot_open(check, result, path):
-    """One standard-error line: "Can't open PATH Error Permission denied"."""
-    check.eq("standard error", result.stderr_lines, ["Can't open %s Error %s" % (path, DENIED)])
-
-
-@scenario("configuration path is a directory: exit 2 naming it; an included one is skipped",
-          smoke=True)
-def config_is_directory(t):
-    app = t.app("dirconfig")
-    config = app.mkdir("App.config")
-    result = app.run(timeout=generous_timeout(t))
-    expect_no_child(t.check, result, EXIT_NO_CONFIG)
-    t.check.eq("message boxes", result.boxes, [])
-    expect_cannot_open(t.check, result, config)
-
-    app.mkdir("folder.config")
-    app.config(*base_config("vmparam -Dbefore=1", "include folder.config", "vmparam -Dafter=1"),
-               name="other.config")
-    result = app.run(["-cother.config"], timeout=generous_timeout(t))
-    expect_one_child(t.check, result, cmdline=command_line(["-Dbefore=1", "-Dafter=1"]))
-    expect_cannot_open(t.check, result, "folder.config")
-
-
-@scenario("unreadable configuration (another process holds it unshared): exit 2 naming it")
-def config_unreadable(t):
+@scenario("a configuration that cannot be opened (missing, a directory, held unshared): exit 2 "
+          "naming it; an included one is read on without", smoke=True)
+def config_not_opened(t):
     # Wine takes file permissions from Unix, and these tests run as root,
     # whom permissions do not stop; a file that another process holds open
     # without sharing is what Windows itself cannot open, for root as well.
-    app = t.app("locked")
+    app = t.app("noconfig", run_timeout=generous_timeout(t))
+    app.mkdir("folder.config")
     held = app.write("held.config", "vmparam -Dheld=1\n")
-    app.config(*base_config("vmparam -Dbefore=1", "include held.config", "vmparam -Dafter=1"))
+    app.config(*base_config("vmparam -Dbefore=1", "include folder.config", "include held.config",
+                            "vmparam -Dafter=1"), name="other.config")
     holder_log = app.output / "holder.jsonl"
     holder_script = app.output / "holder.script"
     holder_log.unlink(missing_ok=True)
@@ -89,14 +69,29 @@ def config_unreadable(t):
         if wait_for_record(holder_log, generous_timeout(t)) is None:
             t.check.true("the holder took the file", False, "exit %r" % holder.poll())
             return
-        result = app.run(["-cheld.config"], timeout=generous_timeout(t))
-        expect_no_child(t.check, result, EXIT_NO_CONFIG)
-        t.check.eq("message boxes", result.boxes, [])
-        expect_cannot_open(t.check, result, "held.config")
-
-        result = app.run(timeout=generous_timeout(t))
+        missing = app.path("App.config")
+        cases = [  # arguments, the standard-error lines' starts
+            ([], ["Can't open %s Error " % missing]),
+            (["-cfolder.config"], ["Can't open folder.config Error %s" % DENIED]),
+            (["-cheld.config"], ["Can't open held.config Error %s" % DENIED]),
+        ]
+        for args, lines in cases:
+            result = app.run(args)
+            expect_no_child(t.check, result, EXIT_NO_CONFIG)
+            t.check.eq("message boxes with %r" % args, result.boxes, [])
+            t.check.eq("standard error with %r" % args,
+                       [line[:len(start)] for line, start in zip(result.stderr_lines, lines)]
+                       + result.stderr_lines[len(lines):], lines)
+            t.check.true("standard error gives a reason with %r" % args,
+                         all(len(line) > len(start)
+                             for line, start in zip(result.stderr_lines, lines)),
+                         repr(result.stderr_lines))
+        # Included files that cannot be opened are named and read on without.
+        result = app.run(["-cother.config"])
         expect_one_child(t.check, result, cmdline=command_line(["-Dbefore=1", "-Dafter=1"]))
-        expect_cannot_open(t.check, result, "held.config")
+        t.check.eq("standard error of the includes", result.stderr_lines,
+                   ["Can't open %s Error %s" % (name, DENIED)
+                    for name in ("folder.config", "held.config")])
     finally:
         holder.kill()
         holder.wait()

@@ -90,19 +90,6 @@ def config_option(t):
                 "to it, with no space."])
 
 
-@scenario("missing configuration file: exit 2, its path on standard error, no box")
-def missing_config(t):
-    app = t.app("noconfig")
-    result = app.run()
-    expect_no_child(t.check, result, EXIT_NO_CONFIG)
-    t.check.eq("message boxes", result.boxes, [])
-    prefix = "Can't open %s\\App.config Error " % app.dir
-    t.check.eq("standard error lines", len(result.stderr_lines), 1)
-    t.check.true("standard error names the path and an error text",
-                 any(line.startswith(prefix) and len(line) > len(prefix)
-                     for line in result.stderr_lines), repr(result.stderr_lines))
-
-
 @scenario("relaunch on exit code 999, quick failures reported")
 def relaunch(t):
     app = t.app("relaunch")

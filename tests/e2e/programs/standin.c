@@ -30,7 +30,8 @@
  * line:
  *   {"run":0,"pid":N,"cmdline":"...","argv":["...",...],"cwd":"...",
  *    "startup_title":"..."|null,"console_title":"..."|null,
- *    "ansi_argv":["...",...],"argfiles":["..."|null,...],"acp":N,
+ *    "ansi_argv":["...",...],"argfiles":["..."|null,...],
+ *    "class_path_long":["...",...],"acp":N,
  *    "env":{"NAME":"..."|null,...}}
  * where "pid" is its Windows process id, "acp" its ANSI code page and "env"
  * the value of each variable KITE_STANDIN_ENV names (null: not set).  The
@@ -42,7 +43,10 @@
  *                arguments, each read back in the code page;
  *   "argfiles":  the text of each argument file named by an argument
  *                "@FILE", read in the code page as Java reads it (null for
- *                one that cannot be opened).
+ *                one that cannot be opened);
+ *   "class_path_long": the entries of the argument after "-classpath", each
+ *                by its long name where it names a file or folder (a short
+ *                name given for it shows as the name it stands for).
  * '"', '\' and characters below 0x20 are escaped, and so is a UTF-16
  * surrogate without its partner (as \uXXXX, which JSON readers give back as
  * that code unit).
@@ -129,6 +133,24 @@ static void putAnsiFile(FILE *out, const wchar_t *path) {
   }
   putAnsiString(out, text, (int)length);
   free(text);
+}
+
+/* The ";"-separated entries of `list`, each by its long name where it
+ * names a file or folder, as JSON strings. */
+static void putLongEntries(FILE *out, const wchar_t *list) {
+  wchar_t entry[4096], name[4096];
+  for (int first = 1; *list != L'\0'; first = 0) {
+    size_t length = wcscspn(list, L";");
+    if (length >= sizeof entry / sizeof entry[0])
+      length = sizeof entry / sizeof entry[0] - 1;
+    wmemcpy(entry, list, length);
+    entry[length] = L'\0';
+    list += wcscspn(list, L";");
+    if (*list == L';') ++list;
+    DWORD got = GetLongPathNameW(entry, name, sizeof name / sizeof name[0]);
+    if (!first) fputc(',', out);
+    putJsonString(out, got > 0 && got < sizeof name / sizeof name[0] ? name : entry);
+  }
 }
 
 /* Number of complete lines in `path`; 0 when it does not exist yet. */
@@ -255,6 +277,9 @@ int wmain(int argc, wchar_t **argv) {
         first = 0;
         putAnsiFile(out, argv[i] + 1);
       }
+      fputs("],\"class_path_long\":[", out);
+      for (int i = 1; i + 1 < argc; ++i)
+        if (wcscmp(argv[i], L"-classpath") == 0) putLongEntries(out, argv[i + 1]);
       fprintf(out, "],\"acp\":%u,\"env\":{", (unsigned)GetACP());
       const wchar_t *names = _wgetenv(L"KITE_STANDIN_ENV");
       wchar_t name[256];
