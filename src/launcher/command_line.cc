@@ -101,8 +101,8 @@ std::vector<std::string> jvmItems(const LaunchSettings& settings) {
   std::vector<std::string> items = settings.vmParams;
   const auto joined = [](const std::vector<std::string>& entries) {
     std::string text;
-    for (const std::string& entry : entries)
-      text += (text.empty() ? "" : ";") + entry;
+    for (size_t i = 0; i < entries.size(); ++i)
+      text += (i ? ";" : "") + entries[i];
     return text;
   };
   const LaunchKind kind = launchKind(settings);
