@@ -4,7 +4,6 @@ argument file, jars found by addjars with a working directory elsewhere, and
 names the ANSI code page cannot hold."""
 import re
 import shutil
-import subprocess
 from pathlib import Path
 
 import launch

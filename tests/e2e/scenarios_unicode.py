@@ -13,7 +13,7 @@ import shutil
 import subprocess
 from pathlib import Path
 
-from expectations import (CHECK_CLEAN, CHECK_WARNINGS, ERROR_STYLE, EXIT_NO_CONFIG, EXIT_NO_MAIN_CLASS,
+from expectations import (CHECK_WARNINGS, ERROR_STYLE, EXIT_NO_CONFIG, EXIT_NO_MAIN_CLASS,
                           EXIT_OK, EXIT_START_FAILED, JAVA, MAIN, base_config, command_line,
                           generous_timeout, normalized_dir)
 from scenarios_check import run_check
