@@ -248,7 +248,8 @@ void Collector::bundledRuntime() {
       notChecked(search.bundled.home, search.file, search.line);
     } else if (!search.bundled.taken) {
       add(FindingKind::kBundledRuntimeUnused, search.file, search.line,
-          "the bundled runtime " + search.bundled.home + " is passed over (" +
+          "the bundled runtime " + report_.displayPath(search.bundled.home) +
+              " is passed over (" +
               search.bundled.reason +
               "): the launcher looks for an installed runtime instead");
     }

@@ -139,7 +139,8 @@ void settings(std::string& out, const Report& report) {
 void bundled(std::string& out, const Report& report, const RuntimeSearch& s) {
   const BundledRuntime& b = s.bundled;
   out += "  bundledRuntime " + s.request + " (" +
-         where(report, s.file, s.line) + "): " + b.executable + "\n";
+         where(report, s.file, s.line) + "): " +
+         report.displayPath(b.executable) + "\n";
   if (s.notChecked) {
     out += "    -> a Windows path, not checked here: taken if it is there\n";
     return;
