@@ -45,7 +45,7 @@ kite_require_packages() {
     # both architectures have the same versions.
     local mismatched suite
     mismatched=$(kite_i386_mismatches $missing)
-    suite=$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")
+    suite=$(. "${KITE_OS_RELEASE:-/etc/os-release}" 2>/dev/null && echo "${VERSION_CODENAME:-}")
     if [ -z "$mismatched" ] || [ -z "$suite" ]; then
       cat "$log" >&2
       rm -f "$log"
