@@ -257,9 +257,9 @@ std::string parsePeImage(ByteView file, PeImage* image) {
   if (!file.has(optional, 2))
     return "truncated PE executable: the headers are cut short";
   const uint16_t magic = file.u16(optional);
-  if (magic != 0x10B && magic != 0x20B)
+  if (magic != pe::kMagicPe32 && magic != pe::kMagicPe32Plus)
     return malformed("unknown optional header kind");
-  result.is64 = magic == 0x20B;
+  result.is64 = magic == pe::kMagicPe32Plus;
   const uint64_t directoryTable = pe::dataDirectories(result.is64);
   const uint32_t directoryCount =
       file.u32(optional + pe::numberOfRvaAndSizes(result.is64));

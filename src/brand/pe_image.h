@@ -10,39 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "base/pe_format.h"
 #include "brand/byte_io.h"
 
 namespace kite {
-
-// Where the header fields kitebrand reads and writes lie: those of the
-// COFF header from the "PE\0\0" signature, those of the optional header and
-// of a section header from the start of theirs.  The tests build and change
-// executables through the same names.
-namespace pe {
-constexpr size_t kSignatureOffset = 0x3C;  // in the MS-DOS header
-constexpr size_t kNumberOfSections = 6;
-constexpr size_t kSizeOfOptionalHeader = 20;
-constexpr size_t kCharacteristics = 22;
-constexpr size_t kOptionalHeader = 24;  // after the COFF header
-constexpr size_t kSizeOfInitializedData = 8;
-constexpr size_t kAddressOfEntryPoint = 16;
-constexpr size_t kSectionAlignment = 32;
-constexpr size_t kFileAlignment = 36;
-constexpr size_t kSizeOfImage = 56;
-constexpr size_t kSizeOfHeaders = 60;
-constexpr size_t kCheckSum = 64;
-// NumberOfRvaAndSizes and the data directories after it, 8 bytes each,
-// come after fields that PE32+ makes wider.
-constexpr size_t dataDirectories(bool is64) { return is64 ? 112 : 96; }
-constexpr size_t numberOfRvaAndSizes(bool is64) {
-  return dataDirectories(is64) - 4;
-}
-constexpr size_t kSectionHeaderSize = 40;
-constexpr size_t kVirtualSize = 8;
-constexpr size_t kVirtualAddress = 12;
-constexpr size_t kSizeOfRawData = 16;
-constexpr size_t kPointerToRawData = 20;
-}  // namespace pe
 
 struct PeSection {
   std::string name;

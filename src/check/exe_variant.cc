@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "base/pe_format.h"
+
 namespace kite {
 namespace {
 
@@ -15,17 +17,20 @@ std::uint32_t little(std::string_view bytes, size_t at, size_t width) {
 }  // namespace
 
 std::optional<unsigned> peSubsystem(std::string_view bytes) {
-  // "MZ", the PE header's offset at 0x3C, "PE\0\0", the 20-byte file header,
-  // then the optional header: its magic, and the subsystem 68 bytes in.
-  if (bytes.size() < 0x40 || bytes.substr(0, 2) != "MZ") return std::nullopt;
-  const size_t pe = little(bytes, 0x3C, 4);
-  const size_t optional = pe + 24;
-  if (pe > bytes.size() || bytes.size() - pe < 24 + 70 ||
-      bytes.substr(pe, 4) != std::string_view("PE\0\0", 4))
+  // "MZ", the offset of "PE\0\0", the COFF header, then the optional
+  // header: its magic, and the subsystem.
+  if (bytes.size() < pe::kSignatureOffset + 4 || bytes.substr(0, 2) != "MZ")
+    return std::nullopt;
+  const size_t signature = little(bytes, pe::kSignatureOffset, 4);
+  const size_t optional = signature + pe::kOptionalHeader;
+  if (signature > bytes.size() ||
+      bytes.size() - signature < pe::kOptionalHeader + pe::kSubsystem + 2 ||
+      bytes.substr(signature, 4) != std::string_view("PE\0\0", 4))
     return std::nullopt;
   const std::uint32_t magic = little(bytes, optional, 2);
-  if (magic != 0x10B && magic != 0x20B) return std::nullopt;
-  return little(bytes, optional + 68, 2);
+  if (magic != pe::kMagicPe32 && magic != pe::kMagicPe32Plus)
+    return std::nullopt;
+  return little(bytes, optional + pe::kSubsystem, 2);
 }
 
 }  // namespace kite

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/pe_format.h"
 #include "check/checker.h"
 #include "check/render.h"
 #include "platform/fake_platform.h"
@@ -25,14 +26,17 @@ void install(FakePlatform& platform, const std::vector<std::string>& versions) {
 // its PE header, else the GUI launcher; it decides the runtime executable,
 // the exit code and how a missing runtime is told.
 std::string peWithSubsystem(unsigned subsystem, bool plus) {
+  constexpr size_t kSignature = 0x80;
+  constexpr size_t kOptional = kSignature + pe::kOptionalHeader;
+  const unsigned magic = plus ? pe::kMagicPe32Plus : pe::kMagicPe32;
   std::string bytes(0x200, '\0');
   bytes[0] = 'M';
   bytes[1] = 'Z';
-  bytes[0x3C] = static_cast<char>(0x80);
-  bytes.replace(0x80, 4, std::string("PE\0\0", 4));
-  bytes[0x80 + 24] = static_cast<char>(plus ? 0x0B : 0x0B);
-  bytes[0x80 + 25] = static_cast<char>(plus ? 0x02 : 0x01);
-  bytes[0x80 + 24 + 68] = static_cast<char>(subsystem);
+  bytes[pe::kSignatureOffset] = static_cast<char>(kSignature);
+  bytes.replace(kSignature, 4, std::string("PE\0\0", 4));
+  bytes[kOptional] = static_cast<char>(magic & 0xFF);
+  bytes[kOptional + 1] = static_cast<char>(magic >> 8);
+  bytes[kOptional + pe::kSubsystem] = static_cast<char>(subsystem);
   return bytes;
 }
 
