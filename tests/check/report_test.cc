@@ -7,19 +7,13 @@
 #include "check/recorder.h"
 #include "check/render.h"
 #include "platform/fake_platform.h"
+#include "support/classic_runtimes.h"
 #include "runtime/java_registry.h"
 
 namespace kite {
 namespace {
 
 const std::string kBase = kJavaRegistryKey;
-
-void install(FakePlatform& platform, const std::vector<std::string>& versions) {
-  for (const std::string& version : versions) {
-    platform.addRegistryKey(kBase + "\\" + version);
-    platform.setRegistryValue(kBase + "\\" + version, "JavaHome", "C:\\jre\\" + version);
-  }
-}
 
 Report check(FakePlatform& platform, const std::string& text,
              std::vector<std::string> arguments = {}) {
@@ -55,7 +49,7 @@ TEST(RuntimeSearch, EachSubkeyWithWhyItWasTakenOrPassedOver) {
   };
   for (const SearchCase& c : cases) {
     FakePlatform platform;
-    install(platform, c.installed);
+    installClassicRuntimes(platform, c.installed);
     const Report report =
         check(platform, std::string("mainclass a.Main\njavaVersion ") + c.request + "\n");
     ASSERT_EQ(report.searches.size(), 1u) << c.request;
@@ -69,7 +63,7 @@ TEST(RuntimeSearch, EachSubkeyWithWhyItWasTakenOrPassedOver) {
 
 TEST(RuntimeSearch, NotAvailableWithoutARegistry) {
   FakePlatform platform;
-  install(platform, {"1.6.0_07"});
+  installClassicRuntimes(platform, {"1.6.0_07"});
   platform.addDirectory("C:\\Apps\\App\\classes");
   platform.addFile("C:\\Apps\\App\\App.config",
                    "mainclass a\naddpath classes\njavaVersion 1.6\n");
@@ -93,7 +87,7 @@ TEST(RuntimeSearch, TheVersionWindowListsEveryCandidate) {
       machine64, "SOFTWARE\\Eclipse Adoptium\\JDK\\21.0.1.12\\hotspot\\MSI",
       "Path", "C:\\jdk21");
   platform.addFile("C:\\jdk21\\bin\\javaw.exe", "MZ");
-  install(platform, {"1.8.0_392"});
+  installClassicRuntimes(platform, {"1.8.0_392"});
   const Report report =
       check(platform, "mainclass a\njavaMinVersion 17\njavaMaxVersion 21\n");
   ASSERT_EQ(report.searches.size(), 1u);
@@ -188,7 +182,7 @@ TEST(RuntimeSearch, BundledRuntimeAndTheApplicationEnvironment) {
 
 TEST(Report, SettingsKnowTheLineTheyCameFrom) {
   FakePlatform platform;
-  install(platform, {"1.6"});
+  installClassicRuntimes(platform, {"1.6"});
   platform.setRegistryValue(kBase, "CurrentVersion", "1.6");
   platform.addFile("C:\\Apps\\App\\lib\\a.jar", "PK");
   platform.addFile("C:\\Apps\\App\\more.config", "addjars lib\nargument two\n");
@@ -220,7 +214,7 @@ TEST(Report, SettingsKnowTheLineTheyCameFrom) {
 // and not at all in the text when unset (older reports stay as they were).
 TEST(Render, SettingsOfModulesAndJars) {
   FakePlatform platform;
-  install(platform, {"1.6.0_07"});
+  installClassicRuntimes(platform, {"1.6.0_07"});
   const Report report = check(
       platform, "mainmodule app/app.Main\nmodulepath mods\nmodulepath x.jar\n"
                 "javapath j.exe\n");
@@ -240,7 +234,7 @@ TEST(Render, SettingsOfModulesAndJars) {
 
 TEST(Render, TextSectionsInOrder) {
   FakePlatform platform;
-  install(platform, {"1.6.0_07"});
+  installClassicRuntimes(platform, {"1.6.0_07"});
   const std::string text =
       renderText(check(platform, "mainClass a\njavaVersion 1.6.0_07\n"));
   size_t last = 0;

@@ -8,19 +8,13 @@
 #include "check/checker.h"
 #include "check/render.h"
 #include "platform/fake_platform.h"
+#include "support/classic_runtimes.h"
 #include "runtime/java_registry.h"
 
 namespace kite {
 namespace {
 
 const std::string kBase = kJavaRegistryKey;
-
-void install(FakePlatform& platform, const std::vector<std::string>& versions) {
-  for (const std::string& version : versions) {
-    platform.addRegistryKey(kBase + "\\" + version);
-    platform.setRegistryValue(kBase + "\\" + version, "JavaHome", "C:\\jre\\" + version);
-  }
-}
 
 // The variant checked for: as asked, else the one the launcher file is by
 // its PE header, else the GUI launcher; it decides the runtime executable,
@@ -83,7 +77,7 @@ TEST(Variant, AsAskedOrAsTheLauncherFileIs) {
   };
   for (const auto& c : cases) {
     FakePlatform platform;
-    install(platform, {"1.6"});
+    installClassicRuntimes(platform, {"1.6"});
     platform.setRegistryValue(kBase, "CurrentVersion", "1.6");
     if (c.exeBytes)
       platform.addFile("C:\\Apps\\App\\App.exe",

@@ -192,6 +192,7 @@ class FakePlatform : public Platform {
   };
   RegistryEntry* findKey(RegistryRoot root, const std::string& path);
   void eraseFile(const std::string& normalized);
+  bool folderOf(const std::string& normalized) const;
   bool inUse(const std::string& path) const;
   std::vector<RegistryEntry> registry_;
   std::map<RegistryKey, size_t> openKeys_;

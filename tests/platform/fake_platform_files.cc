@@ -101,16 +101,19 @@ int FakePlatform::readFile(const std::string& path, std::string* bytes) {
   return 0;
 }
 
+// Whether the folder of the normalized `key` exists (a drive's root does).
+bool FakePlatform::folderOf(const std::string& key) const {
+  const std::string parent = parentOf(key);
+  const auto directory = files_.find(parent);
+  return parent.find('/') == std::string::npos ||
+         (directory != files_.end() && directory->second.isDirectory);
+}
+
 int FakePlatform::createNewFile(const std::string& path,
                                 const std::string& bytes) {
   filesWritten.push_back("create " + path);
   const std::string key = normalize(path);
-  const std::string parent = parentOf(key);
-  const auto directory = files_.find(parent);
-  const bool driveRoot = parent.find('/') == std::string::npos;
-  if (!driveRoot &&
-      (directory == files_.end() || !directory->second.isDirectory))
-    return ENOENT;
+  if (!folderOf(key)) return ENOENT;
   if (files_.count(key)) return EEXIST;
   addFile(path, bytes);
   createdContents.push_back(bytes);
@@ -123,12 +126,7 @@ int FakePlatform::appendFile(const std::string& path, const std::string& bytes,
   for (const std::string& refused : appendFailures)
     if (normalize(refused) == normalize(path)) return EACCES;
   const std::string key = normalize(path);
-  const std::string parent = parentOf(key);
-  const auto directory = files_.find(parent);
-  const bool driveRoot = parent.find('/') == std::string::npos;
-  if (!driveRoot &&
-      (directory == files_.end() || !directory->second.isDirectory))
-    return ENOENT;
+  if (!folderOf(key)) return ENOENT;
   const auto found = files_.find(key);
   if (found != files_.end() && found->second.isDirectory) return EISDIR;
   const std::string contents =
