@@ -245,7 +245,7 @@ void recordBundledRuntime(Report& report, LaunchSettings& settings,
     search.notChecked = true;
     search.bundled.home = home;
     search.bundled.executable =
-        home + (settings.debugMode ? "\\bin\\java.exe" : "\\bin\\javaw.exe");
+        home + "\\bin\\" + runtimeExecutableName(settings);
     search.runtime = "\"" + search.bundled.executable + "\"";
   } else {
     search.bundled = findBundledRuntime(settings, platform);

@@ -5,6 +5,7 @@
 
 #include "base/text.h"
 #include "platform/debug_output.h"
+#include "runtime/java_registry.h"
 #include "runtime/java_version.h"
 #include "runtime/window_search.h"
 
@@ -61,8 +62,7 @@ BundledRuntime findBundledRuntime(const LaunchSettings& settings,
   bundled.home = bundledHome(settings.startDir, *settings.bundledRuntime);
   // The console runtime where the launcher shares its console or shows its
   // traces, as with every other lookup.
-  const char* name =
-      settings.debugMode || settings.console ? "java.exe" : "javaw.exe";
+  const char* name = runtimeExecutableName(settings);
   bundled.executable = bundled.home + "\\bin\\" + name;
   std::vector<FoundFile> found;
   bundled.exists = platform.findFiles(bundled.executable, &found);
@@ -81,10 +81,7 @@ BundledRuntime findBundledRuntime(const LaunchSettings& settings,
                      ", outside the window (" + bundled.windowWords + ")";
   } else {
     bundled.taken = true;
-    const bool quote = bundled.executable.find(' ') != std::string::npos ||
-                       settings.alwaysQuote;
-    bundled.runtime =
-        quote ? "\"" + bundled.executable + "\"" : bundled.executable;
+    bundled.runtime = composeJavaExecutable(settings, platform, bundled.home);
   }
   debugTrace(
       settings, platform, "bundled runtime %s: %s%s\n", bundled.home.c_str(),
