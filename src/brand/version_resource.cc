@@ -137,16 +137,21 @@ bool setVersionString(VersionNode* root, const std::string& key,
     if (strings.key != u"StringFileInfo") continue;
     for (VersionNode& table : strings.children) {
       found = true;
-      VersionNode* item = nullptr;
-      for (VersionNode& entry : table.children)
-        if (entry.key == wantedKey) item = &entry;
-      if (!item) {
-        table.children.emplace_back();
-        item = &table.children.back();
-        item->key = wantedKey;
+      // A table may name a string twice; Windows shows the first, so every
+      // one of that name gets the value.
+      bool set = false;
+      for (VersionNode& entry : table.children) {
+        if (entry.key != wantedKey) continue;
+        entry.type = 1;
+        entry.value = valueOf(text);
+        set = true;
       }
-      item->type = 1;
-      item->value = valueOf(text);
+      if (!set) {
+        table.children.emplace_back();
+        table.children.back().key = wantedKey;
+        table.children.back().type = 1;
+        table.children.back().value = valueOf(text);
+      }
     }
   }
   return found;

@@ -35,8 +35,9 @@ std::string writeVersionInfo(const VersionNode& root, Bytes* out);
 bool versionString(const VersionNode& root, const std::string& key,
                    std::string* value);
 
-// Sets string `key` to `value` (UTF-8) in every string table, adding it at
-// the end of the tables that lack it.  False when `value` is not valid
+// Sets string `key` to `value` (UTF-8) in every string table, every entry
+// of that name (Windows shows the first of two), adding it at the end of
+// the tables that lack it.  False when `value` is not valid
 // UTF-8 or the resource has no string table.
 bool setVersionString(VersionNode* root, const std::string& key,
                       const std::string& value);

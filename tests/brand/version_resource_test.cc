@@ -67,6 +67,17 @@ TEST(VersionResource, SetsStringsAndVersionsThatReadBack) {
   // A text value's length counts UTF-16 units with the terminator.
   const VersionNode& company = back.children[0].children[0].children[2];
   EXPECT_EQ(company.value.size(), 2 * 12u);
+
+  // A table that names a string twice: Windows reads the first, so both
+  // take the value (found by the pe_image fuzz target).
+  VersionNode twice = root;
+  twice.children[0].children[0].children.push_back(
+      twice.children[0].children[0].children[1]);
+  ASSERT_TRUE(setVersionString(&twice, "ProductName", "Fuzz App"));
+  ASSERT_TRUE(versionString(twice, "ProductName", &text));
+  EXPECT_EQ(text, "Fuzz App");
+  EXPECT_EQ(twice.children[0].children[0].children.back().value,
+            twice.children[0].children[0].children[1].value);
 }
 
 TEST(VersionResource, ReadsVersionNumbers) {
