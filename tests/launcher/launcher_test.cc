@@ -178,34 +178,6 @@ TEST(LauncherTest, RelaunchesWhileTheApplicationAsksForIt) {
   EXPECT_EQ(launch.platform.boxes.size(), 1u);
 }
 
-TEST(LauncherTest, ExitCodes) {
-  const struct {
-    const char* name;
-    const char* config;
-    ChildScript child;
-    int code;
-    size_t starts;
-  } cases[] = {
-      {"no configuration", nullptr, {}, kExitNoConfig, 0},
-      {"no main class", "javapath x.exe\n", {}, kExitNoMainClass, 0},
-      {"empty main class", "mainclass \njavapath x.exe\n", {}, kExitNoMainClass, 0},
-      {"empty module and jar", "mainmodule \nmainjar \njavapath x.exe\n", {},
-       kExitNoMainClass, 0},
-      {"a main module alone", "mainmodule app\njavapath x.exe\n", {}, kExitOk, 1},
-      {"a main jar alone", "mainjar app.jar\njavapath x.exe\n", {}, kExitOk, 1},
-      {"no runtime", "mainclass a.B\n", {}, kExitNoRuntime, 0},
-      {"cannot start", kConfig, {0, 0, true}, kExitStartFailed, 1},
-      {"unresolved version", "mainclass a.B\njavaVersion \n", {}, kExitVersionUnresolved, 0},
-  };
-  for (const auto& c : cases) {
-    Launch launch(c.config);
-    launch.platform.queueChild(c.child);
-    launch.run({"C:\\Apps\\App\\App.exe"});
-    EXPECT_EQ(launch.code, c.code) << c.name;
-    EXPECT_EQ(launch.platform.starts.size(), c.starts) << c.name;
-  }
-}
-
 TEST(LauncherTest, MissingMainClassIsReportedBeforeAnyRuntimeLookup) {
   Launch launch("addjar a.jar\n");
   launch.run({"C:\\Apps\\App\\App.exe"});
@@ -282,66 +254,89 @@ TEST(LauncherTest, ExitCodeOfTheLauncherOrOfTheApplication) {
   }
 }
 
-// The console variant shows no box, whatever happens: each message is one
-// line on standard error with the program's name, and the exit codes are
-// the GUI launcher's.
-TEST(LauncherTest, ConsoleVariantShowsNoBoxAndKeepsTheExitCodes) {
+// The launcher's own exit codes, the same for both variants.  The console
+// variant shows no box, whatever happens: each message is one line on
+// standard error with the program's name (null: not checked here).
+TEST(LauncherTest, ExitCodesOfBothVariants) {
   const struct {
     const char* name;
     const char* config;
     ChildScript child;
     int code;
-    const char* line;  // on standard error
+    size_t starts;
+    const char* line;  // the console variant's, on standard error
   } cases[] = {
-      {"no configuration", nullptr, {}, kExitNoConfig,
+      {"no configuration", nullptr, {}, kExitNoConfig, 0,
        "App: Can't open C:\\Apps\\App\\App.config Error No such file or directory\n"},
-      {"no main class", "javapath x.exe\n", {}, kExitNoMainClass,
+      {"no main class", "javapath x.exe\n", {}, kExitNoMainClass, 0,
        "App: error: The configuration file C:\\Apps\\App\\App.config names no main "
        "class. / Add a line such as: mainclass com.example.Main\n"},
-      {"no runtime", "mainclass a.B\n", {}, kExitNoRuntime,
+      {"empty main class", "mainclass \njavapath x.exe\n", {}, kExitNoMainClass, 0,
+       nullptr},
+      {"empty module and jar", "mainmodule \nmainjar \njavapath x.exe\n", {},
+       kExitNoMainClass, 0, nullptr},
+      {"a main module alone", "mainmodule app\njavapath x.exe\n", {}, kExitOk, 1,
+       nullptr},
+      {"a main jar alone", "mainjar app.jar\njavapath x.exe\n", {}, kExitOk, 1, nullptr},
+      {"no runtime", "mainclass a.B\n", {}, kExitNoRuntime, 0,
        "App: error: No Java Installation Found\n"},
-      {"cannot start", kConfig, {0, 0, true}, kExitStartFailed,
+      {"cannot start", kConfig, {0, 0, true}, kExitStartFailed, 1,
        "App: error: Could not start the Java runtime C:\\jre\\bin\\javaw.exe / The "
        "system cannot find the file specified.\n"},
-      {"no home", "mainclass a.B\njavaVersion 1.6.0_01\n", {}, kExitVersionUnresolved,
+      {"unresolved version", "mainclass a.B\njavaVersion \n", {}, kExitVersionUnresolved,
+       0, nullptr},
+      {"no home", "mainclass a.B\njavaVersion 1.6.0_01\n", {}, kExitVersionUnresolved, 0,
        "App: error: No Java Home Directory Found for SOFTWARE\\JavaSoft\\Java Runtime "
        "Environment\\1.6.0_01\n"},
       {"classic download", "mainclass a.B\njavaVersion 1.5.0_99\n", {},
-       kExitVersionUnresolved,
+       kExitVersionUnresolved, 0,
        "App: Java Runtime Environment Not Found: a.B requires the Java Runtime "
        "Environment version 1.5.0_99 / Download it from "
        "https://www.java.com/en/download/download_the_latest.jsp\n"},
       {"family without a page", "mainclass a.B\njavaVersion 1.8.0_99+\n", {},
-       kExitRuntimeMissing,
+       kExitRuntimeMissing, 0,
        "App: Incompatible JRE Version Found: a.B requires the Java Runtime Environment "
        "version 1.8.0_99+\n"},
-      {"window", "mainclass a.B\njavaMinVersion 17\n", {}, kExitVersionUnresolved,
+      {"window", "mainclass a.B\njavaMinVersion 17\n", {}, kExitVersionUnresolved, 0,
        "App: Java Runtime Environment Not Found: a.B requires Java 17 or later, and no "
        "installed Java runtime fits. / Download it from "
        "https://adoptium.net/temurin/releases/?version=17\n"},
-      {"quick failure", kConfig, {3, 0, false}, 3, ""},
   };
   for (const auto& c : cases) {
-    Launch launch(c.config);
-    launch.platform.setRegistryValue(
-        "SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.6.0_01", "Other", "x");
-    launch.platform.addRegistryKey("SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.8.0_01");
-    launch.settings.console = true;
-    launch.platform.queueChild(c.child);
-    launch.run({"C:\\Apps\\App\\App.exe"});
-    EXPECT_EQ(launch.code, c.code) << c.name;
-    EXPECT_TRUE(launch.platform.boxes.empty()) << c.name;
-    // Kite's own lines only: the family search's trace goes there too.
-    const std::string& err = launch.platform.err;
-    EXPECT_TRUE(err.size() >= std::string(c.line).size() &&
-                err.compare(err.size() - std::string(c.line).size(),
-                            std::string::npos, c.line) == 0)
-        << c.name << ":\n" << err;
-    EXPECT_EQ(launch.platform.out, "") << c.name;
-    // No browser is started for a download page.
-    for (const FakeStart& start : launch.platform.starts)
-      EXPECT_EQ(start.commandLine.find("rundll32"), std::string::npos) << c.name;
+    for (const bool console : {false, true}) {
+      Launch launch(c.config);
+      launch.platform.setRegistryValue(
+          "SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.6.0_01", "Other", "x");
+      launch.platform.addRegistryKey(
+          "SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.8.0_01");
+      launch.settings.console = console;
+      launch.platform.queueChild(c.child);
+      launch.run({"C:\\Apps\\App\\App.exe"});
+      const std::string what = std::string(c.name) + (console ? " (console)" : "");
+      EXPECT_EQ(launch.code, c.code) << what;
+      EXPECT_EQ(launch.platform.starts.size(), c.starts) << what;
+      if (!console) continue;
+      EXPECT_TRUE(launch.platform.boxes.empty()) << what;
+      EXPECT_EQ(launch.platform.out, "") << what;
+      // Kite's own lines only: the family search's trace goes there too.
+      const std::string& err = launch.platform.err;
+      const std::string line = c.line ? c.line : "";
+      EXPECT_TRUE(err.size() >= line.size() &&
+                  err.compare(err.size() - line.size(), std::string::npos, line) == 0)
+          << what << ":\n" << err;
+      // No browser is started for a download page.
+      for (const FakeStart& start : launch.platform.starts)
+        EXPECT_EQ(start.commandLine.find("rundll32"), std::string::npos) << what;
+    }
   }
+  // A quick failure: no box in the console variant, whose code is the
+  // application's.
+  Launch quick(kConfig);
+  quick.settings.console = true;
+  quick.platform.queueChild({3, 0, false});
+  quick.run({"C:\\Apps\\App\\App.exe"});
+  EXPECT_EQ(quick.code, 3);
+  EXPECT_TRUE(quick.platform.boxes.empty());
 }
 
 TEST(LauncherTest, ConsoleVariantStartsJavaExeAndDebugsOnStandardError) {
