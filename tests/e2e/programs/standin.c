@@ -135,18 +135,25 @@ static void putAnsiFile(FILE *out, const wchar_t *path) {
   free(text);
 }
 
+/* Copies the item `list` begins with, up to the first of `separators`,
+ * into `item` (of `size` characters, cut to fit); returns where the next
+ * item begins. */
+static const wchar_t *nextItem(const wchar_t *list, const wchar_t *separators,
+                               wchar_t *item, size_t size) {
+  size_t length = wcscspn(list, separators);
+  const wchar_t *next = list + length;
+  if (length >= size) length = size - 1;
+  wmemcpy(item, list, length);
+  item[length] = L'\0';
+  return *next != L'\0' ? next + 1 : next;
+}
+
 /* The ";"-separated entries of `list`, each by its long name where it
  * names a file or folder, as JSON strings. */
 static void putLongEntries(FILE *out, const wchar_t *list) {
   wchar_t entry[4096], name[4096];
   for (int first = 1; *list != L'\0'; first = 0) {
-    size_t length = wcscspn(list, L";");
-    if (length >= sizeof entry / sizeof entry[0])
-      length = sizeof entry / sizeof entry[0] - 1;
-    wmemcpy(entry, list, length);
-    entry[length] = L'\0';
-    list += wcscspn(list, L";");
-    if (*list == L';') ++list;
+    list = nextItem(list, L";", entry, sizeof entry / sizeof entry[0]);
     DWORD got = GetLongPathNameW(entry, name, sizeof name / sizeof name[0]);
     if (!first) fputc(',', out);
     putJsonString(out, got > 0 && got < sizeof name / sizeof name[0] ? name : entry);
@@ -284,13 +291,7 @@ int wmain(int argc, wchar_t **argv) {
       const wchar_t *names = _wgetenv(L"KITE_STANDIN_ENV");
       wchar_t name[256];
       for (int first = 1; names != NULL && *names != L'\0'; first = 0) {
-        size_t length = wcscspn(names, L",");
-        if (length >= sizeof name / sizeof name[0])
-          length = sizeof name / sizeof name[0] - 1;
-        wmemcpy(name, names, length);
-        name[length] = L'\0';
-        names += wcscspn(names, L",");
-        if (*names == L',') ++names;
+        names = nextItem(names, L",", name, sizeof name / sizeof name[0]);
         if (!first) fputc(',', out);
         putJsonString(out, name);
         fputc(':', out);
