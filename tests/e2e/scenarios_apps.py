@@ -51,8 +51,11 @@ def jdk(t, app, version):
     executable's path."""
     app.write("jdk\\bin\\javaw.exe",
               t.session.unix_path(launch.STANDIN).read_bytes())
+    release = app.unix_dir / "jdk" / "release"
     if version:
-        app.write("jdk\\release", 'JAVA_VERSION="%s"\n' % version)
+        release.write_text('JAVA_VERSION="%s"\n' % version)
+    else:
+        release.unlink(missing_ok=True)
     return app.path("jdk\\bin\\javaw.exe")
 
 
