@@ -76,10 +76,13 @@ class Result:
 
 
 def wine_failed_to_start_child(result):
-    """Whether the launcher's box for a child it could not start gives the
-    system's reason as ERROR_INTERNAL_ERROR ("Internal error.")."""
+    """Whether a process creation failed with ERROR_INTERNAL_ERROR (1359):
+    the launcher's box for a child it could not start gives that reason
+    ("Internal error."), or the starter could not start the launcher."""
     return any(box.text and box.text.startswith("Could not start the Java runtime")
-               and box.text.rstrip().endswith("Internal error.") for box in result.boxes)
+               and box.text.rstrip().endswith("Internal error.") for box in result.boxes) or \
+        any(line.startswith("starter: CreateProcessW(") and line.endswith("failed, error 1359")
+            for line in result.stderr_lines)
 
 
 class App:
@@ -145,7 +148,8 @@ class App:
                   % self.name, flush=True)
             # Wine has been seen, once in many runs, to fail a process
             # creation with its internal-error status: the new process ends
-            # in its own start-up.  The launcher reports that as it should;
+            # in its own start-up.  That happens to the launcher's child (the
+            # launcher reports it as it should) and to the launcher itself;
             # the run is made once more so that Wine's failure does not fail
             # the scenario.  A second one is reported.
             result = self._run_once(args, argv0, command_line, cwd, env, script, answers,
