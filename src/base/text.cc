@@ -81,4 +81,11 @@ bool isAbsolutePath(std::string_view path) {
          (path.size() > 1 && path[1] == ':');
 }
 
+bool isPathSeparator(char c) { return c == '\\' || c == '/'; }
+
+std::string inFolder(const std::string& folder, const std::string& name) {
+  const bool separated = !folder.empty() && isPathSeparator(folder.back());
+  return folder + (separated ? "" : "\\") + name;
+}
+
 }  // namespace kite

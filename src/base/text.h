@@ -45,6 +45,13 @@ bool wildcardMatch(std::string_view pattern, std::string_view name);
 // of a drive: "C:..." (a drive), "\..." or "/..." (a root).
 bool isAbsolutePath(std::string_view path);
 
+// "\" and "/", which Windows both reads as a path separator.
+bool isPathSeparator(char c);
+
+// `name` in the folder `folder`, joined by a backslash unless the folder
+// ends with a separator already (a drive's root, "C:\").
+std::string inFolder(const std::string& folder, const std::string& name);
+
 }  // namespace kite
 
 #endif  // KITE_BASE_TEXT_H_

@@ -45,17 +45,17 @@ std::vector<std::string> CheckPlatform::listEnvironment() {
 }
 
 bool isWindowsPath(const std::string& path) {
-  const auto separator = [](char c) { return c == '\\' || c == '/'; };
   const bool letter = path.size() >= 2 && path[1] == ':' &&
                       ((path[0] >= 'A' && path[0] <= 'Z') ||
                        (path[0] >= 'a' && path[0] <= 'z'));
   return letter ||
-         (path.size() >= 2 && separator(path[0]) && separator(path[1]));
+         (path.size() >= 2 && isPathSeparator(path[0]) &&
+          isPathSeparator(path[1]));
 }
 
 bool findPath(Platform& platform, std::string path,
               std::vector<FoundFile>* matches) {
-  while (path.size() > 1 && (path.back() == '/' || path.back() == '\\'))
+  while (path.size() > 1 && isPathSeparator(path.back()))
     path.pop_back();
   return !path.empty() && platform.findFiles(path, matches);
 }

@@ -188,10 +188,7 @@ Outcome locateAppConfig(LaunchSettings& settings, Platform& platform,
     // current directory.
     path = *settings.configOverride;
   } else {
-    // A drive's root ("C:\") ends in its separator already.
-    const bool separated = !startDir.empty() && (startDir.back() == '\\' ||
-                                                 startDir.back() == '/');
-    path = startDir + (separated ? "" : "\\") + configFileName(exePath);
+    path = inFolder(startDir, configFileName(exePath));
   }
   settings.configPath = path;
   debugTrace(settings, platform, "reading app config %s\n", path.c_str());

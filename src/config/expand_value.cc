@@ -3,14 +3,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/text.h"
 #include "platform/debug_output.h"
 
 namespace kite {
-namespace {
-
-bool isSeparator(char c) { return c == '\\' || c == '/'; }
-
-}  // namespace
 
 Expansion expand(const LaunchSettings& settings, Platform& platform,
                  const std::string& value, bool quote) {
@@ -68,8 +64,8 @@ Expansion expand(const LaunchSettings& settings, Platform& platform,
   // A variable that ends in a separator already provides the one that
   // follows the name in the value.
   size_t rest = nameEnd;
-  if (!variable.empty() && isSeparator(variable.back()) &&
-      rest < value.size() && isSeparator(value[rest]))
+  if (!variable.empty() && isPathSeparator(variable.back()) &&
+      rest < value.size() && isPathSeparator(value[rest]))
     ++rest;
   result.append(value, rest, std::string::npos);
   if (quoted) {

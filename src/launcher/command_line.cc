@@ -84,15 +84,12 @@ std::vector<std::string> classPathEntries(const LaunchSettings& settings) {
     return entries;
   // Java resolves a relative entry from the folder the application runs in;
   // the jars "addjars" found are in a folder of the start directory.
-  const char last = settings.startDir.back();
-  const std::string base =
-      settings.startDir + (last == '\\' || last == '/' ? "" : "\\");
   for (const size_t index : settings.scannedJars) {
     std::string& entry = entries[index];
     const std::string path = withoutSurroundingQuotes(entry);
     if (isAbsolutePath(path)) continue;
-    entry = path.size() == entry.size() ? base + path
-                                        : "\"" + base + path + "\"";
+    const std::string full = inFolder(settings.startDir, path);
+    entry = path.size() == entry.size() ? full : "\"" + full + "\"";
   }
   return entries;
 }

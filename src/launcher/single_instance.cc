@@ -40,9 +40,6 @@ std::string trimmed(const std::string& value) {
   return value.substr(first, value.find_last_not_of(" \t\r") - first + 1);
 }
 
-// The launcher file's base name without ".exe", as the console variant
-// names itself in its lines.
-
 }  // namespace
 
 std::string fullPathName(const std::string& path,

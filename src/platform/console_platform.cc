@@ -2,18 +2,16 @@
 
 #include <utility>
 
+#include "base/text.h"
+
 namespace kite {
 
 std::string programName(const std::string& exePath) {
   const size_t slash = exePath.find_last_of("\\/");
   std::string name =
       slash == std::string::npos ? exePath : exePath.substr(slash + 1);
-  if (name.size() > 4) {
-    std::string suffix = name.substr(name.size() - 4);
-    for (char& c : suffix)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (suffix == ".exe") name.resize(name.size() - 4);
-  }
+  if (name.size() > 4 && asciiLower(name.substr(name.size() - 4)) == ".exe")
+    name.resize(name.size() - 4);
   return name.empty() ? "kite" : name;
 }
 

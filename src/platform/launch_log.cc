@@ -11,8 +11,7 @@ std::string resolvedLogPath(const LaunchSettings& settings) {
   if (!settings.logFile || settings.logFile->empty()) return std::string();
   const std::string& path = *settings.logFile;
   if (isAbsolutePath(path) || settings.startDir.empty()) return path;
-  const char last = settings.startDir.back();
-  return settings.startDir + (last == '\\' || last == '/' ? "" : "\\") + path;
+  return inFolder(settings.startDir, path);
 }
 
 void LaunchLog::record(const char* kind, const std::string& text) {
@@ -35,14 +34,18 @@ void LaunchLog::record(const char* kind, const std::string& text) {
   }
 }
 
-void LaunchLog::flush() {
-  if (state_ != State::kOpen || buffer_.empty()) return;
+int LaunchLog::write() {
   unsigned long long size = 0;
   const int error = inner().appendFile(path_, buffer_, &size);
   buffer_.clear();
   // One old log is kept: a later write begins a new file.
   if (error == 0 && size > kLogRotateBytes)
     inner().renameFile(path_, path_ + ".1");
+  return error;
+}
+
+void LaunchLog::flush() {
+  if (state_ == State::kOpen && !buffer_.empty()) write();
 }
 
 void LaunchLog::begin(const LaunchSettings& settings,
@@ -69,9 +72,7 @@ void LaunchLog::begin(const LaunchSettings& settings,
     start = end;
   }
   pending_.clear();
-  unsigned long long size = 0;
-  const int error = inner().appendFile(path_, buffer_, &size);
-  buffer_.clear();
+  const int error = write();
   if (error != 0) {
     state_ = State::kOff;
     debugTrace(settings, inner(), "log file %s cannot be opened: %s\n",
@@ -79,7 +80,6 @@ void LaunchLog::begin(const LaunchSettings& settings,
     return;
   }
   state_ = State::kOpen;
-  if (size > kLogRotateBytes) inner().renameFile(path_, path_ + ".1");
 }
 
 void LaunchLog::finish(int exitCode) {

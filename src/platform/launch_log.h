@@ -60,6 +60,9 @@ class LaunchLog : public ForwardingPlatform {
   enum class State { kPending, kOpen, kOff };
   // Adds each non-empty line of `text` as "KIND: LINE".
   void record(const char* kind, const std::string& text);
+  // Appends buffer_ to the log, empties it and rotates a log grown past
+  // kLogRotateBytes; returns appendFile's result.
+  int write();
   void flush();
 
   State state_ = State::kPending;

@@ -344,12 +344,7 @@ int Win32Platform::appendFile(const std::string& path, const std::string& bytes,
       wideChars(toWide(path)), FILE_APPEND_DATA,
       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
-               ? ENOENT
-               : error == ERROR_ACCESS_DENIED ? EACCES : EIO;
-  }
+  if (file == INVALID_HANDLE_VALUE) return errnoFor(GetLastError());
   DWORD written = 0;
   const BOOL wrote =
       WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,

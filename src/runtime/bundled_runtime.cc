@@ -12,13 +12,11 @@
 namespace kite {
 namespace {
 
-bool isSeparator(char c) { return c == '\\' || c == '/'; }
-
 void dropTrailingSeparators(std::string& path) {
   // "C:\" and "\" are roots: without their separator they name another
   // folder (the drive's current one).
   const size_t keep = path.size() > 1 && path[1] == ':' ? 3 : 1;
-  while (path.size() > keep && isSeparator(path.back())) path.pop_back();
+  while (path.size() > keep && isPathSeparator(path.back())) path.pop_back();
 }
 
 // The window the configuration sets, when both of its bounds (those given)
@@ -47,8 +45,7 @@ std::string bundledHome(const std::string& startDir,
   if (!isAbsolutePath(home)) {
     std::string base = startDir;
     dropTrailingSeparators(base);
-    home =
-        base + (!base.empty() && isSeparator(base.back()) ? "" : "\\") + folder;
+    home = inFolder(base, folder);
   }
   for (char& c : home)
     if (c == '/') c = '\\';

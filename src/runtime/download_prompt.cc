@@ -16,8 +16,6 @@ const char* downloadPage(const std::string& version) {
   return nullptr;
 }
 
-constexpr char kDownloadQuestion[] = "Do you want to download it?";
-
 }  // namespace
 
 std::string runtimeRequirementText(const LaunchSettings& settings) {
@@ -81,11 +79,6 @@ void openPage(Platform& platform, const std::string& page) {
   // Not waited for; a page that cannot be opened goes unnoticed.
   if (platform.startProcess(command, nullptr, nullptr, nullptr, &child, &error))
     platform.closeProcess(child);
-}
-
-void openDownloadPage(const LaunchSettings& settings, Platform& platform) {
-  const std::string page = classicDownloadPage(settings);
-  if (!page.empty()) openPage(platform, page);
 }
 
 }  // namespace kite

@@ -10,6 +10,9 @@
 
 namespace kite {
 
+// The question the GUI launcher asks after the requirement.
+constexpr char kDownloadQuestion[] = "Do you want to download it?";
+
 // "<application> requires the Java Runtime Environment version <version>"
 std::string runtimeRequirementText(const LaunchSettings& settings);
 
@@ -38,9 +41,6 @@ Outcome offerRuntimeDownload(const LaunchSettings& settings, Platform& platform,
 // the system's URL handler; anything else is not opened.  Nothing to report
 // on failure.
 void openPage(Platform& platform, const std::string& page);
-
-// Opens the download page for settings.javaVersion, if there is one.
-void openDownloadPage(const LaunchSettings& settings, Platform& platform);
 
 }  // namespace kite
 

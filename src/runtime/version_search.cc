@@ -145,8 +145,7 @@ VersionSearch findJavaForVersion(LaunchSettings& settings, Platform& platform) {
       debugBox(settings, platform, "Java Current Version",
                "Error Accessing Registry!", kBoxError);
       offerDownloadPage(settings, platform, runtimeRequirementText(settings),
-                        "Do you want to download it?",
-                        "Java Runtime Environment Not Found",
+                        kDownloadQuestion, "Java Runtime Environment Not Found",
                         classicDownloadPage(settings));
       fail(search, VersionFailure::kNoVersionKey,
            Outcome::exitWith(kExitVersionUnresolved));
