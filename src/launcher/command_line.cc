@@ -58,25 +58,6 @@ std::string quoteArgument(const std::string& argument, bool alwaysQuote) {
   return out;
 }
 
-LaunchKind launchKind(const LaunchSettings& settings) {
-  if (settings.mainJar && !settings.mainJar->empty()) return LaunchKind::kJar;
-  if (settings.mainModule && !settings.mainModule->empty())
-    return LaunchKind::kModule;
-  return LaunchKind::kClass;
-}
-
-const OptionalText& launchTarget(const LaunchSettings& settings) {
-  switch (launchKind(settings)) {
-    case LaunchKind::kJar:
-      return settings.mainJar;
-    case LaunchKind::kModule:
-      return settings.mainModule;
-    case LaunchKind::kClass:
-      break;
-  }
-  return settings.mainClass;
-}
-
 std::vector<std::string> classPathEntries(const LaunchSettings& settings) {
   std::vector<std::string> entries = settings.classPath;
   if (!settings.workingDir || settings.workingDir->empty() ||

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/launch_settings.h"
+#include "base/launch_target.h"
 #include "platform/platform.h"
 
 namespace kite {
@@ -24,14 +25,6 @@ bool argumentNeedsQuotes(const std::string& argument, bool alwaysQuote);
 // before a quote (its own, or the closing one) doubled.  An argument
 // without a double quote is written as it always was.
 std::string quoteArgument(const std::string& argument, bool alwaysQuote);
-
-// What the application is started as: a main class (the default), a main
-// module ("-m"), or an executable jar ("-jar"), which wins over both.
-enum class LaunchKind { kClass, kModule, kJar };
-LaunchKind launchKind(const LaunchSettings& settings);
-
-// The main class, module or jar the launch starts, by launchKind().
-const OptionalText& launchTarget(const LaunchSettings& settings);
 
 // The class-path entries as the application needs them: as written, except
 // that with a working directory the jars "addjars" found in a relative

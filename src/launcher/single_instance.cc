@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/exit_codes.h"
+#include "base/launch_target.h"
 #include "base/text.h"
 #include "base/unicode.h"
 #include "platform/debug_output.h"
@@ -161,9 +162,8 @@ Outcome enterSingleInstance(const LaunchSettings& settings, Platform& platform,
     debugTrace(settings, platform, "singleInstance: dropping argument %d=%s\n",
                static_cast<int>(i), settings.arguments[i].c_str());
   if (settings.console) {
-    const OptionalText& app =
-        settings.appName ? settings.appName : settings.mainClass;
-    platform.writeError(formatText("%s is already running\n", orNull(app)));
+    platform.writeError(formatText("%s is already running\n",
+                                   orNull(applicationName(settings))));
   } else if (platform.showInstanceWindow(name)) {
     debugTrace(settings, platform,
                "singleInstance: brought its window to the front\n");

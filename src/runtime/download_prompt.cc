@@ -1,6 +1,7 @@
 #include "runtime/download_prompt.h"
 
 #include "base/exit_codes.h"
+#include "base/launch_target.h"
 #include "base/text.h"
 
 namespace kite {
@@ -19,11 +20,9 @@ const char* downloadPage(const std::string& version) {
 }  // namespace
 
 std::string runtimeRequirementText(const LaunchSettings& settings) {
-  const OptionalText& name = settings.appName && !settings.appName->empty()
-                                 ? settings.appName
-                                 : settings.mainClass;
   return formatText("%s requires the Java Runtime Environment version %s",
-                    orNull(name), orNull(settings.javaVersion));
+                    orNull(applicationName(settings)),
+                    orNull(settings.javaVersion));
 }
 
 std::string runtimePromptText(const LaunchSettings& settings) {

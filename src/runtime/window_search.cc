@@ -3,6 +3,7 @@
 #include <map>
 
 #include "base/exit_codes.h"
+#include "base/launch_target.h"
 #include "base/text.h"
 #include "platform/debug_output.h"
 #include "runtime/download_prompt.h"
@@ -249,13 +250,10 @@ WindowSearch findRuntimeInWindow(const LaunchSettings& settings,
   search.page = settings.javaDownloadUrl && !settings.javaDownloadUrl->empty()
                     ? *settings.javaDownloadUrl
                     : defaultDownloadUrl(window);
-  const OptionalText& name = settings.appName && !settings.appName->empty()
-                                 ? settings.appName
-                                 : settings.mainClass;
   offerDownloadPage(
       settings, platform,
       formatText("%s requires %s, and no installed Java runtime fits.",
-                 orNull(name), search.words.c_str()),
+                 orNull(applicationName(settings)), search.words.c_str()),
       "Do you want to open the download page?",
       "Java Runtime Environment Not Found", search.page);
   search.outcome = Outcome::exitWith(kExitVersionUnresolved);

@@ -12,17 +12,21 @@ TEST(DownloadPromptTest, NamesTheApplication) {
   const struct {
     OptionalText appName;
     OptionalText mainClass;
+    OptionalText mainJar;
     const char* shown;
   } cases[] = {
-      {"My App", "app.Main", "My App"},
-      {"", "app.Main", "app.Main"},
-      {std::nullopt, "app.Main", "app.Main"},
-      {std::nullopt, std::nullopt, "(null)"},
+      {"My App", "app.Main", std::nullopt, "My App"},
+      {"", "app.Main", std::nullopt, "app.Main"},
+      {std::nullopt, "app.Main", std::nullopt, "app.Main"},
+      {std::nullopt, std::nullopt, std::nullopt, "(null)"},
+      // An executable jar has no main class: the jar names it.
+      {"", std::nullopt, "app.jar", "app.jar"},
   };
   for (const auto& c : cases) {
     LaunchSettings settings;
     settings.appName = c.appName;
     settings.mainClass = c.mainClass;
+    settings.mainJar = c.mainJar;
     settings.javaVersion = "1.6";
     EXPECT_EQ(runtimePromptText(settings),
               std::string(c.shown) +
