@@ -15,9 +15,11 @@ namespace kite {
 // the tests build and change executables, all through these names.
 namespace pe {
 constexpr size_t kSignatureOffset = 0x3C;  // in the MS-DOS header
+constexpr size_t kMachine = 4;
 constexpr size_t kNumberOfSections = 6;
 constexpr size_t kSizeOfOptionalHeader = 20;
 constexpr size_t kCharacteristics = 22;
+constexpr std::uint16_t kImageFileDll = 0x2000;  // in the characteristics
 constexpr size_t kOptionalHeader = 24;  // after the COFF header
 constexpr size_t kSizeOfInitializedData = 8;
 constexpr size_t kAddressOfEntryPoint = 16;
@@ -35,6 +37,11 @@ constexpr size_t dataDirectories(bool is64) { return is64 ? 112 : 96; }
 constexpr size_t numberOfRvaAndSizes(bool is64) {
   return dataDirectories(is64) - 4;
 }
+constexpr size_t kExportDirectory = 0;  // data directory index
+// Fields of the export directory the data directory points to.
+constexpr size_t kExportNumberOfNames = 24;
+constexpr size_t kExportAddressOfNames = 32;
+constexpr size_t kExportDirectorySize = 40;
 constexpr size_t kSectionHeaderSize = 40;
 constexpr size_t kVirtualSize = 8;
 constexpr size_t kVirtualAddress = 12;
