@@ -59,6 +59,15 @@ struct LaunchSettings {
   // A runtime shipped with the application (its home, relative to the start
   // directory), used before any other when its executable exists.
   OptionalText bundledRuntime;
+  // "appProcess on": the runtime runs inside a copy of the launcher, so the
+  // application's process carries the launcher's name, icon and version.
+  OptionalText appProcess;
+  // The taskbar identity of the application's windows (STARTUPINFO, and the
+  // process's own for a hosting copy).
+  OptionalText appUserModelId;
+  // "on" or "tree": the application's process (with "tree" the processes it
+  // starts) ends when the launcher ends.
+  OptionalText endWithLauncher;
 
   // The lists only grow and keep the order of appending; they have no
   // capacity limit (the command-line length limit is checked at launch).

@@ -100,6 +100,13 @@ constexpr KeyRule kRules[] = {
     list("env", ConfigKey::kEnv, kRaw, &LaunchSettings::environment,
          "environment", "environment", nullptr),
     action("include", ConfigKey::kInclude, kExpanded),
+    value("appProcess", ConfigKey::kAppProcess, kExpanded,
+          &LaunchSettings::appProcess, "application process", "appProcess"),
+    value("appUserModelId", ConfigKey::kAppUserModelId, kExpanded,
+          &LaunchSettings::appUserModelId, "AppUserModelID", "appUserModelId"),
+    value("endWithLauncher", ConfigKey::kEndWithLauncher, kExpanded,
+          &LaunchSettings::endWithLauncher, "end with the launcher",
+          "endWithLauncher"),
 };
 
 }  // namespace

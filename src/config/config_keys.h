@@ -39,6 +39,9 @@ enum class ConfigKey {
   kSingleInstance,
   kBundledRuntime,
   kEnv,
+  kAppProcess,
+  kAppUserModelId,
+  kEndWithLauncher,
 };
 
 using SettingsText = OptionalText LaunchSettings::*;

@@ -4,8 +4,10 @@
 
 #include "base/exit_codes.h"
 #include "base/unicode.h"
+#include "config/expand_value.h"
 #include "launcher/app_environment.h"
 #include "launcher/ansi_names.h"
+#include "launcher/app_process.h"
 #include "launcher/argument_file.h"
 #include "launcher/command_line.h"
 #include "platform/debug_output.h"
@@ -37,6 +39,22 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   }
   debugBox(settings, platform, settings.javaPath->c_str(), "Javapath is");
 
+  // With "appProcess on" a copy of this launcher runs the runtime where it
+  // can; the trace and the log say which it is, and why.
+  HostRequest host;
+  bool hosted = false;
+  if (wantsAppProcess(settings)) {
+    const HostingVerdict verdict = judgeHosting(
+        settings, platform, withoutSurroundingQuotes(*settings.javaPath));
+    hosted = verdict.hosted;
+    debugTrace(settings, platform, "application process: %s%s\n",
+               hosted ? "" : "javaw.exe or java.exe, as ", verdict.why.c_str());
+    host.library = verdict.library;
+    host.version = settings.runtimeVersion.value_or("");
+    host.javaw = !settings.console;
+    host.appUserModelId = appUserModelId(settings);
+  }
+
   useShortNames(settings, platform);
   std::string commandLine = buildCommandLine(settings, platform);
   // Windows refuses longer command lines (it counts UTF-16 units, as does
@@ -54,6 +72,13 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
       commandLine = file.commandLine;
       argumentFile = file.path;
     }
+  }
+  if (hosted) {
+    // The copy takes the runtime executable's place at the head of the line.
+    std::string program = platform.programPath();
+    if (settings.alwaysQuote || program.find(' ') != std::string::npos)
+      program = "\"" + program + "\"";
+    commandLine = program + commandLine.substr(settings.javaPath->size());
   }
   const size_t length = utf16Length(commandLine);
   if (length + 1 > kCommandLineLimit) {
@@ -86,10 +111,24 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   std::string error;
   const std::optional<std::vector<std::string>> environment =
       childEnvironment(settings, platform);
-  if (!platform.startProcess(commandLine, directory,
-                             orNullPointer(settings.consoleTitle),
-                             environment ? &*environment : nullptr, &child,
-                             &error)) {
+  ApplicationStart how;
+  how.directory = directory;
+  how.consoleTitle = orNullPointer(settings.consoleTitle);
+  how.environment = environment ? &*environment : nullptr;
+  how.appUserModelId = appUserModelId(settings);
+  how.endWith = endWithLauncher(settings);
+  how.host = hosted ? &host : nullptr;
+  // Without the keys, the plain start of every earlier launch.
+  const bool started =
+      startsOwnProcess(settings)
+          ? platform.startApplication(commandLine, how, &child, &error)
+          : platform.startProcess(commandLine, directory, how.consoleTitle,
+                                  how.environment, &child, &error);
+  if (started && !how.jobNote.empty())
+    debugTrace(settings, platform,
+               "the application is not tied to the launcher: %s\n",
+               how.jobNote.c_str());
+  if (!started) {
     // Nothing was started: no waiting, no exit code to read, no relaunch.
     if (!argumentFile.empty()) platform.removeFile(argumentFile);
     platform.showMessageBox(

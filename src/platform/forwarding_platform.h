@@ -132,6 +132,28 @@ class ForwardingPlatform : public Platform {
   std::string localTime() override { return inner_.localTime(); }
   unsigned long milliseconds() override { return inner_.milliseconds(); }
   unsigned long processId() override { return inner_.processId(); }
+  bool startApplication(const std::string& commandLine, ApplicationStart& start,
+                        ChildProcess* child, std::string* error) override {
+    return inner_.startApplication(commandLine, start, child, error);
+  }
+  bool takeHostRequest(HostRequest* request) override {
+    return inner_.takeHostRequest(request);
+  }
+  LoadedLibrary loadLibrary(const std::string& path, const std::string& folder,
+                            std::string* error) override {
+    return inner_.loadLibrary(path, folder, error);
+  }
+  void* findExport(LoadedLibrary library, const char* name) override {
+    return inner_.findExport(library, name);
+  }
+  std::intptr_t callExport(void* function, const std::uintptr_t* args,
+                           int count) override {
+    return inner_.callExport(function, args, count);
+  }
+  std::string ansiCommandLine() override { return inner_.ansiCommandLine(); }
+  bool setAppUserModelId(const std::string& id) override {
+    return inner_.setAppUserModelId(id);
+  }
   bool wantsTraces() override { return inner_.wantsTraces(); }
   void trace(const std::string& line) override { inner_.trace(line); }
 

@@ -71,6 +71,39 @@ struct FoundFile {
   bool isDirectory;  // the _A_SUBDIR attribute
 };
 
+// What a launch asks of the application's own process beyond a plain start
+// (the "appProcess", "appUserModelId" and "endWithLauncher" keys).
+
+// Whether the application's processes end when the launcher ends: not tied
+// to it; tied, with the processes the application starts free; or tied
+// with them (unless started to break away).
+enum class EndWithLauncher { kNo, kOn, kTree };
+
+// What a hosting copy of the launcher needs to run the runtime itself.
+struct HostRequest {
+  std::string library;         // the runtime's jli.dll, a full path
+  std::string version;         // the runtime's version text; may be empty
+  bool javaw = true;           // run as javaw.exe (else as java.exe)
+  std::string appUserModelId;  // empty: none
+};
+
+// A library loaded by loadLibrary; 0 is never a valid one.
+using LoadedLibrary = std::uintptr_t;
+
+struct ApplicationStart {
+  const char* directory = nullptr;  // as startProcess
+  const char* consoleTitle = nullptr;
+  const std::vector<std::string>* environment = nullptr;
+  std::string appUserModelId;  // empty: none
+  EndWithLauncher endWith = EndWithLauncher::kNo;
+  // Set: the command line starts a copy of the launcher, which gets this
+  // request through a handle it inherits.
+  const HostRequest* host = nullptr;
+  // Set by startApplication when the process runs but could not be tied to
+  // the launcher: why, in one line.
+  std::string jobNote;
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -242,6 +275,41 @@ class Platform {
   /// `name` to the front, restored if minimised; returns false when no such
   /// window is found (or the holder cannot be told).
   virtual bool showInstanceWindow(const std::string& name) = 0;
+
+  // --- The application's own process. ---
+
+  /// Starts `commandLine` as startProcess does, with what `start` adds: the
+  /// AppUserModelID in STARTUPINFO, the job that ends the process with the
+  /// launcher (made before it runs; where that fails it runs anyway and
+  /// start->jobNote says why) and the hosting channel.  Returns true and
+  /// sets *child, or false and sets *error to the system's message.
+  virtual bool startApplication(const std::string& commandLine,
+                                ApplicationStart& start, ChildProcess* child,
+                                std::string* error) = 0;
+  /// Reads the hosting request a launcher handed this process through an
+  /// inherited handle, and removes every trace of the channel (the variable
+  /// naming it, the handle); returns false when there is none or what the
+  /// variable names is not such a handle.
+  virtual bool takeHostRequest(HostRequest* request) = 0;
+  /// Loads the library `path` by its full path, with its folder searched
+  /// first for what it needs and `folder` put in the DLL search for what is
+  /// loaded later; returns 0 and sets *error when it cannot be loaded.
+  virtual LoadedLibrary loadLibrary(const std::string& path,
+                                    const std::string& folder,
+                                    std::string* error) = 0;
+  /// Returns the address of the export `name`; null when there is none.
+  virtual void* findExport(LoadedLibrary library, const char* name) = 0;
+  /// Calls `function` with `count` integer or pointer arguments, whatever
+  /// its calling convention, and returns what it returns (an int result in
+  /// its low bits); cannot fail.
+  virtual std::intptr_t callExport(void* function, const std::uintptr_t* args,
+                                   int count) = 0;
+  /// Returns this process's command line in the ANSI code page, as Java's
+  /// own launcher converts it; empty where there is none.
+  virtual std::string ansiCommandLine() = 0;
+  /// Gives this process the AppUserModelID `id`; returns false when the
+  /// system has no such call or refuses it.
+  virtual bool setAppUserModelId(const std::string& id) = 0;
 
   // --- The launch log's trace channel (not the OS). ---
 

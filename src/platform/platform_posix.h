@@ -77,6 +77,16 @@ class PosixPlatform : public Platform {
   std::string localTime() override;
   unsigned long milliseconds() override;
   unsigned long processId() override;
+  bool startApplication(const std::string& commandLine, ApplicationStart& start,
+                        ChildProcess* child, std::string* error) override;
+  bool takeHostRequest(HostRequest*) override { return false; }
+  LoadedLibrary loadLibrary(const std::string& path, const std::string& folder,
+                            std::string* error) override;
+  void* findExport(LoadedLibrary library, const char* name) override;
+  std::intptr_t callExport(void* function, const std::uintptr_t* args,
+                           int count) override;
+  std::string ansiCommandLine() override { return std::string(); }
+  bool setAppUserModelId(const std::string&) override { return false; }
 
  private:
   unsigned codePage_;

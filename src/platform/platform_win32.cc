@@ -66,7 +66,9 @@ long openKeyBelow(HKEY parent, const std::string& path, REGSAM access,
   return status;
 }
 
-std::string systemMessage(DWORD code) {
+}  // namespace
+
+std::string systemMessage(unsigned long code) {
   wchar_t* buffer = nullptr;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
@@ -79,8 +81,6 @@ std::string systemMessage(DWORD code) {
     text.pop_back();
   return text;
 }
-
-}  // namespace
 
 // user32 is loaded on first use, not with the program.  Its start-up (with
 // gdi32, win32u and imm32 behind it) is the largest part of a launcher's own
@@ -210,21 +210,21 @@ int Win32Platform::showMessageBox(const char* text, const std::string& caption,
                     wideChars(toWide(caption)), style);
 }
 
-bool Win32Platform::startProcess(const std::string& commandLine,
-                                 const char* directory,
-                                 const char* consoleTitle,
-                                 const std::vector<std::string>* environment,
-                                 ChildProcess* child, std::string* error) {
+bool createChildProcess(const std::string& commandLine, const ChildOptions& options,
+                        PROCESS_INFORMATION* process, std::string* error) {
   // CreateProcessW may write into the command line, so it gets a copy.
   WideText writable = toWide(commandLine);
-  const WideText wideDirectory = directory ? toWide(directory) : WideText();
-  WideText wideTitle = consoleTitle ? toWide(consoleTitle) : WideText();
+  const WideText wideDirectory =
+      options.directory ? toWide(options.directory) : WideText();
+  WideText wideTitle = options.title ? toWide(options.title) : WideText();
   STARTUPINFOW startup;
   std::memset(&startup, 0, sizeof startup);
   startup.cb = sizeof startup;
-  startup.lpTitle = consoleTitle ? wideChars(wideTitle) : nullptr;
+  startup.lpTitle = options.title ? wideChars(wideTitle) : nullptr;
+  if (options.titleIsAppId) startup.dwFlags |= STARTF_TITLEISAPPID;
   // An environment of its own goes as a block of UTF-16 entries, each
   // ended by a NUL, the block by one more; without one the child inherits.
+  const std::vector<std::string>* environment = options.environment;
   WideText block;
   if (environment) {
     for (const std::string& entry : *environment) {
@@ -234,16 +234,30 @@ bool Win32Platform::startProcess(const std::string& commandLine,
     if (environment->empty()) block += u'\0';
     block += u'\0';
   }
-  PROCESS_INFORMATION process;
-  std::memset(&process, 0, sizeof process);
+  std::memset(process, 0, sizeof *process);
   if (!CreateProcessW(nullptr, wideChars(writable), nullptr, nullptr, TRUE,
-                      environment ? CREATE_UNICODE_ENVIRONMENT : 0,
+                      options.flags |
+                          (environment ? CREATE_UNICODE_ENVIRONMENT : 0),
                       environment ? wideChars(block) : nullptr,
-                      directory ? wideChars(wideDirectory) : nullptr,
-                      &startup, &process)) {
+                      options.directory ? wideChars(wideDirectory) : nullptr,
+                      &startup, process)) {
     *error = systemMessage(GetLastError());
     return false;
   }
+  return true;
+}
+
+bool Win32Platform::startProcess(const std::string& commandLine,
+                                 const char* directory,
+                                 const char* consoleTitle,
+                                 const std::vector<std::string>* environment,
+                                 ChildProcess* child, std::string* error) {
+  ChildOptions options;
+  options.directory = directory;
+  options.title = consoleTitle;
+  options.environment = environment;
+  PROCESS_INFORMATION process;
+  if (!createChildProcess(commandLine, options, &process, error)) return false;
   CloseHandle(process.hThread);
   *child = reinterpret_cast<ChildProcess>(process.hProcess);
   return true;

@@ -1,6 +1,6 @@
 // The real platform: Win32 (the wide functions) and the Microsoft C
-// runtime.  Implemented in platform_win32.cc, platform_win32_files.cc and
-// platform_win32_instance.cc.
+// runtime.  Implemented in platform_win32.cc, platform_win32_files.cc,
+// platform_win32_instance.cc and platform_win32_app.cc.
 #ifndef KITE_PLATFORM_PLATFORM_WIN32_H_
 #define KITE_PLATFORM_PLATFORM_WIN32_H_
 
@@ -76,6 +76,16 @@ class Win32Platform : public Platform {
                               InstanceLock* lock) override;
   void releaseInstance(InstanceLock lock) override;
   bool showInstanceWindow(const std::string& name) override;
+  bool startApplication(const std::string& commandLine, ApplicationStart& start,
+                        ChildProcess* child, std::string* error) override;
+  bool takeHostRequest(HostRequest* request) override;
+  LoadedLibrary loadLibrary(const std::string& path, const std::string& folder,
+                            std::string* error) override;
+  void* findExport(LoadedLibrary library, const char* name) override;
+  std::intptr_t callExport(void* function, const std::uintptr_t* args,
+                           int count) override;
+  std::string ansiCommandLine() override;
+  bool setAppUserModelId(const std::string& id) override;
 };
 
 }  // namespace kite

@@ -59,6 +59,27 @@ Function asFunction(FARPROC proc) {
   return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(proc));
 }
 
+// The system's text for the error `code`, without its line end; "Error N"
+// when it has none.
+std::string systemMessage(unsigned long code);
+
+// How createChildProcess starts a program: a current directory and an
+// environment of its own (null: inherited), the STARTUPINFO title (null:
+// none) and whether it is an AppUserModelID, and creation flags.
+struct ChildOptions {
+  const char* directory = nullptr;
+  const char* title = nullptr;
+  bool titleIsAppId = false;
+  const std::vector<std::string>* environment = nullptr;
+  DWORD flags = 0;
+};
+
+// CreateProcessW with handle inheritance on; false with the system's message
+// in *error when it fails.  The caller owns both handles in *process.
+bool createChildProcess(const std::string& commandLine,
+                        const ChildOptions& options,
+                        PROCESS_INFORMATION* process, std::string* error);
+
 // A function of user32, which is loaded on first use; null if it cannot be
 // loaded.
 FARPROC user32Function(const char* name);

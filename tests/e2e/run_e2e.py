@@ -37,6 +37,7 @@ import scenarios_faults  # noqa: E402
 import scenarios_instance  # noqa: E402
 import scenarios_launch  # noqa: E402
 import scenarios_modern  # noqa: E402
+import scenarios_process  # noqa: E402
 import scenarios_runtime  # noqa: E402
 import scenarios_security  # noqa: E402
 import scenarios_unicode  # noqa: E402
@@ -47,7 +48,7 @@ from suite import Skip  # noqa: E402
 SCENARIO_MODULES = (scenarios_launch, scenarios_config, scenarios_runtime, scenarios_check,
                     scenarios_faults, scenarios_security, scenarios_unicode, scenarios_modern,
                     scenarios_apps, scenarios_instance, scenarios_appenv, scenarios_brand,
-                    scenarios_console)
+                    scenarios_console, scenarios_process)
 
 # Exit code when this machine cannot run the programs under test at all.
 UNSUPPORTED = 77

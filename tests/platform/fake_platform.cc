@@ -144,12 +144,12 @@ bool FakePlatform::startProcess(const std::string& commandLine,
                                 const char* consoleTitle,
                                 const std::vector<std::string>* environment,
                                 ChildProcess* child, std::string* error) {
-  starts.push_back(
-      {commandLine,
-       directory ? std::optional<std::string>(directory) : std::nullopt,
-       consoleTitle ? std::optional<std::string>(consoleTitle) : std::nullopt,
-       environment ? std::optional<std::vector<std::string>>(*environment)
-                   : std::nullopt});
+  FakeStart start;
+  start.commandLine = commandLine;
+  if (directory) start.directory = directory;
+  if (consoleTitle) start.consoleTitle = consoleTitle;
+  if (environment) start.environment = *environment;
+  starts.push_back(start);
   ChildScript script;
   if (!children.empty()) {
     script = children.front();
@@ -162,6 +162,21 @@ bool FakePlatform::startProcess(const std::string& commandLine,
   *child = nextChild_++;
   running_[*child] = script;
   return true;
+}
+
+bool FakePlatform::startApplication(const std::string& commandLine,
+                                    ApplicationStart& start,
+                                    ChildProcess* child, std::string* error) {
+  const bool started = startProcess(commandLine, start.directory,
+                                    start.consoleTitle, start.environment,
+                                    child, error);
+  FakeStart& made = starts.back();
+  made.ownProcess = true;
+  made.appUserModelId = start.appUserModelId;
+  made.endWith = start.endWith;
+  if (start.host) made.host = *start.host;
+  if (started && start.endWith != EndWithLauncher::kNo) start.jobNote = jobNote;
+  return started;
 }
 
 void FakePlatform::waitForInputIdle(ChildProcess child, unsigned milliseconds) {

@@ -27,6 +27,12 @@ struct FakeStart {
   std::optional<std::string> consoleTitle;
   // The child's own environment; unset: it inherits the launcher's.
   std::optional<std::vector<std::string>> environment;
+  // What startApplication was asked beyond a plain start (startProcess
+  // leaves these as they are).
+  bool ownProcess = false;
+  std::string appUserModelId;
+  EndWithLauncher endWith = EndWithLauncher::kNo;
+  std::optional<HostRequest> host;
 };
 
 // What the next started child does.
@@ -167,6 +173,28 @@ class FakePlatform : public Platform {
     return static_cast<unsigned long>(clock) * 1000ul + extraMilliseconds;
   }
   unsigned long processId() override { return 4242; }
+  bool startApplication(const std::string& commandLine, ApplicationStart& start,
+                        ChildProcess* child, std::string* error) override;
+  bool takeHostRequest(HostRequest*) override { return false; }
+  LoadedLibrary loadLibrary(const std::string&, const std::string&,
+                            std::string* error) override {
+    *error = "no libraries here";
+    return 0;
+  }
+  void* findExport(LoadedLibrary, const char*) override { return nullptr; }
+  std::intptr_t callExport(void*, const std::uintptr_t*, int) override {
+    return 0;
+  }
+  std::string ansiCommandLine() override { return std::string(); }
+  bool setAppUserModelId(const std::string& id) override {
+    appUserModelIds.push_back(id);
+    return true;
+  }
+  // What setAppUserModelId was given, in order.
+  std::vector<std::string> appUserModelIds;
+  // The note startApplication gives when asked to tie the process to the
+  // launcher; empty: tied.
+  std::string jobNote;
   // ASCII letters only.
   std::string lowerCase(const std::string& text) override;
   InstanceClaim claimInstance(const std::string& name,

@@ -156,8 +156,12 @@ def check_manifest(exe, options):
                 if e.get("name") == "Microsoft.Windows.Common-Controls"]
     if controls != ["6.0.0.0"]:
         failures.append("common controls %s, expected 6.0.0.0" % controls)
-    if not any(e.tag.endswith("}dpiAware") and e.text.strip() == "true" for e in root.iter()):
-        failures.append("not DPI aware")
+    # The DPI entries of Java's own launchers, so a hosted window looks as
+    # under javaw.exe.
+    dpi = {e.tag.split("}")[1]: e.text.strip() for e in root.iter()
+           if e.tag.endswith("}dpiAware") or e.tag.endswith("}dpiAwareness")}
+    if dpi != {"dpiAware": "true/PM", "dpiAwareness": "PerMonitorV2, PerMonitor, system"}:
+        failures.append("DPI entries %s" % dpi)
     # Windows refuses to start a program whose own identity names another
     # processor architecture.
     own = root.find(ASM_V1 + "assemblyIdentity")

@@ -51,6 +51,19 @@
  * surrogate without its partner (as \uXXXX, which JSON readers give back as
  * that code unit).
  *
+ * Every record also holds "process" (the program's own path), "startup_flags"
+ * (STARTUPINFO's dwFlags), "in_job" (whether the process is in a job),
+ * "loaded" (the path a LoadLibraryW of the name KITE_STANDIN_LOADLIB gives
+ * loaded, null when it fails or the variable is unset) and "jli" (below).
+ *
+ * Built with STANDIN_JLI it is a stand-in for a runtime's launcher library
+ * (jli.dll), as a copy of Kite that hosts the runtime loads it: it exports
+ * JLI_InitArgProcessing, JLI_CmdToArgs, JLI_GetStdArgc, JLI_GetStdArgs and
+ * JLI_Launch (__stdcall with STANDIN_STDCALL, else __cdecl), and JLI_Launch
+ * records its run as the program does, with "argv" what it was handed and
+ * "jli" the calls made and JLI_Launch's other parameters; then returns the
+ * scripted code.  In the program, "jli" is null.
+ *
  * Built with STANDIN_WINDOWED (standin_windowed.exe) it can show a window, as
  * a GUI application does; the plain build does not load user32, so its
  * start-up costs what a console program's does. */
@@ -234,7 +247,15 @@ static LONG WINAPI endOnException(EXCEPTION_POINTERS *info) {
   return EXCEPTION_EXECUTE_HANDLER;
 }
 
-int wmain(int argc, wchar_t **argv) {
+#ifdef STANDIN_JLI
+/* The calls the library was given, in order, as text. */
+static char jliCalls[2048];
+#define STANDIN_MAIN static int standinMain
+#else
+#define STANDIN_MAIN int wmain
+#endif
+
+STANDIN_MAIN(int argc, wchar_t **argv) {
   const wchar_t *logPath = _wgetenv(L"KITE_STANDIN_LOG");
   const wchar_t *scriptPath = _wgetenv(L"KITE_STANDIN_SCRIPT");
   const wchar_t *holdPath = _wgetenv(L"KITE_STANDIN_HOLD");
@@ -287,7 +308,28 @@ int wmain(int argc, wchar_t **argv) {
       fputs("],\"class_path_long\":[", out);
       for (int i = 1; i + 1 < argc; ++i)
         if (wcscmp(argv[i], L"-classpath") == 0) putLongEntries(out, argv[i + 1]);
-      fprintf(out, "],\"acp\":%u,\"env\":{", (unsigned)GetACP());
+      fprintf(out, "],\"acp\":%u,\"startup_flags\":%lu,\"process\":", (unsigned)GetACP(),
+              (unsigned long)si.dwFlags);
+      wchar_t self[4096] = L"";
+      GetModuleFileNameW(NULL, self, sizeof self / sizeof self[0]);
+      putJsonString(out, self);
+      BOOL inJob = FALSE;
+      IsProcessInJob(GetCurrentProcess(), NULL, &inJob);
+      fprintf(out, ",\"in_job\":%s,\"loaded\":", inJob ? "true" : "false");
+      const wchar_t *loadName = _wgetenv(L"KITE_STANDIN_LOADLIB");
+      HMODULE loaded = loadName ? LoadLibraryW(loadName) : NULL;
+      wchar_t loadedPath[4096] = L"";
+      if (loaded) GetModuleFileNameW(loaded, loadedPath, sizeof loadedPath / sizeof loadedPath[0]);
+      putJsonString(out, loaded ? loadedPath : NULL);
+      fputs(",\"jli\":", out);
+#ifdef STANDIN_JLI
+      fputc('"', out);
+      fputs(jliCalls, out);
+      fputc('"', out);
+#else
+      fputs("null", out);
+#endif
+      fputs(",\"env\":{", out);
       const wchar_t *names = _wgetenv(L"KITE_STANDIN_ENV");
       wchar_t name[256];
       for (int first = 1; names != NULL && *names != L'\0'; first = 0) {
@@ -336,3 +378,79 @@ int wmain(int argc, wchar_t **argv) {
   if (delay > 0) sleepAttentively((DWORD)delay, stopPath);
   return (int)code;
 }
+
+#ifdef STANDIN_JLI
+#ifdef STANDIN_STDCALL
+#define JLICALL __stdcall
+#else
+#define JLICALL __cdecl
+#endif
+
+struct StdArg {
+  char *arg;
+  unsigned char has_wildcard;
+};
+static struct StdArg *stdArgs;
+static int stdArgc;
+
+static void noteCall(const char *text) {
+  strncat(jliCalls, text, sizeof jliCalls - strlen(jliCalls) - 1);
+}
+
+__declspec(dllexport) void JLICALL JLI_InitArgProcessing(unsigned char hasJavaArgs,
+                                                        unsigned char disableArgFile) {
+  char text[64];
+  snprintf(text, sizeof text, "InitArgProcessing(%d,%d) ", hasJavaArgs, disableArgFile);
+  noteCall(text);
+}
+
+/* Splits the ANSI command line as Windows splits the wide one. */
+__declspec(dllexport) void JLICALL JLI_CmdToArgs(char *line) {
+  noteCall("CmdToArgs ");
+  int units = MultiByteToWideChar(CP_ACP, 0, line, -1, NULL, 0);
+  wchar_t *wide = calloc((size_t)units + 1, sizeof *wide);
+  MultiByteToWideChar(CP_ACP, 0, line, -1, wide, units);
+  wchar_t **args = CommandLineToArgvW(wide, &stdArgc);
+  stdArgs = calloc((size_t)stdArgc + 1, sizeof *stdArgs);
+  for (int i = 0; i < stdArgc; ++i) {
+    int bytes = WideCharToMultiByte(CP_ACP, 0, args[i], -1, NULL, 0, NULL, NULL);
+    stdArgs[i].arg = calloc((size_t)bytes + 1, 1);
+    WideCharToMultiByte(CP_ACP, 0, args[i], -1, stdArgs[i].arg, bytes, NULL, NULL);
+  }
+  LocalFree(args);
+  free(wide);
+}
+
+__declspec(dllexport) int JLICALL JLI_GetStdArgc(void) {
+  noteCall("GetStdArgc ");
+  return stdArgc;
+}
+
+__declspec(dllexport) struct StdArg *JLICALL JLI_GetStdArgs(void) {
+  noteCall("GetStdArgs ");
+  return stdArgs;
+}
+
+__declspec(dllexport) int JLICALL JLI_Launch(int argc, char **argv, int jargc,
+                                             const char **jargv, int appclassc,
+                                             const char **appclassv, const char *fullversion,
+                                             const char *dotversion, const char *pname,
+                                             const char *lname, unsigned char javaargs,
+                                             unsigned char cpwildcard, unsigned char javaw,
+                                             int ergo) {
+  char text[512];
+  snprintf(text, sizeof text,
+           "Launch(jargc=%d,jargv=%s,appclassc=%d,appclassv=%s,fullversion=%s,dotversion=%s,"
+           "pname=%s,lname=%s,javaargs=%d,cpwildcard=%d,javaw=%d,ergo=%d)",
+           jargc, jargv ? "set" : "null", appclassc, appclassv ? "set" : "null", fullversion,
+           dotversion, pname, lname, javaargs, cpwildcard, javaw, ergo);
+  noteCall(text);
+  wchar_t **wide = calloc((size_t)argc + 1, sizeof *wide);
+  for (int i = 0; i < argc; ++i) {
+    int units = MultiByteToWideChar(CP_ACP, 0, argv[i], -1, NULL, 0);
+    wide[i] = calloc((size_t)units + 1, sizeof **wide);
+    MultiByteToWideChar(CP_ACP, 0, argv[i], -1, wide[i], units);
+  }
+  return standinMain(argc, wide);
+}
+#endif
