@@ -1,7 +1,9 @@
 #include "check/checker.h"
 
 #include <algorithm>
+#include <cstdint>
 
+#include "base/pe_probe.h"
 #include "base/text.h"
 #include "base/unicode.h"
 #include "check/check_platform.h"
@@ -9,8 +11,10 @@
 #include "check/findings.h"
 #include "check/recorder.h"
 #include "config/config_file.h"
+#include "config/expand_value.h"
 #include "launcher/app_environment.h"
 #include "launcher/ansi_names.h"
+#include "launcher/app_process.h"
 #include "launcher/argument_file.h"
 #include "launcher/command_line.h"
 #include "launcher/launcher.h"
@@ -68,6 +72,24 @@ void recordEnvironment(Report& report, Platform& platform) {
   }
 }
 
+// How the launcher would start the application with "appProcess on".
+void recordHosting(Report& report, Platform& platform, std::uint16_t machine) {
+  const OptionalText& path = report.settings.javaPath;
+  if (!path || report.runtimePlaceholder || path->empty() ||
+      path->front() == '<') {
+    report.appProcess = "not known here: the runtime is not looked up here";
+    return;
+  }
+  std::string executable = withoutSurroundingQuotes(*path);
+  if (report.hostPaths)
+    for (char& c : executable)
+      if (c == '\\') c = '/';
+  const HostingVerdict verdict =
+      judgeHosting(report.settings, platform, executable, machine);
+  report.hosted = verdict.hosted;
+  report.appProcess = verdict.why;
+}
+
 }  // namespace
 
 Report runCheck(const CheckOptions& options, Platform& base) {
@@ -103,13 +125,16 @@ Report runCheck(const CheckOptions& options, Platform& base) {
   if (options.console) {
     settings.console = *options.console;
     report.variantFrom = *options.console ? "as --console asks" : "as --gui asks";
-  } else if (!exe.empty()) {
-    std::string bytes;
-    if (platform.readFile(exe, &bytes) == 0) {
-      if (const std::optional<unsigned> subsystem = peSubsystem(bytes)) {
-        settings.console = *subsystem == kSubsystemConsole;
-        report.variantFrom = "as its PE header says";
-      }
+  }
+  // The launcher file's machine decides which runtimes it can host.
+  std::uint16_t machine = 0;
+  std::string bytes;
+  if (!exe.empty() && platform.readFile(exe, &bytes) == 0) {
+    machine = readPeHeader(bytes).machine;
+    const std::optional<unsigned> subsystem = peSubsystem(bytes);
+    if (subsystem && !options.console) {
+      settings.console = *subsystem == kSubsystemConsole;
+      report.variantFrom = "as its PE header says";
     }
   }
   // The launcher finds its base name after the last backslash.
@@ -146,6 +171,8 @@ Report runCheck(const CheckOptions& options, Platform& base) {
                      ? search->notChecked
                      : !report.registryAvailable || search->exitCode != 0);
   recordEnvironment(report, platform);
+  if (wantsAppProcess(settings) && report.readExitCode == 0)
+    recordHosting(report, platform, machine);
 
   report.instanceName = instanceName(settings, platform);
   // The command line as the launcher would start it: entries the ANSI code

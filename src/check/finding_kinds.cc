@@ -43,6 +43,12 @@ constexpr FindingRule kRules[] = {
      "Includes would read more than 1,000 files"},
     {FindingKind::kExitCodeValue, "exit-code-value", kError,
      "An `exitCode` value other than `app` and `launcher`"},
+    {FindingKind::kOptionValue, "option-value", kError,
+     "An `appProcess` value other than `on` and `off`, or an "
+     "`endWithLauncher` value other than `on`, `tree` and `off`"},
+    {FindingKind::kAppUserModelId, "app-user-model-id", kError,
+     "An `appUserModelId` longer than 128 characters or with a space, which "
+     "the launcher does not use"},
 
     {FindingKind::kUnknownKey, "unknown-key", kWarning,
      "An unknown key, with the nearest known key when one is close "
@@ -103,6 +109,8 @@ constexpr FindingRule kRules[] = {
      "`-c…`)"},
     {FindingKind::kEnvNotAVariable, "env-not-a-variable", kWarning,
      "An `env` line that is not `NAME=value` (the launcher ignores it)"},
+    {FindingKind::kTitleNotShown, "console-title-unused", kWarning,
+     "A `consoleTitle` with an `appUserModelId`, which takes its place"},
 
     {FindingKind::kCodePage, "code-page", kWarning,
      "A JVM parameter, argument, main class or module, or a path Windows has "
@@ -132,6 +140,9 @@ constexpr FindingRule kRules[] = {
     {FindingKind::kArgumentFile, "argument-file", kNote,
      "A command line longer than Windows accepts that the launcher shortens "
      "with an argument file (the runtime is Java 9 or later)"},
+    {FindingKind::kNotHosted, "not-hosted", kNote,
+     "`appProcess on` with a runtime the launcher cannot run itself: it "
+     "starts javaw.exe (or java.exe), and says why"},
 };
 
 }  // namespace

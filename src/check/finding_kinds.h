@@ -26,6 +26,8 @@ enum class FindingKind {
   kFileNotOpened,
   kTooManyFiles,
   kExitCodeValue,
+  kOptionValue,
+  kAppUserModelId,
   // Warnings.
   kUnknownKey,
   kTabAfterKey,
@@ -56,12 +58,14 @@ enum class FindingKind {
   kClassPathIgnored,
   kModuleNeedsJava9,
   kEnvNotAVariable,
+  kTitleNotShown,
   // Notes.
   kValueQuoted,
   kEncoding,
   kPathNotChecked,
   kBundledRuntimeUnused,
   kArgumentFile,
+  kNotHosted,
 };
 
 struct FindingRule {

@@ -29,6 +29,7 @@ void Collector::settings() {
   runtimeAndDirectory();
   exitCodeValue();
   bundledRuntime();
+  appProcess();
   for (const RuntimeSearch& search : report_.searches) {
     if (search.exitCode == 0) continue;
     std::string message;

@@ -142,6 +142,14 @@ std::string settings(const Report& report) {
                          (report.instanceName.empty()
                               ? std::string("null")
                               : jsonString(report.instanceName)));
+      if (rule.key == ConfigKey::kAppProcess)
+        fields.push_back(
+            "\"startedAs\": " +
+            (report.appProcess.empty()
+                 ? std::string("null")
+                 : "{\"hosted\": " +
+                       std::string(report.hosted ? "true" : "false") +
+                       ", \"why\": " + jsonString(report.appProcess) + "}"));
     }
   }
   std::string out = "  \"settings\": {\n";

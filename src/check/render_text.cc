@@ -131,6 +131,12 @@ void settings(std::string& out, const Report& report) {
         field(out, "instance name",
               report.instanceName.empty() ? "(none: no limit)"
                                           : shown(report.instanceName));
+      // ... and how it starts the application.
+      if (rule.key == ConfigKey::kAppProcess && !report.appProcess.empty())
+        field(out, "started as",
+              (report.hosted ? "a copy of the launcher: "
+                             : "the runtime's executable: ") +
+                  report.appProcess);
     }
   }
 }

@@ -143,6 +143,10 @@ struct Report {
   // JVM's items in an argument file, and if not, why.
   bool argumentFile = false;
   std::string argumentFileWhyNot;
+  // "appProcess on": how the launcher starts the application, and why
+  // ("hosted: ..." or "javaw.exe: ..."); empty without the key.
+  std::string appProcess;
+  bool hosted = false;
   std::vector<Finding> findings;
 
   int errors() const;

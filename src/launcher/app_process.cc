@@ -11,11 +11,6 @@
 namespace kite {
 namespace {
 
-// The machine this launcher is built for: a runtime's library is loaded
-// into this process, so it must be of the same one.
-constexpr std::uint16_t kOwnMachine =
-    sizeof(void*) == 8 ? kMachineAmd64 : kMachineI386;
-
 const char* machineName(std::uint16_t machine) {
   switch (machine) {
     case kMachineI386:
@@ -29,9 +24,10 @@ const char* machineName(std::uint16_t machine) {
   }
 }
 
+// The folder of `path`, with the separator that ends it.
 std::string folderOf(const std::string& path) {
   const size_t cut = path.find_last_of("\\/");
-  return cut == std::string::npos ? std::string() : path.substr(0, cut);
+  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }
 
 bool isOn(const OptionalText& value) { return value && *value == "on"; }
@@ -55,6 +51,12 @@ struct JliList {
 };
 
 }  // namespace
+
+// A runtime's library is loaded into the launcher's own process, so it must
+// be built for the same machine.
+std::uint16_t launcherMachine() {
+  return sizeof(void*) == 8 ? kMachineAmd64 : kMachineI386;
+}
 
 bool wantsAppProcess(const LaunchSettings& settings) {
   return isOn(settings.appProcess);
@@ -83,9 +85,10 @@ bool startsOwnProcess(const LaunchSettings& settings) {
 }
 
 HostingVerdict judgeHosting(const LaunchSettings& settings, Platform& platform,
-                            const std::string& executable) {
+                            const std::string& executable,
+                            std::uint16_t launcher) {
   HostingVerdict verdict;
-  verdict.library = folderOf(executable) + "\\jli.dll";
+  verdict.library = folderOf(executable) + "jli.dll";
   if (settings.debugMode) {
     verdict.why = "debug mode keeps java.exe, so its console shows what happens";
     return verdict;
@@ -100,10 +103,10 @@ HostingVerdict judgeHosting(const LaunchSettings& settings, Platform& platform,
     verdict.why = verdict.library + " is not a library";
     return verdict;
   }
-  if (header.machine != kOwnMachine) {
+  if (launcher != 0 && header.machine != launcher) {
     verdict.why = verdict.library + " is built for " +
-                  machineName(header.machine) + ", this launcher for " +
-                  machineName(kOwnMachine);
+                  machineName(header.machine) + ", the launcher for " +
+                  machineName(launcher);
     return verdict;
   }
   const std::vector<std::string> names = peExportNames(bytes);
@@ -118,6 +121,10 @@ HostingVerdict judgeHosting(const LaunchSettings& settings, Platform& platform,
   }
   verdict.hosted = true;
   verdict.why = "the launcher runs " + verdict.library + " itself";
+  if (launcher == 0)
+    verdict.why += std::string(" where it is built for ") +
+                   machineName(header.machine) +
+                   " (a launcher of the other width starts javaw.exe)";
   return verdict;
 }
 
@@ -126,8 +133,10 @@ int hostRuntime(const HostRequest& request,
   if (!request.appUserModelId.empty())
     platform.setAppUserModelId(request.appUserModelId);
   std::string error;
+  std::string folder = folderOf(request.library);
+  if (!folder.empty()) folder.pop_back();
   const LoadedLibrary library =
-      platform.loadLibrary(request.library, folderOf(request.library), &error);
+      platform.loadLibrary(request.library, folder, &error);
   void* launch =
       library ? firstExport(platform, library,
                             {kLaunchExportNames[0], kLaunchExportNames[1],

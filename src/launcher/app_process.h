@@ -5,6 +5,7 @@
 #ifndef KITE_LAUNCHER_APP_PROCESS_H_
 #define KITE_LAUNCHER_APP_PROCESS_H_
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,12 +26,17 @@ struct HostingVerdict {
   std::string why;      // one line: why it is or is not hosted
 };
 
+// The machine this launcher is built for: kMachineI386 or kMachineAmd64.
+std::uint16_t launcherMachine();
+
 // Judges "appProcess on" for the runtime whose executable is `executable`
-// (unquoted): hosted when its jli.dll exists, is a library of this
-// launcher's architecture (x86 for a 32-bit launcher, x64 for a 64-bit one)
-// exporting JLI_Launch, and the launch is not in debug mode.
+// (unquoted): hosted when its jli.dll exists, is a library of the
+// launcher's machine `launcher` (x86 for a 32-bit launcher, x64 for a
+// 64-bit one; 0: whichever the library is) exporting JLI_Launch, and the
+// launch is not in debug mode.
 HostingVerdict judgeHosting(const LaunchSettings& settings, Platform& platform,
-                            const std::string& executable);
+                            const std::string& executable,
+                            std::uint16_t launcher);
 
 // The keys' values as the launch uses them.
 bool wantsAppProcess(const LaunchSettings& settings);

@@ -45,7 +45,8 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   bool hosted = false;
   if (wantsAppProcess(settings)) {
     const HostingVerdict verdict = judgeHosting(
-        settings, platform, withoutSurroundingQuotes(*settings.javaPath));
+        settings, platform, withoutSurroundingQuotes(*settings.javaPath),
+        launcherMachine());
     hosted = verdict.hosted;
     debugTrace(settings, platform, "application process: %s%s\n",
                hosted ? "" : "javaw.exe or java.exe, as ", verdict.why.c_str());

@@ -7,6 +7,7 @@
 #include "base/version.h"
 #include "config/config_file.h"
 #include "launcher/app_environment.h"
+#include "launcher/app_process.h"
 #include "launcher/child_run.h"
 #include "launcher/command_line.h"
 #include "platform/console_platform.h"
@@ -128,6 +129,10 @@ int launch(const std::vector<std::string>& argv, const std::string& exePath,
   // far, also where reading ended the launch.
   log.begin(settings, exePath);
   if (read.endsLauncher()) return read.exitCode();
+  // The taskbar identity of the launcher's own boxes too, before it shows
+  // any more of them.
+  const std::string identity = appUserModelId(settings);
+  if (!identity.empty()) platform.setAppUserModelId(identity);
 
   debugBox(settings, platform, orNullPointer(settings.mainClass),
            "MainClass is");
