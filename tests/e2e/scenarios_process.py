@@ -3,12 +3,14 @@ the launcher loads the runtime's jli.dll, here the stand-in library, and
 hands it the Java command line), its fall-backs to javaw.exe, the DLL search
 inside the hosted runtime, "appUserModelId" in the child's STARTUPINFO and
 "endWithLauncher" (the child in a job that ends with the launcher)."""
-import re
+import json
 import shutil
+import threading
 import time
 from pathlib import Path
 
-from expectations import MAIN
+import wine
+from expectations import JAVA, MAIN
 from scenarios_modern import release
 from scenarios_runtime import install_runtime
 from suite import Skip, collector
@@ -161,3 +163,46 @@ def identity_and_job(t):
     t.check.eq("without the keys: no job, no ID",
                [(run["in_job"], run["startup_flags"] & STARTF_TITLEISAPPID) for run in result.runs],
                [(False, 0)])
+
+
+@scenario("endWithLauncher: the launcher ended by its process id ends the application (with "
+          "on, a process the application started survives; with tree it ends too); without "
+          "the key the application runs on")
+def end_with_launcher(t):
+    for mode in ("on", "tree", None):
+        app = t.app("endwith_%s" % mode)
+        app.config("mainclass " + MAIN, "javapath " + JAVA,
+                   *(["endWithLauncher " + mode] if mode else []))
+        ended, spawned = app.output / "ended.txt", app.output / "spawned.jsonl"
+        for path in (ended, spawned):
+            path.unlink(missing_ok=True)
+        records = app.output / "standin.jsonl"
+        killed = []
+
+        def kill_launcher():
+            deadline = time.time() + 60
+            while time.time() < deadline:
+                if records.exists() and spawned.exists() and records.read_text().strip():
+                    parent = json.loads(records.read_text().splitlines()[0])["parent"]
+                    killed.append(t.session.run(
+                        ["C:\\windows\\system32\\taskkill.exe", "/F", "/PID", str(parent)],
+                        timeout=60))
+                    return
+                time.sleep(0.2)
+
+        killer = threading.Thread(target=kill_launcher)
+        killer.start()
+        result = app.run(env={"KITE_STANDIN_ENDED": wine.dos_path(ended),
+                              "KITE_STANDIN_SPAWN": wine.dos_path(spawned)},
+                         script=[(0, 5000)])
+        killer.join()
+        time.sleep(7)
+        t.check.eq("%s: the launcher was ended" % mode, killed, [0])
+        own = [run["pid"] for run in result.runs]
+        child = [json.loads(line)["pid"] for line in spawned.read_text().splitlines()] \
+            if spawned.exists() else []
+        lines = ended.read_text().split() if ended.exists() else []
+        survivors = {int(word) for word in lines if word.isdigit()}
+        t.check.eq("%s: which processes ran to their end (application, its child)" % mode,
+                   [pid in survivors for pid in own + child],
+                   {"on": [False, True], "tree": [False, False], None: [True, True]}[mode])

@@ -24,6 +24,12 @@
  *                        messages while it sleeps
  *   KITE_STANDIN_ENV     optional comma-separated names of environment
  *                        variables to record
+ *   KITE_STANDIN_SPAWN   optional: before its scripted sleep the stand-in
+ *                        starts itself again (not waited for), with
+ *                        KITE_STANDIN_LOG set to this file for it
+ *   KITE_STANDIN_ENDED   optional file to which "ended PID" is appended when
+ *                        the scripted sleep is over (a process ended from
+ *                        outside writes nothing)
  *
  * The run index is the number of records already in the log, so a relaunched
  * stand-in takes the next script line.  A record is one JSON object on one
@@ -51,7 +57,8 @@
  * surrogate without its partner (as \uXXXX, which JSON readers give back as
  * that code unit).
  *
- * Every record also holds "process" (the program's own path), "startup_flags"
+ * Every record also holds "parent" (the id of the process that started it),
+ * "process" (the program's own path), "startup_flags"
  * (STARTUPINFO's dwFlags), "in_job" (whether the process is in a job),
  * "loaded" (the path a LoadLibraryW of the name KITE_STANDIN_LOADLIB gives
  * loaded, null when it fails or the variable is unset) and "jli" (below).
@@ -73,6 +80,7 @@
 #include <wchar.h>
 #include <windows.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 /* Writes the code point `c` in UTF-8. */
 static void putUtf8(FILE *out, unsigned long c) {
@@ -242,6 +250,36 @@ static void sleepAttentively(DWORD delay, const wchar_t *stopPath) {
   }
 }
 
+/* The id of the process that started this one; 0 when it cannot be told. */
+static unsigned long parentId(void) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry;
+  entry.dwSize = sizeof entry;
+  unsigned long parent = 0;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+    if (entry.th32ProcessID == GetCurrentProcessId()) parent = entry.th32ParentProcessID;
+  CloseHandle(snapshot);
+  return parent;
+}
+
+/* Starts this program again with its log in `log`; not waited for. */
+static void spawnAgain(const wchar_t *log) {
+  wchar_t self[4096];
+  GetModuleFileNameW(NULL, self, sizeof self / sizeof self[0]);
+  wchar_t *oldLog = _wgetenv(L"KITE_STANDIN_LOG");
+  SetEnvironmentVariableW(L"KITE_STANDIN_LOG", log);
+  SetEnvironmentVariableW(L"KITE_STANDIN_SPAWN", NULL);
+  STARTUPINFOW si;
+  memset(&si, 0, sizeof si);
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi;
+  if (CreateProcessW(self, NULL, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) {
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+  SetEnvironmentVariableW(L"KITE_STANDIN_LOG", oldLog);
+}
+
 static LONG WINAPI endOnException(EXCEPTION_POINTERS *info) {
   (void)info;
   return EXCEPTION_EXECUTE_HANDLER;
@@ -308,8 +346,8 @@ STANDIN_MAIN(int argc, wchar_t **argv) {
       fputs("],\"class_path_long\":[", out);
       for (int i = 1; i + 1 < argc; ++i)
         if (wcscmp(argv[i], L"-classpath") == 0) putLongEntries(out, argv[i + 1]);
-      fprintf(out, "],\"acp\":%u,\"startup_flags\":%lu,\"process\":", (unsigned)GetACP(),
-              (unsigned long)si.dwFlags);
+      fprintf(out, "],\"acp\":%u,\"startup_flags\":%lu,\"parent\":%lu,\"process\":",
+              (unsigned)GetACP(), (unsigned long)si.dwFlags, parentId());
       wchar_t self[4096] = L"";
       GetModuleFileNameW(NULL, self, sizeof self / sizeof self[0]);
       putJsonString(out, self);
@@ -375,7 +413,15 @@ STANDIN_MAIN(int argc, wchar_t **argv) {
   }
   long code = 0, delay = 0;
   sscanf(line, "%ld %ld", &code, &delay);
+  const wchar_t *spawnLog = _wgetenv(L"KITE_STANDIN_SPAWN");
+  if (spawnLog != NULL) spawnAgain(spawnLog);
   if (delay > 0) sleepAttentively((DWORD)delay, stopPath);
+  const wchar_t *endedPath = _wgetenv(L"KITE_STANDIN_ENDED");
+  FILE *ended = endedPath ? _wfopen(endedPath, L"ab") : NULL;
+  if (ended != NULL) {
+    fprintf(ended, "ended %lu\n", (unsigned long)GetCurrentProcessId());
+    fclose(ended);
+  }
   return (int)code;
 }
 
