@@ -88,6 +88,12 @@ def hosted_runtime(t):
         t.check.true(what + "the log says it is hosted", any(
             "application process: the launcher runs" in line for line in log_lines(t, app)),
             repr(log_lines(t, app)[-20:]))
+    # The console variant hosts as java.exe does, and passes the code on.
+    app = hosted_app(t, "hosted_console", stand_in_library(t), console=True)
+    result = app.run(script=[(3, 0)])
+    t.check.eq("console: exit code, library calls",
+               (result.exit_code, [run["jli"] for run in result.runs]),
+               (3, [LAUNCH_CALLS % ("17.0.2", "17.0.2", 0)]))
 
 
 @scenario("appProcess on falls back to javaw.exe, saying why: debug mode, no jli.dll, a "
