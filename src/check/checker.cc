@@ -73,7 +73,8 @@ void recordEnvironment(Report& report, Platform& platform) {
 }
 
 // How the launcher would start the application with "appProcess on".
-void recordHosting(Report& report, Platform& platform, std::uint16_t machine) {
+void recordHosting(Report& report, Platform& platform, std::uint16_t machine,
+                   const std::string& exe) {
   const OptionalText& path = report.settings.javaPath;
   if (!path || report.runtimePlaceholder || path->empty() ||
       path->front() == '<') {
@@ -85,7 +86,7 @@ void recordHosting(Report& report, Platform& platform, std::uint16_t machine) {
     for (char& c : executable)
       if (c == '\\') c = '/';
   const HostingVerdict verdict =
-      judgeHosting(report.settings, platform, executable, machine);
+      judgeHosting(report.settings, platform, executable, machine, exe);
   report.hosted = verdict.hosted;
   report.appProcess = verdict.why;
 }
@@ -172,7 +173,7 @@ Report runCheck(const CheckOptions& options, Platform& base) {
                      : !report.registryAvailable || search->exitCode != 0);
   recordEnvironment(report, platform);
   if (wantsAppProcess(settings) && report.readExitCode == 0)
-    recordHosting(report, platform, machine);
+    recordHosting(report, platform, machine, exe);
 
   report.instanceName = instanceName(settings, platform);
   // The command line as the launcher would start it: entries the ANSI code

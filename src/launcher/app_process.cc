@@ -86,7 +86,8 @@ bool startsOwnProcess(const LaunchSettings& settings) {
 
 HostingVerdict judgeHosting(const LaunchSettings& settings, Platform& platform,
                             const std::string& executable,
-                            std::uint16_t launcher) {
+                            std::uint16_t launcher,
+                            const std::string& launcherPath) {
   HostingVerdict verdict;
   verdict.library = folderOf(executable) + "jli.dll";
   if (settings.debugMode) {
@@ -117,6 +118,22 @@ HostingVerdict judgeHosting(const LaunchSettings& settings, Platform& platform,
       });
   if (!launches) {
     verdict.why = verdict.library + " exports no JLI_Launch";
+    return verdict;
+  }
+  // As java.exe, the library takes the folder above its program's for the
+  // runtime's home when that (or its "jre" folder) holds bin\java.dll;
+  // only then does it look beside itself.
+  std::string above = folderOf(launcherPath);
+  if (!above.empty()) above = folderOf(above.substr(0, above.size() - 1));
+  const std::string runtimeBin = folderOf(executable);
+  for (const char* home : {"", "jre\\"}) {
+    const std::string bin = above + home + "bin\\";
+    std::vector<FoundFile> found;
+    if (above.empty() || asciiLower(bin) == asciiLower(runtimeBin) ||
+        !platform.findFiles(bin + "java.dll", &found))
+      continue;
+    verdict.why = "the runtime's library would take the runtime in " +
+                  above + home + " beside the launcher for its own";
     return verdict;
   }
   verdict.hosted = true;

@@ -33,10 +33,14 @@ std::uint16_t launcherMachine();
 // (unquoted): hosted when its jli.dll exists, is a library of the
 // launcher's machine `launcher` (x86 for a 32-bit launcher, x64 for a
 // 64-bit one; 0: whichever the library is) exporting JLI_Launch, and the
-// launch is not in debug mode.
+// launch is not in debug mode.  `launcherPath` is the launcher's own file:
+// a runtime's launcher library looks for the runtime beside the program
+// first (the folder above the program's, and its "jre" folder), so where
+// another runtime lies there the launcher does not host.
 HostingVerdict judgeHosting(const LaunchSettings& settings, Platform& platform,
                             const std::string& executable,
-                            std::uint16_t launcher);
+                            std::uint16_t launcher,
+                            const std::string& launcherPath);
 
 // The keys' values as the launch uses them.
 bool wantsAppProcess(const LaunchSettings& settings);

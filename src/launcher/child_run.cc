@@ -46,7 +46,7 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   if (wantsAppProcess(settings)) {
     const HostingVerdict verdict = judgeHosting(
         settings, platform, withoutSurroundingQuotes(*settings.javaPath),
-        launcherMachine());
+        launcherMachine(), platform.programPath());
     hosted = verdict.hosted;
     debugTrace(settings, platform, "application process: %s%s\n",
                hosted ? "" : "javaw.exe or java.exe, as ", verdict.why.c_str());

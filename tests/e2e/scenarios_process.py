@@ -34,11 +34,11 @@ def stand_in_library(t, variant="cdecl"):
     return path
 
 
-def hosted_app(t, name, library, console=False, lines=(), app_process=True):
+def hosted_app(t, name, library, console=False, lines=(), app_process=True, directory=None):
     """An application with a bundled runtime (the stand-in as javaw.exe and
     java.exe, `library` as its jli.dll, release 17.0.2), with appProcess on
     unless told otherwise."""
-    app = t.app(name, console=console)
+    app = t.app(name, console=console, directory=directory)
     home = app.path("jre")
     install_runtime(t.session, home)
     release(t.session, home, "17.0.2")
@@ -97,7 +97,8 @@ def hosted_runtime(t):
 
 
 @scenario("appProcess on falls back to javaw.exe, saying why: debug mode, no jli.dll, a "
-          "library of the other architecture, one without JLI_Launch")
+          "library of the other architecture, one without JLI_Launch, another runtime beside "
+          "the launcher that the library would take")
 def hosted_fallbacks(t):
     library = stand_in_library(t)
     other = bytearray(library.read_bytes())
@@ -111,9 +112,16 @@ def hosted_fallbacks(t):
         ("missing", None, [], "jli.dll cannot be read", "javaw.exe"),
         ("arch", bytes(other), [], "is built for", "javaw.exe"),
         ("noexport", planted, [], "exports no JLI_Launch", "javaw.exe"),
+        ("beside", library, [], "beside the launcher", "javaw.exe"),
     ]
     for name, source, args, why, program in cases:
-        app = hosted_app(t, "fallback_" + name, None)
+        # A launcher in ...\beside\bin, another runtime in ...\beside\jre.
+        directory = "C:\\apps\\beside\\bin" if name == "beside" else None
+        app = hosted_app(t, "fallback_" + name, None, directory=directory)
+        if directory:
+            other_bin = t.session.unix_path("C:\\apps\\beside\\jre\\bin")
+            other_bin.mkdir(parents=True, exist_ok=True)
+            (other_bin / "java.dll").write_bytes(b"MZ")
         if isinstance(source, bytes):
             t.session.unix_path(app.path("jre\\bin\\jli.dll")).write_bytes(source)
         elif source is not None:
