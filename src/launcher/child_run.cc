@@ -109,22 +109,26 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   const double elapsed = std::difftime(platform.now(), start);
   const unsigned long ran = platform.milliseconds() - startTicks;
   logNote(settings, platform,
-          "the application ended with exit code %lu after %lu.%03lu s\n",
-          static_cast<unsigned long>(static_cast<unsigned int>(code)),
-          ran / 1000, ran % 1000);
+          "the application ended with exit code %s after %lu.%03lu s\n",
+          exitCodeText(code).c_str(), ran / 1000, ran % 1000);
 
   // The console variant shows no box: the application's own error output is
   // on the console already, and its exit code becomes the launcher's.
   if (code != 0 && elapsed < kQuickFailureSeconds && !settings.console) {
+    // A module or a jar is called what it is, not a class.
+    const LaunchKind kind = launchKind(settings);
     platform.showMessageBox(
-        formatText("Error launching Class %s\n with Java %s.\nError=%d",
+        formatText("Error launching %s %s\n with Java %s.\nError=%s",
+                   kind == LaunchKind::kJar      ? "Jar"
+                   : kind == LaunchKind::kModule ? "Module"
+                                                 : "Class",
                    orNull(launchTarget(settings)), settings.javaPath->c_str(),
-                   code)
+                   exitCodeText(code).c_str())
             .c_str(),
         "Error", kBoxError);
   }
-  debugTrace(settings, platform, "CreateProcess ret %d, exitCode=%d\n", 1,
-             code);
+  debugTrace(settings, platform, "CreateProcess ret %d, exitCode=%s\n", 1,
+             exitCodeText(code).c_str());
   return {0, code};
 }
 

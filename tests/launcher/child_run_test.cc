@@ -18,25 +18,34 @@ LaunchSettings runnable() {
 
 // A non-zero code is reported only for a child that ran under three whole
 // seconds; the code is returned either way.
+// A module or a jar is named as such; a code above 0x7FFFFFFF shows its
+// hexadecimal form too.
 TEST(ChildRunTest, QuickFailureIsReported) {
   const struct {
     int code;
     std::time_t seconds;
-    bool boxed;
-  } cases[] = {{0, 0, false}, {1, 1, true}, {1, 2, true},  {1, 3, false},
-               {1, 10, false}, {999, 0, true}, {-1, 0, true}};
+    const char* shown;  // null: no box
+    const char* launched = "Class app.Main";
+  } cases[] = {{0, 0, nullptr},   {1, 1, "1"},      {1, 2, "1"},
+               {1, 3, nullptr},   {1, 10, nullptr}, {999, 0, "999"},
+               {-1, 0, "-1 (0xFFFFFFFF)"},
+               {-1073741819, 0, "-1073741819 (0xC0000005)"},
+               {1, 0, "1", "Module app/app.Main"},
+               {1, 0, "1", "Jar \"C:\\My App\\app.jar\""}};
   for (const auto& c : cases) {
     FakePlatform platform;
     platform.queueChild({c.code, c.seconds, false});
     LaunchSettings settings = runnable();
+    if (c.launched[0] == 'M') settings.mainModule = "app/app.Main";
+    if (c.launched[0] == 'J') settings.mainJar = "\"C:\\My App\\app.jar\"";
     const RunResult result = runJavaOnce(settings, platform);
     EXPECT_EQ(result.failure, 0);
     EXPECT_EQ(result.exitCode, c.code);
-    ASSERT_EQ(platform.boxes.size(), c.boxed ? 1u : 0u) << c.code << " " << c.seconds;
-    if (c.boxed) {
+    ASSERT_EQ(platform.boxes.size(), c.shown ? 1u : 0u) << c.code << " " << c.seconds;
+    if (c.shown) {
       EXPECT_EQ(platform.boxes[0].text,
-                "Error launching Class app.Main\n with Java "
-                "C:\\jre\\bin\\javaw.exe.\nError=" + std::to_string(c.code));
+                std::string("Error launching ") + c.launched +
+                    "\n with Java C:\\jre\\bin\\javaw.exe.\nError=" + c.shown);
       EXPECT_EQ(platform.boxes[0].caption, "Error");
       EXPECT_EQ(platform.boxes[0].style, kBoxError);
     }
