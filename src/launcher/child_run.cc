@@ -4,6 +4,7 @@
 
 #include "base/exit_codes.h"
 #include "base/unicode.h"
+#include "config/expand_value.h"
 #include "launcher/app_environment.h"
 #include "launcher/ansi_names.h"
 #include "launcher/argument_file.h"
@@ -14,6 +15,38 @@
 #include "runtime/window_search.h"
 
 namespace kite {
+namespace {
+
+// Windows' messages mark where a name goes with inserts, "%1" to "%99",
+// each optionally followed by a format between "!"s; the platform leaves
+// them unfilled.  Those about a program that cannot start ("%1 is not a
+// valid Win32 application.") name the program with "%1"; nothing fills
+// any other, so it is left out rather than shown as a hole.
+std::string withInserts(const std::string& message,
+                        const std::string& program) {
+  const auto digit = [&message](size_t at) {
+    return at < message.size() && message[at] >= '0' && message[at] <= '9';
+  };
+  std::string out;
+  for (size_t i = 0; i < message.size(); ++i) {
+    if (message[i] != '%' || !digit(i + 1) || message[i + 1] == '0') {
+      out += message[i];
+      continue;
+    }
+    size_t end = i + 2;
+    if (digit(end)) ++end;
+    const std::string number = message.substr(i + 1, end - i - 1);
+    if (end < message.size() && message[end] == '!') {
+      const size_t close = message.find('!', end + 1);
+      if (close != std::string::npos) end = close + 1;
+    }
+    if (number == "1") out += withoutSurroundingQuotes(program);
+    i = end - 1;
+  }
+  return out;
+}
+
+}  // namespace
 
 RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   // The first launch looks the runtime up; relaunches reuse what it found.
@@ -92,9 +125,14 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
                              &error)) {
     // Nothing was started: no waiting, no exit code to read, no relaunch.
     if (!argumentFile.empty()) platform.removeFile(argumentFile);
+    // Windows' reason may be about the working directory ("The directory
+    // name is invalid"), so the box names it and its key.
     platform.showMessageBox(
-        formatText("Could not start the Java runtime %s\n%s",
-                   settings.javaPath->c_str(), error.c_str())
+        formatText("Could not start the Java runtime %s%s%s%s\n%s",
+                   settings.javaPath->c_str(),
+                   directory ? " in the working directory " : "",
+                   directory ? directory : "", directory ? " (workingDir)" : "",
+                   withInserts(error, *settings.javaPath).c_str())
             .c_str(),
         "Error", kBoxError);
     debugTrace(settings, platform, "CreateProcess ret 0\n");

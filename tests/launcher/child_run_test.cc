@@ -73,18 +73,42 @@ TEST(ChildRunTest, StartsWithDirectoryAndTitleThenWaits) {
   EXPECT_EQ(inherit.starts[0].consoleTitle, std::nullopt);
 }
 
+// The box names the runtime, the working directory when there is one, and
+// the system's reason with the program in place of its "%1".
 TEST(ChildRunTest, ChildThatCannotStartIsNotWaitedFor) {
-  FakePlatform platform;
-  platform.queueChild({0, 0, true});
-  LaunchSettings settings = runnable();
-  const RunResult result = runJavaOnce(settings, platform);
-  EXPECT_EQ(result.failure, kExitStartFailed);
-  EXPECT_TRUE(platform.waits.empty());
-  ASSERT_EQ(platform.boxes.size(), 1u);
-  EXPECT_EQ(platform.boxes[0].caption, "Error");
-  EXPECT_EQ(platform.boxes[0].style, kBoxError);
-  EXPECT_NE(platform.boxes[0].text->find("C:\\jre\\bin\\javaw.exe"), std::string::npos);
-  EXPECT_NE(platform.boxes[0].text->find("cannot find the file"), std::string::npos);
+  const struct {
+    const char* reason;
+    const char* javaPath;
+    const char* workingDir;
+    const char* box;  // after "Could not start the Java runtime "
+  } cases[] = {
+      {"The system cannot find the file specified.", "C:\\j.exe", nullptr,
+       "C:\\j.exe\nThe system cannot find the file specified."},
+      {"Bad EXE format for %1.", "C:\\j.exe", nullptr,
+       "C:\\j.exe\nBad EXE format for C:\\j.exe."},
+      {"%1 is not a valid Win32 application.", "\"C:\\My Java\\j.exe\"", nullptr,
+       "\"C:\\My Java\\j.exe\"\nC:\\My Java\\j.exe is not a valid Win32 application."},
+      {"Cannot run %1!s! (%2, %10).", "C:\\j.exe", nullptr,
+       "C:\\j.exe\nCannot run C:\\j.exe (, )."},
+      {"The directory name is invalid.", "C:\\j.exe", "C:\\no where",
+       "C:\\j.exe in the working directory C:\\no where (workingDir)\n"
+       "The directory name is invalid."},
+  };
+  for (const auto& c : cases) {
+    FakePlatform platform;
+    platform.queueChild({0, 0, true, c.reason});
+    LaunchSettings settings = runnable();
+    settings.javaPath = c.javaPath;
+    if (c.workingDir) settings.workingDir = c.workingDir;
+    const RunResult result = runJavaOnce(settings, platform);
+    EXPECT_EQ(result.failure, kExitStartFailed);
+    EXPECT_TRUE(platform.waits.empty());
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].caption, "Error");
+    EXPECT_EQ(platform.boxes[0].style, kBoxError);
+    EXPECT_EQ(platform.boxes[0].text,
+              std::string("Could not start the Java runtime ") + c.box);
+  }
 }
 
 TEST(ChildRunTest, CommandLineOverTheLimitIsRefusedBeforeStarting) {
