@@ -155,5 +155,34 @@ TEST(AnsiNames, ShortNamesForEntriesTheCodePageCannotHold) {
       << platform.out;
 }
 
+// Windows gives a folder without a short name by its long name, blanks
+// and all: such a name is quoted.  With a working directory the jars
+// addjars found are named from the start directory first, whose own name
+// the code page may not hold.
+TEST(AnsiNames, BlanksAreQuotedAndScannedJarsAreAbsoluteFirst) {
+  FakePlatform platform;
+  platform.addFile("C:\\My Apps\\lib\\\xCE\xB1.jar", "PK");
+  platform.addDirectory("C:\\My Apps\\\xCE\xB2 x");
+  platform.addFile("C:\\Apps\\\xCE\xB3\\lib\\a.jar", "PK");
+  platform.shortNames[platform.normalize("C:\\My Apps\\lib\\\xCE\xB1.jar")] =
+      "C:\\My Apps\\lib\\A~1.JAR";
+  platform.shortNames[platform.normalize("C:\\My Apps\\\xCE\xB2 x")] = "C:\\My Apps\\B~1";
+  platform.shortNames[platform.normalize("C:\\Apps\\\xCE\xB3\\lib\\a.jar")] =
+      "C:\\Apps\\G~1\\lib\\a.jar";
+  LaunchSettings settings;
+  settings.startDir = "C:\\Apps\\\xCE\xB3";
+  settings.workingDir = "C:\\data";
+  settings.classPath = {"\"C:/My Apps/lib/\xCE\xB1.jar\"", "C:/My Apps/\xCE\xB2 x/*",
+                        "lib/a.jar", "b.jar"};
+  settings.scannedJars = {2};
+  settings.mainJar = "C:/My Apps/lib/\xCE\xB1.jar";
+  useShortNames(settings, platform);
+  EXPECT_EQ(settings.classPath,
+            (std::vector<std::string>{"\"C:\\My Apps\\lib\\A~1.JAR\"",
+                                      "\"C:\\My Apps\\B~1/*\"",
+                                      "C:\\Apps\\G~1\\lib\\a.jar", "b.jar"}));
+  EXPECT_EQ(settings.mainJar, "\"C:\\My Apps\\lib\\A~1.JAR\"");
+}
+
 }  // namespace
 }  // namespace kite
