@@ -212,19 +212,26 @@ TEST(ChildRunTest, BundledRuntimeFirstThenTheUsualLookup) {
 }
 
 // "env" lines give the child an environment of its own; without them it
-// inherits the launcher's.
+// inherits the launcher's.  Debug mode traces each variable once.
 TEST(ChildRunTest, EnvironmentOnlyWithEnvLines) {
   FakePlatform platform;
   platform.setEnvironment("Path", "C:\\windows");
   LaunchSettings settings = runnable();
   runJavaOnce(settings, platform);
-  settings.environment = {"PATH=C:\\app\\native;%PATH%", "TITLE=My App"};
+  settings.environment = {"PATH=C:\\app\\native;%PATH%", "TITLE=My App",
+                          "title=%TITLE%!"};
+  settings.debugMode = true;
   runJavaOnce(settings, platform);
   ASSERT_EQ(platform.starts.size(), 2u);
   EXPECT_EQ(platform.starts[0].environment, std::nullopt);
   EXPECT_EQ(platform.starts[1].environment,
             (std::vector<std::string>{"PATH=C:\\app\\native;C:\\windows",
-                                      "TITLE=My App"}));
+                                      "title=My App!"}));
+  std::vector<std::string> traced;
+  for (size_t at = 0; (at = platform.out.find("env ", at)) != std::string::npos;)
+    traced.push_back(platform.out.substr(at, platform.out.find('\n', at) - at)), ++at;
+  EXPECT_EQ(traced, (std::vector<std::string>{"env PATH=C:\\app\\native;C:\\windows",
+                                              "env title=My App!"}));
 }
 
 }  // namespace
