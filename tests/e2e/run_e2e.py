@@ -10,10 +10,8 @@ helpers that must have the launcher's width (planted_dll.dll, and
 kite32-unrestricted.exe or kite64-unrestricted.exe: the launcher without the
 DLL search restriction) and kitebrand.exe.  The branding scenarios also need
 the host build of kitebrand (--kitebrand); without it they are skipped.
-With --argv-check (the host build of kite_argv_check), every command line
-a stand-in was started with is split once more by the launcher's own
-argument splitter after the scenarios, and compared with the argv Windows
-(the stand-in's C runtime) made of it: one more PASS or FAIL line.
+With --argv-check (host build), the launcher's argument splitter is held to
+the argv Windows made of every stand-in's command line: one more line.
 Boots one Wine prefix, runs every scenario, prints one PASS, FAIL or SKIP
 line per scenario and a closing "N passed, M failed, K skipped" line, and
 exits non-zero if any scenario failed or none passed; exits with 77 (and

@@ -82,8 +82,6 @@ TEST(ChildRunTest, ChildThatCannotStartIsNotWaitedFor) {
     const char* workingDir;
     const char* box;  // after "Could not start the Java runtime "
   } cases[] = {
-      {"The system cannot find the file specified.", "C:\\j.exe", nullptr,
-       "C:\\j.exe\nThe system cannot find the file specified."},
       {"Bad EXE format for %1.", "C:\\j.exe", nullptr,
        "C:\\j.exe\nBad EXE format for C:\\j.exe."},
       {"%1 is not a valid Win32 application.", "\"C:\\My Java\\j.exe\"", nullptr,
