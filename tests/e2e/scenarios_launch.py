@@ -107,14 +107,15 @@ def relaunch(t):
 def child_outcome(t):
     app = t.app("outcome")
     app.config(*base_config())
-    quick = "Error launching Class %s\n with Java %s.\nError=%%d" % (MAIN, JAVA)
+    quick = "Error launching Class %s\n with Java %s.\nError=%%s" % (MAIN, JAVA)
     cases = [  # stand-in behaviour, expected boxes
-        ((1, 0), [(quick % 1, "Error", ERROR_STYLE)]),
-        ((-2, 0), [(quick % -2, "Error", ERROR_STYLE)]),
+        ((1, 0), [(quick % "1", "Error", ERROR_STYLE)]),
+        ((-2, 0), [(quick % "-2 (0xFFFFFFFE)", "Error", ERROR_STYLE)]),
         ((1, 5000), []),
         ((0, 0), []),
-        # An access violation ends the child with 0xC0000005, read as signed.
-        ("crash", [(quick % -1073741819, "Error", ERROR_STYLE)]),
+        # An access violation ends the child with 0xC0000005: shown signed,
+        # and in hexadecimal.
+        ("crash", [(quick % "-1073741819 (0xC0000005)", "Error", ERROR_STYLE)]),
     ]
     for behaviour, boxes in cases:
         result = app.run(script=[behaviour])
