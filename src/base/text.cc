@@ -33,6 +33,12 @@ std::string formatText(const char* format, ...) {
   return result;
 }
 
+std::string exitCodeText(int code) {
+  if (code >= 0) return std::to_string(code);
+  return formatText("%d (0x%08lX)", code,
+                    static_cast<unsigned long>(static_cast<unsigned int>(code)));
+}
+
 const char* orNull(const OptionalText& text) {
   return text ? text->c_str() : "(null)";
 }

@@ -30,6 +30,11 @@ const char* orNull(const OptionalText& text);
 // it is unset.
 const char* orNullPointer(const OptionalText& text);
 
+// A process exit code as every message writes it: signed decimal, and for
+// a code above 0x7FFFFFFF (an NTSTATUS such as an access violation) its
+// hexadecimal form too: "1", "-1073741819 (0xC0000005)".
+std::string exitCodeText(int code);
+
 // `text` with the ASCII letters A-Z lower-cased; other bytes unchanged, so
 // UTF-8 text stays valid.
 std::string asciiLower(std::string text);

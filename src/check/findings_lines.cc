@@ -96,8 +96,15 @@ void Collector::ignoredLine(const LineRecord& line) {
   }
   std::string message =
       "unknown key \"" + word + "\": the launcher ignores the line";
+  // "environment X=1": a key that counts only as a whole word, with more
+  // letters after it.
+  const KeyRule* begun = keyAtStart(word);
   const std::string suggestion = nearestKey(word);
-  if (!suggestion.empty()) message += "; did you mean \"" + suggestion + "\"?";
+  if (begun)
+    message += std::string("; it begins with the key \"") + begun->text +
+               "\", which counts only as a whole word";
+  else if (!suggestion.empty())
+    message += "; did you mean \"" + suggestion + "\"?";
   add(FindingKind::kUnknownKey, line.file, line.number, message);
 }
 

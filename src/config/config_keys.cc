@@ -28,6 +28,13 @@ constexpr KeyRule list(const char* text, ConfigKey key, Expansion expansion,
           false, label, json,            unset,           false};
 }
 
+// A key added after the first twelve: it counts only as a whole word, so
+// that "environment X=1" is no "env" line.
+constexpr KeyRule added(KeyRule rule) {
+  rule.wholeWord = true;
+  return rule;
+}
+
 // A key the reader acts on itself.
 constexpr KeyRule action(const char* text, ConfigKey key, Expansion expansion) {
   return {text,  key,     expansion.expand, expansion.quote, nullptr, nullptr,
@@ -41,18 +48,17 @@ constexpr KeyRule runtime(const char* text, ConfigKey key, Expansion expansion,
 }
 
 // In the order kitecheck shows the settings.  A line matches the longest
-// key it begins with: the key is compared with the start of the line, not
-// with a word cut out of it, so "vmparameter -Xss1m" is a "vmparam" line and
-// "addjars lib" an "addjars" line although it also begins with "addjar".
-// No other key begins with another's text, and a new key must keep it so
-// (config_keys_test): "argumentFile" would today be read as "argument".
+// key it begins with: the first twelve keys are compared with the start of
+// the line, not with a word cut out of it, so "vmparameter -Xss1m" is a
+// "vmparam" line and "addjars lib" an "addjars" line although it also
+// begins with "addjar".  Every later key counts only as a whole word.
 constexpr KeyRule kRules[] = {
     value("mainclass", ConfigKey::kMainClass, kExpanded,
           &LaunchSettings::mainClass, "main class", "mainClass", "(not set)"),
-    value("mainmodule", ConfigKey::kMainModule, kExpanded,
-          &LaunchSettings::mainModule, "main module", "mainModule"),
-    value("mainjar", ConfigKey::kMainJar, kExpandedQuoted,
-          &LaunchSettings::mainJar, "main jar", "mainJar"),
+    added(value("mainmodule", ConfigKey::kMainModule, kExpanded,
+                &LaunchSettings::mainModule, "main module", "mainModule")),
+    added(value("mainjar", ConfigKey::kMainJar, kExpandedQuoted,
+                &LaunchSettings::mainJar, "main jar", "mainJar")),
     value("appname", ConfigKey::kAppName, kExpanded, &LaunchSettings::appName,
           "application name", "appName", "(not set)"),
     runtime("javapath", ConfigKey::kJavaPath, kExpandedQuoted,
@@ -67,8 +73,9 @@ constexpr KeyRule kRules[] = {
          &LaunchSettings::classPath, "class path", "classPath"),
     // Every jar of the folder goes on the class path.
     action("addjars", ConfigKey::kAddJars, kExpandedQuoted),
-    list("modulepath", ConfigKey::kModulePath, kExpandedQuoted,
-         &LaunchSettings::modulePath, "module path", "modulePath", nullptr),
+    added(list("modulepath", ConfigKey::kModulePath, kExpandedQuoted,
+               &LaunchSettings::modulePath, "module path", "modulePath",
+               nullptr)),
     list("argument", ConfigKey::kArgument, kRaw, &LaunchSettings::arguments,
          "arguments", "arguments"),
     value("workingDir", ConfigKey::kWorkingDir, kExpandedQuoted,
@@ -77,36 +84,42 @@ constexpr KeyRule kRules[] = {
     value("consoleTitle", ConfigKey::kConsoleTitle, kExpandedQuoted,
           &LaunchSettings::consoleTitle, "console title", "consoleTitle",
           "(not set)", /*unquote=*/true),
-    value("javaMinVersion", ConfigKey::kJavaMinVersion, kExpanded,
-          &LaunchSettings::javaMinVersion, "lowest version", "javaMinVersion"),
-    value("javaMaxVersion", ConfigKey::kJavaMaxVersion, kExpanded,
-          &LaunchSettings::javaMaxVersion, "highest version", "javaMaxVersion"),
-    value("javaDownloadUrl", ConfigKey::kJavaDownloadUrl, kExpanded,
-          &LaunchSettings::javaDownloadUrl, "download page", "javaDownloadUrl"),
-    value("exitCode", ConfigKey::kExitCode, kExpanded, &LaunchSettings::exitCode,
-          "exit code", "exitCode"),
+    added(value("javaMinVersion", ConfigKey::kJavaMinVersion, kExpanded,
+                &LaunchSettings::javaMinVersion, "lowest version",
+                "javaMinVersion")),
+    added(value("javaMaxVersion", ConfigKey::kJavaMaxVersion, kExpanded,
+                &LaunchSettings::javaMaxVersion, "highest version",
+                "javaMaxVersion")),
+    added(value("javaDownloadUrl", ConfigKey::kJavaDownloadUrl, kExpanded,
+                &LaunchSettings::javaDownloadUrl, "download page",
+                "javaDownloadUrl")),
+    added(value("exitCode", ConfigKey::kExitCode, kExpanded,
+                &LaunchSettings::exitCode, "exit code", "exitCode")),
     // A folder like "workingDir": expansion's quotes are taken off again.
-    value("logFile", ConfigKey::kLogFile, kExpandedQuoted,
-          &LaunchSettings::logFile, "log file", "logFile", nullptr,
-          /*unquote=*/true),
-    value("singleInstance", ConfigKey::kSingleInstance, kExpanded,
-          &LaunchSettings::singleInstance, "single instance", "singleInstance"),
-    value("bundledRuntime", ConfigKey::kBundledRuntime, kExpandedQuoted,
-          &LaunchSettings::bundledRuntime, "bundled runtime", "bundledRuntime",
-          nullptr, /*unquote=*/true),
+    added(value("logFile", ConfigKey::kLogFile, kExpandedQuoted,
+                &LaunchSettings::logFile, "log file", "logFile", nullptr,
+                /*unquote=*/true)),
+    added(value("singleInstance", ConfigKey::kSingleInstance, kExpanded,
+                &LaunchSettings::singleInstance, "single instance",
+                "singleInstance")),
+    added(value("bundledRuntime", ConfigKey::kBundledRuntime, kExpandedQuoted,
+                &LaunchSettings::bundledRuntime, "bundled runtime",
+                "bundledRuntime", nullptr, /*unquote=*/true)),
     // Not "$" expanded: the value is no command-line text, and expansion
     // would turn its backslashes into slashes and quote it; its "%NAME%"
     // references are expanded when the application starts.
-    list("env", ConfigKey::kEnv, kRaw, &LaunchSettings::environment,
-         "environment", "environment", nullptr),
+    added(list("env", ConfigKey::kEnv, kRaw, &LaunchSettings::environment,
+               "environment", "environment", nullptr)),
     action("include", ConfigKey::kInclude, kExpanded),
-    value("appProcess", ConfigKey::kAppProcess, kExpanded,
-          &LaunchSettings::appProcess, "application process", "appProcess"),
-    value("appUserModelId", ConfigKey::kAppUserModelId, kExpanded,
-          &LaunchSettings::appUserModelId, "AppUserModelID", "appUserModelId"),
-    value("endWithLauncher", ConfigKey::kEndWithLauncher, kExpanded,
-          &LaunchSettings::endWithLauncher, "end with the launcher",
-          "endWithLauncher"),
+    added(value("appProcess", ConfigKey::kAppProcess, kExpanded,
+                &LaunchSettings::appProcess, "application process",
+                "appProcess")),
+    added(value("appUserModelId", ConfigKey::kAppUserModelId, kExpanded,
+                &LaunchSettings::appUserModelId, "AppUserModelID",
+                "appUserModelId")),
+    added(value("endWithLauncher", ConfigKey::kEndWithLauncher, kExpanded,
+                &LaunchSettings::endWithLauncher, "end with the launcher",
+                "endWithLauncher")),
 };
 
 }  // namespace
@@ -114,17 +127,31 @@ constexpr KeyRule kRules[] = {
 const KeyRule* KeyTable::begin() const { return kRules; }
 const KeyRule* KeyTable::end() const { return kRules + std::size(kRules); }
 
-const KeyRule* matchConfigKey(std::string_view line) {
+namespace {
+
+const KeyRule* longestKey(std::string_view line, bool anyKeyAsPrefix) {
   const KeyRule* match = nullptr;
   size_t longest = 0;
   for (const KeyRule& rule : configKeys()) {
     const size_t length = std::char_traits<char>::length(rule.text);
-    if (length > longest && line.compare(0, length, rule.text) == 0) {
+    if (length > longest && line.compare(0, length, rule.text) == 0 &&
+        (anyKeyAsPrefix || !rule.wholeWord || line.size() == length ||
+         line[length] == ' ')) {
       match = &rule;
       longest = length;
     }
   }
   return match;
+}
+
+}  // namespace
+
+const KeyRule* matchConfigKey(std::string_view line) {
+  return longestKey(line, false);
+}
+
+const KeyRule* keyAtStart(std::string_view text) {
+  return longestKey(text, true);
 }
 
 const KeyRule& ruleOf(ConfigKey key) {

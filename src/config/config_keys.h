@@ -72,11 +72,20 @@ struct KeyRule {
   // The key sets the runtime: "javapath" and "javaVersion" replace each
   // other, in file order.
   bool runtime;
+  // The key counts only as a whole word, followed by a space or the end of
+  // the line: so are all keys but the first twelve, which match any line
+  // that begins with them, as they always have.
+  bool wholeWord = false;
 };
 
 // The rule of the key a line begins with, exactly as the reader matches it
-// (the longest key the line starts with); null for none.
+// (the longest key the line starts with, a whole-word key followed by a
+// space or the end of the line); null for none.
 const KeyRule* matchConfigKey(std::string_view line);
+
+// The rule of the longest key `text` begins with, whole word or not; null
+// for none.  kitecheck names it for a word the reader does not take.
+const KeyRule* keyAtStart(std::string_view text);
 
 // The rule of `key`.
 const KeyRule& ruleOf(ConfigKey key);

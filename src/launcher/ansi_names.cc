@@ -1,6 +1,7 @@
 #include "launcher/ansi_names.h"
 
 #include "config/expand_value.h"
+#include "launcher/command_line.h"
 #include "platform/debug_output.h"
 
 namespace kite {
@@ -28,19 +29,26 @@ std::string shortNameFor(Platform& platform, const std::string& path) {
   if (!platform.shortPathName(bare, &shortName) ||
       !fitsCodePage(platform, shortName))
     return std::string();
-  // A short name holds no blank, so it needs no quotes.
   return shortName + star;
 }
 
 void useShortNames(LaunchSettings& settings, Platform& platform) {
+  // With a working directory the jars "addjars" found are named from the
+  // start directory, whose own name the code page may not hold: they are
+  // made absolute first, so that the short name covers that part too.
+  settings.classPath = classPathEntries(settings);
   const auto replace = [&](std::string& path) {
     const std::string shortName = shortNameFor(platform, path);
     if (shortName.empty()) return;
+    // Windows gives a folder that has no short name (Windows 8 and later
+    // make none on drives other than the system's) by its long name, blanks
+    // and all: such a name is quoted, or the command line would split it.
+    const std::string item = quoteArgument(shortName, /*alwaysQuote=*/false);
     debugTrace(settings, platform,
                "passing %s by its short name %s: the ANSI code page %u cannot "
                "hold its name\n",
-               path.c_str(), shortName.c_str(), platform.ansiCodePage());
-    path = shortName;
+               path.c_str(), item.c_str(), platform.ansiCodePage());
+    path = item;
   };
   for (std::string& entry : settings.classPath) replace(entry);
   for (std::string& entry : settings.modulePath) replace(entry);

@@ -17,11 +17,14 @@ bool fitsCodePage(Platform& platform, const std::string& text);
 
 // The short name of `path` (a class-path or module-path entry, possibly in
 // double quotes, or a folder followed by "*"), when the code page cannot
-// hold it and Windows has a short name it can; empty otherwise.
+// hold it and Windows has a short name it can; empty otherwise.  The name
+// is bare: it may hold a blank, where a folder has no short name.
 std::string shortNameFor(Platform& platform, const std::string& path);
 
-// Replaces every class-path and module-path entry and the main jar that
-// shortNameFor() has a name for by that name, with a trace in debug mode.
+// Makes the jars "addjars" found absolute as classPathEntries() does, then
+// replaces every class-path and module-path entry and the main jar that
+// shortNameFor() has a name for by that name (quoted where it holds a
+// blank), with a trace in debug mode.
 void useShortNames(LaunchSettings& settings, Platform& platform);
 
 }  // namespace kite

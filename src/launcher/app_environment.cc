@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/letter_case.h"
 #include "base/text.h"
 #include "platform/debug_output.h"
 
@@ -15,11 +16,10 @@ std::string entryName(const std::string& entry) {
   return entry.substr(0, entry.find('=', 1));
 }
 
-// Windows compares variable names by their upper-case form.
-std::string upperName(std::string name) {
-  for (char& c : name)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return name;
+// Windows compares variable names without regard to letter case, in every
+// script ("ÄPP" and "äpp" are one variable), and keeps them in that order.
+bool sameName(const std::string& a, const std::string& b) {
+  return compareIgnoringCase(a, b) == 0;
 }
 
 }  // namespace
@@ -74,10 +74,9 @@ bool splitEnvironmentLine(const std::string& line, std::string* name,
 std::vector<std::string> applyEnvironmentLines(
     std::vector<std::string> entries, const std::vector<std::string>& lines) {
   const auto find = [&entries](const std::string& name) {
-    const std::string wanted = upperName(name);
     return std::find_if(entries.begin(), entries.end(),
-                        [&wanted](const std::string& entry) {
-                          return upperName(entryName(entry)) == wanted;
+                        [&name](const std::string& entry) {
+                          return sameName(entryName(entry), name);
                         });
   };
   const VariableLookup lookup = [&](const std::string& name,
@@ -99,7 +98,7 @@ std::vector<std::string> applyEnvironmentLines(
   }
   std::stable_sort(entries.begin(), entries.end(),
                    [](const std::string& a, const std::string& b) {
-                     return upperName(entryName(a)) < upperName(entryName(b));
+                     return compareIgnoringCase(entryName(a), entryName(b)) < 0;
                    });
   return entries;
 }
@@ -110,12 +109,19 @@ std::optional<std::vector<std::string>> childEnvironment(
   std::vector<std::string> entries =
       applyEnvironmentLines(platform.listEnvironment(), settings.environment);
   if (settings.debugMode) {
+    // Each variable the lines set, once, as the application gets it.
+    std::vector<std::string> traced;
     for (const std::string& line : settings.environment) {
       std::string name, value;
       if (!splitEnvironmentLine(line, &name, &value)) continue;
-      const std::string wanted = upperName(name);
+      if (std::any_of(traced.begin(), traced.end(),
+                      [&name](const std::string& done) {
+                        return sameName(done, name);
+                      }))
+        continue;
+      traced.push_back(name);
       for (const std::string& entry : entries)
-        if (upperName(entryName(entry)) == wanted)
+        if (sameName(entryName(entry), name))
           debugTrace(settings, platform, "env %s\n", entry.c_str());
     }
   }

@@ -16,6 +16,38 @@
 #include "runtime/window_search.h"
 
 namespace kite {
+namespace {
+
+// Windows' messages mark where a name goes with inserts, "%1" to "%99",
+// each optionally followed by a format between "!"s; the platform leaves
+// them unfilled.  Those about a program that cannot start ("%1 is not a
+// valid Win32 application.") name the program with "%1"; nothing fills
+// any other, so it is left out rather than shown as a hole.
+std::string withInserts(const std::string& message,
+                        const std::string& program) {
+  const auto digit = [&message](size_t at) {
+    return at < message.size() && message[at] >= '0' && message[at] <= '9';
+  };
+  std::string out;
+  for (size_t i = 0; i < message.size(); ++i) {
+    if (message[i] != '%' || !digit(i + 1) || message[i + 1] == '0') {
+      out += message[i];
+      continue;
+    }
+    size_t end = i + 2;
+    if (digit(end)) ++end;
+    const std::string number = message.substr(i + 1, end - i - 1);
+    if (end < message.size() && message[end] == '!') {
+      const size_t close = message.find('!', end + 1);
+      if (close != std::string::npos) end = close + 1;
+    }
+    if (number == "1") out += withoutSurroundingQuotes(program);
+    i = end - 1;
+  }
+  return out;
+}
+
+}  // namespace
 
 RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   // The first launch looks the runtime up; relaunches reuse what it found.
@@ -132,9 +164,14 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   if (!started) {
     // Nothing was started: no waiting, no exit code to read, no relaunch.
     if (!argumentFile.empty()) platform.removeFile(argumentFile);
+    // Windows' reason may be about the working directory ("The directory
+    // name is invalid"), so the box names it and its key.
     platform.showMessageBox(
-        formatText("Could not start the Java runtime %s\n%s",
-                   settings.javaPath->c_str(), error.c_str())
+        formatText("Could not start the Java runtime %s%s%s%s\n%s",
+                   settings.javaPath->c_str(),
+                   directory ? " in the working directory " : "",
+                   directory ? directory : "", directory ? " (workingDir)" : "",
+                   withInserts(error, *settings.javaPath).c_str())
             .c_str(),
         "Error", kBoxError);
     debugTrace(settings, platform, "CreateProcess ret 0\n");
@@ -149,22 +186,26 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   const double elapsed = std::difftime(platform.now(), start);
   const unsigned long ran = platform.milliseconds() - startTicks;
   logNote(settings, platform,
-          "the application ended with exit code %lu after %lu.%03lu s\n",
-          static_cast<unsigned long>(static_cast<unsigned int>(code)),
-          ran / 1000, ran % 1000);
+          "the application ended with exit code %s after %lu.%03lu s\n",
+          exitCodeText(code).c_str(), ran / 1000, ran % 1000);
 
   // The console variant shows no box: the application's own error output is
   // on the console already, and its exit code becomes the launcher's.
   if (code != 0 && elapsed < kQuickFailureSeconds && !settings.console) {
+    // A module or a jar is called what it is, not a class.
+    const LaunchKind kind = launchKind(settings);
     platform.showMessageBox(
-        formatText("Error launching Class %s\n with Java %s.\nError=%d",
+        formatText("Error launching %s %s\n with Java %s.\nError=%s",
+                   kind == LaunchKind::kJar      ? "Jar"
+                   : kind == LaunchKind::kModule ? "Module"
+                                                 : "Class",
                    orNull(launchTarget(settings)), settings.javaPath->c_str(),
-                   code)
+                   exitCodeText(code).c_str())
             .c_str(),
         "Error", kBoxError);
   }
-  debugTrace(settings, platform, "CreateProcess ret %d, exitCode=%d\n", 1,
-             code);
+  debugTrace(settings, platform, "CreateProcess ret %d, exitCode=%s\n", 1,
+             exitCodeText(code).c_str());
   return {0, code};
 }
 

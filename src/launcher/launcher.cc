@@ -38,7 +38,10 @@ void fixStartDirectory(const std::string& exePath, LaunchSettings& settings,
 
 // "-c" alone: the file name was meant to follow, but "-c" takes it joined
 // ("-cother.config"); the next argument, if any, went to the application.
+// The options are written as they would be typed, quoted where they hold a
+// blank.
 int configOptionWithoutFile(const std::vector<std::string>& argv,
+                            const LaunchSettings& settings,
                             Platform& platform) {
   std::string next;
   for (size_t i = 1; i + 1 < argv.size(); ++i)
@@ -46,10 +49,11 @@ int configOptionWithoutFile(const std::vector<std::string>& argv,
   const std::string example = next.empty() ? "other.config" : next;
   const std::string text = formatText(
       "The option -c names no configuration file: it takes the file name "
-      "joined to it, with no space.\nWrite -c%s%s",
-      example.c_str(),
-      next.empty() ? "" : (" instead of -c " + next).c_str());
-  platform.writeError(text + "\n");
+      "joined to it, with no space.\nWrite %s%s",
+      quoteArgument("-c" + example, false).c_str(),
+      next.empty() ? "" : (" instead of -c " + quoteArgument(next, false)).c_str());
+  // The console variant shows the box as its one line on standard error.
+  if (!settings.console) platform.writeError(textOnOneLine(text.c_str()) + "\n");
   platform.showMessageBox(text.c_str(), "Error", kBoxError);
   return kExitNoConfig;
 }
@@ -118,7 +122,7 @@ int launch(const std::vector<std::string>& argv, const std::string& exePath,
   fixStartDirectory(exePath, settings, platform);
   debugBox(settings, platform, settings.startDir.c_str(), "CWD");
   if (settings.configOverride && settings.configOverride->empty())
-    return configOptionWithoutFile(argv, platform);
+    return configOptionWithoutFile(argv, settings, platform);
   const std::string program = platform.programPath();
   setAppVariables(program.empty() ? exePath : program, platform);
 

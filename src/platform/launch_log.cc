@@ -85,9 +85,7 @@ void LaunchLog::begin(const LaunchSettings& settings,
 void LaunchLog::finish(int exitCode) {
   if (state_ == State::kPending) state_ = State::kOff;
   if (state_ != State::kOpen) return;
-  record("exit", formatText("Kite ends with exit code %lu",
-                            static_cast<unsigned long>(
-                                static_cast<unsigned int>(exitCode))));
+  record("exit", "Kite ends with exit code " + exitCodeText(exitCode));
   flush();
 }
 

@@ -83,6 +83,9 @@ TEST(Findings, EachKindWithItsLine) {
       {"  addjar lib\\a.jar\n\tvmparam -X\n", "indented-key@3 indented-key@4"},
       {"appname\n", "no-value@3"},
       {"vmparameter -Xss1m\n", "key-prefix@3"},
+      // Later keys count only as whole words.
+      {"environment X=1\nmainjars lib\\a.jar\nenv\tA=1 B=2\n",
+       "unknown-key@3 unknown-key@4 tab-after-key@5"},
       {"vmparam -Dx=$NOPE\nvmparam x$\n", "variable-not-set@3 variable-not-set@4"},
       {"argument $NOPE\n", ""},  // arguments are not expanded
       {"addjar lib/none.jar\naddpath lib\\a.jar;gone\n", "path-missing@3 path-missing@4"},
@@ -263,6 +266,13 @@ TEST(Findings, ExitCodeAndMessages) {
   EXPECT_EQ(report.exitCode(), 1);
   ASSERT_EQ(report.findings.size(), 1u);
   EXPECT_NE(report.findings[0].message.find("did you mean \"mainclass\"?"),
+            std::string::npos);
+  FakePlatform longer;
+  prepare(longer);
+  report = check(longer, "mainclass a.Main\njavapath j\nenvironment X=1\n");
+  ASSERT_EQ(report.findings.size(), 1u);
+  EXPECT_NE(report.findings[0].message.find(
+                "begins with the key \"env\", which counts only as a whole word"),
             std::string::npos);
 
   FakePlatform missing;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "config/config_file.h"
 #include "config/config_keys.h"
 #include "platform/fake_platform.h"
@@ -104,6 +106,17 @@ TEST(ConfigObserver, KeyMatchingIsTheReaders) {
   EXPECT_STREQ(matchConfigKey("addjar x")->text, "addjar");
   EXPECT_EQ(matchConfigKey("vmparameter x")->key, ConfigKey::kVmParam);
   EXPECT_EQ(matchConfigKey(" mainclass x"), nullptr);
+  // The first twelve keys match any line that begins with them; every later
+  // one only as a whole word, before a space or at the end of the line.
+  const std::set<std::string> original = {
+      "vmparam", "javapath", "addpath", "mainclass", "appname", "javaVersion",
+      "addjars", "argument", "addjar",  "include",   "consoleTitle", "workingDir"};
+  for (const KeyRule& rule : configKeys()) {
+    const std::string text = rule.text;
+    EXPECT_EQ(matchConfigKey(text), &rule) << text;
+    EXPECT_EQ(matchConfigKey(text + "X y"), original.count(text) ? &rule : nullptr)
+        << text;
+  }
   // No key begins with another's text ("addjars" and "addjar" have always
   // been read so): a new key that did would take over lines meant for the
   // other, as "argumentFile x" would be read as an "argument" line today.

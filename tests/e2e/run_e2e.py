@@ -2,7 +2,7 @@
 """End-to-end tests of the real Kite launcher under Wine.
 
   python3 tests/e2e/run_e2e.py --build build/win64 --width 64 [-k NAME] [--keep]
-      [--kitebrand build/host/kitebrand]
+      [--kitebrand build/host/kitebrand] [--argv-check build/host/kite_argv_check]
 
 Finds kite32.exe or kite64.exe and the helper programs (standin.exe,
 standin_windowed.exe, starter.exe, versioninfo.exe) in the build directory, and there too the
@@ -10,6 +10,8 @@ helpers that must have the launcher's width (planted_dll.dll, and
 kite32-unrestricted.exe or kite64-unrestricted.exe: the launcher without the
 DLL search restriction) and kitebrand.exe.  The branding scenarios also need
 the host build of kitebrand (--kitebrand); without it they are skipped.
+With --argv-check (host build), the launcher's argument splitter is held to
+the argv Windows made of every stand-in's command line: one more line.
 Boots one Wine prefix, runs every scenario, prints one PASS, FAIL or SKIP
 line per scenario and a closing "N passed, M failed, K skipped" line, and
 exits non-zero if any scenario failed or none passed; exits with 77 (and
@@ -18,6 +20,7 @@ Wine at all.
 """
 import argparse
 import shutil
+import subprocess
 import sys
 import time
 import traceback
@@ -211,6 +214,18 @@ def can_run(session):
     return code == 0 and probe_log.exists()
 
 
+def argv_check(tool, starts):
+    """Runs `tool` (kite_argv_check) on `starts`, (command line, argv) pairs
+    as stand-ins recorded them; returns (agrees, its output lines)."""
+    def field(text):
+        return text.encode("utf-8", "surrogatepass") + b"\0"
+    data = b"".join(field(str(len(argv))) + field(line) + b"".join(field(a) for a in argv)
+                    for line, argv in starts)
+    done = subprocess.run([str(tool)], input=data, capture_output=True, timeout=600)
+    output = (done.stdout + done.stderr).decode("utf-8", "backslashreplace").splitlines()
+    return done.returncode == 0, output
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build", required=True, help="win32 or win64 build directory")
@@ -221,6 +236,8 @@ def main():
                         help="run only the smoke scenarios (automatic for an emulated 32-bit run)")
     parser.add_argument("--kitebrand", help="the host build of kitebrand, for the branding "
                         "scenarios (skipped without it)")
+    parser.add_argument("--argv-check", help="the host build of kite_argv_check: compare the "
+                        "launcher's argument splitter with Windows' on every child start")
     parser.add_argument("-k", dest="only", default="", help="run scenarios whose name has this")
     parser.add_argument("--keep", action="store_true", help="keep the prefix and run outputs")
     options = parser.parse_args()
@@ -253,6 +270,7 @@ def main():
     started = time.monotonic()
     sessions = None
     passed = failed = skipped = 0
+    starts = []  # (command line, argv) of every stand-in start
     try:
         sessions = Sessions(root, [standin, starter] + [p for p in optional if p])
         session = sessions.plain
@@ -299,6 +317,20 @@ def main():
             else:
                 passed += 1
                 print("PASS %s (%.1f s)" % (label, seconds))
+            sys.stdout.flush()
+            starts += [(run["cmdline"], run["argv"]) for result in check.results
+                       for run in result.runs]
+        if options.argv_check and starts:
+            agrees, output = argv_check(Path(options.argv_check).resolve(), starts)
+            label = "kite%s the launcher's argument splitter against Windows' argv" % options.width
+            if agrees:
+                passed += 1
+                print("PASS %s: %s" % (label, output[-1] if output else ""))
+            else:
+                failed += 1
+                print("FAIL %s" % label)
+                for line in output:
+                    print("  " + line)
             sys.stdout.flush()
     finally:
         if sessions is not None:

@@ -219,8 +219,8 @@ def long_java_home(t):
 def child_crashes(t):
     app = t.app("crashes")
     app.config(*base_config())
-    box = ("Error launching Class %s\n with Java %s.\nError=-1073741819" % (MAIN, JAVA),
-           "Error", ERROR_STYLE)
+    box = ("Error launching Class %s\n with Java %s.\nError=-1073741819 (0xC0000005)"
+           % (MAIN, JAVA), "Error", ERROR_STYLE)
     undecided = []
     for behaviour, quick in (("crash", True), ("crash 4000", False)):
         for _ in range(QUICK_ATTEMPTS if quick else 1):

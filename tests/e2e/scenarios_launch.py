@@ -85,9 +85,9 @@ def config_option(t):
     expect_no_child(t.check, result, EXIT_NO_CONFIG)
     expect_error_box(t.check, result, "Error", "joined to it",
                      "-cother.config instead of -c other.config")
-    t.check.eq("standard error says what is wrong", result.stderr_lines[:1],
+    t.check.eq("standard error says what is wrong, on one line", result.stderr_lines,
                ["The option -c names no configuration file: it takes the file name joined "
-                "to it, with no space."])
+                "to it, with no space. / Write -cother.config instead of -c other.config"])
 
 
 @scenario("relaunch on exit code 999, quick failures reported")
@@ -107,14 +107,15 @@ def relaunch(t):
 def child_outcome(t):
     app = t.app("outcome")
     app.config(*base_config())
-    quick = "Error launching Class %s\n with Java %s.\nError=%%d" % (MAIN, JAVA)
+    quick = "Error launching Class %s\n with Java %s.\nError=%%s" % (MAIN, JAVA)
     cases = [  # stand-in behaviour, expected boxes
-        ((1, 0), [(quick % 1, "Error", ERROR_STYLE)]),
-        ((-2, 0), [(quick % -2, "Error", ERROR_STYLE)]),
+        ((1, 0), [(quick % "1", "Error", ERROR_STYLE)]),
+        ((-2, 0), [(quick % "-2 (0xFFFFFFFE)", "Error", ERROR_STYLE)]),
         ((1, 5000), []),
         ((0, 0), []),
-        # An access violation ends the child with 0xC0000005, read as signed.
-        ("crash", [(quick % -1073741819, "Error", ERROR_STYLE)]),
+        # An access violation ends the child with 0xC0000005: shown signed,
+        # and in hexadecimal.
+        ("crash", [(quick % "-1073741819 (0xC0000005)", "Error", ERROR_STYLE)]),
     ]
     for behaviour, boxes in cases:
         result = app.run(script=[behaviour])
@@ -157,6 +158,22 @@ def missing_java(t):
     t.check.true("box gives the system's reason after the path",
                  len(box.split(missing, 1)[-1].strip()) > 0, repr(box))
     t.check.eq("CreateProcessA calls (no relaunch)", [s[4] for s in result.process_starts], [0])
+
+
+@scenario("a runtime that is no program, a missing workingDir: the box names them, no insert left")
+def start_failure_named(t):
+    app = t.app("notjava")
+    garbage = app.write("jre\\bin\\java.exe", "not a program\n")
+    rows = [(["javapath " + garbage], [garbage]),
+            (["javapath " + JAVA, "workingDir C:\\no such dir"],
+             ["C:\\no such dir", "(workingDir)"])]
+    for lines, named in rows:
+        app.config("mainclass " + MAIN, *lines)
+        result = app.run()
+        expect_no_child(t.check, result, EXIT_START_FAILED)
+        expect_error_box(t.check, result, "Error", *named)
+        box = result.boxes[0].text if result.boxes else ""
+        t.check.true("no Windows insert left in the box", "%1" not in box, repr(box))
 
 
 @scenario("no main class: error box naming the configuration, exit 6, nothing started")

@@ -62,6 +62,13 @@ TEST(AppEnvironment, EnvLinesAppliedInOrder) {
       // Sorted by the upper-case name, as Windows compares: "_" after "Z".
       {{"a_b=1", "AB=2"},
        {"=C:=C:\\work", "AB=2", "a_b=1", "Path=C:\\windows", "TEMP=C:\\tmp"}},
+      // Letter case is ignored in every script ("\xC3\xA4pp" and "\xC3\x84PP";
+      // sigma, final sigma and capital sigma), one letter to one: "\xC3\x9F"
+      // is not "SS".  Beyond ASCII the letters sort after it.
+      {{"\xC3\xA4pp=1", "\xC3\x84PP=%\xC3\xA4PP%2", "\xCF\x83=1", "\xCE\xA3=2",
+        "\xCF\x82=3", "\xC3\x9F=1", "SS=2"},
+       {"=C:=C:\\work", "Path=C:\\windows", "SS=2", "TEMP=C:\\tmp", "\xC3\x84PP=12",
+        "\xC3\x9F=1", "\xCF\x82=3"}},
   };
   for (const auto& c : cases)
     EXPECT_EQ(applyEnvironmentLines(base, c.lines), c.expected)

@@ -128,26 +128,37 @@ TEST(ArgumentFile, OtherwiseTheLineIsRefusedAsBefore) {
 }
 
 // Entries the code page cannot hold go by their short names where the
-// file has one; the others, and everything else, as written.
+// file has one; the others, and everything else, as written.  A folder
+// without a short name keeps its long name in it, blanks and all: quoted
+// then.  With a working directory the jars addjars found are named from
+// the start directory first, whose own name the code page may not hold.
 TEST(AnsiNames, ShortNamesForEntriesTheCodePageCannotHold) {
   FakePlatform platform;
   platform.addFile("C:\\Apps\\App\\lib\\\xCE\xB1.jar", "PK");
   platform.addDirectory("C:\\Apps\\App\\\xCE\xB2");
   platform.addFile("C:\\Apps\\App\\\xE6\x97\xA5.jar", "PK");
+  platform.addFile("C:\\My Apps\\\xCE\xB3.jar", "PK");
+  platform.addFile("C:\\\xCE\xB4\\lib\\a.jar", "PK");
   platform.shortNames[platform.normalize("lib\\\xCE\xB1.jar")] = "lib\\A~1.JAR";
   platform.shortNames[platform.normalize("\xCE\xB2")] = "B~1";
+  platform.shortNames[platform.normalize("C:\\My Apps\\\xCE\xB3.jar")] = "C:\\My Apps\\G~1.JAR";
+  platform.shortNames[platform.normalize("C:\\\xCE\xB4\\lib\\a.jar")] = "C:\\D~1\\lib\\a.jar";
   LaunchSettings settings;
   settings.debugMode = true;
+  settings.startDir = "C:\\\xCE\xB4";
+  settings.workingDir = "C:\\data";
+  settings.scannedJars = {5};
   settings.classPath = {"\"lib\\\xCE\xB1.jar\"", "\xCE\xB2/*", "caf\xC3\xA9.jar",
-                        "\xE6\x97\xA5.jar"};
+                        "\xE6\x97\xA5.jar", "C:/My Apps/\xCE\xB3.jar", "lib/a.jar"};
   settings.modulePath = {"\xCE\xB2"};
-  settings.mainJar = "lib\\\xCE\xB1.jar";
+  settings.mainJar = "C:/My Apps/\xCE\xB3.jar";
   useShortNames(settings, platform);
   EXPECT_EQ(settings.classPath,
             (std::vector<std::string>{"lib\\A~1.JAR", "B~1/*", "caf\xC3\xA9.jar",
-                                      "\xE6\x97\xA5.jar"}));
+                                      "\xE6\x97\xA5.jar", "\"C:\\My Apps\\G~1.JAR\"",
+                                      "C:\\D~1\\lib\\a.jar"}));
   EXPECT_EQ(settings.modulePath, std::vector<std::string>{"B~1"});
-  EXPECT_EQ(settings.mainJar, "lib\\A~1.JAR");
+  EXPECT_EQ(settings.mainJar, "\"C:\\My Apps\\G~1.JAR\"");
   EXPECT_NE(platform.out.find("passing \"lib\\\xCE\xB1.jar\" by its short name "
                               "lib\\A~1.JAR: the ANSI code page 1252 cannot hold "
                               "its name\n"),

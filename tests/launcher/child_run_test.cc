@@ -18,25 +18,34 @@ LaunchSettings runnable() {
 
 // A non-zero code is reported only for a child that ran under three whole
 // seconds; the code is returned either way.
+// A module or a jar is named as such; a code above 0x7FFFFFFF shows its
+// hexadecimal form too.
 TEST(ChildRunTest, QuickFailureIsReported) {
   const struct {
     int code;
     std::time_t seconds;
-    bool boxed;
-  } cases[] = {{0, 0, false}, {1, 1, true}, {1, 2, true},  {1, 3, false},
-               {1, 10, false}, {999, 0, true}, {-1, 0, true}};
+    const char* shown;  // null: no box
+    const char* launched = "Class app.Main";
+  } cases[] = {{0, 0, nullptr},   {1, 1, "1"},      {1, 2, "1"},
+               {1, 3, nullptr},   {1, 10, nullptr}, {999, 0, "999"},
+               {-1, 0, "-1 (0xFFFFFFFF)"},
+               {-1073741819, 0, "-1073741819 (0xC0000005)"},
+               {1, 0, "1", "Module app/app.Main"},
+               {1, 0, "1", "Jar \"C:\\My App\\app.jar\""}};
   for (const auto& c : cases) {
     FakePlatform platform;
     platform.queueChild({c.code, c.seconds, false});
     LaunchSettings settings = runnable();
+    if (c.launched[0] == 'M') settings.mainModule = "app/app.Main";
+    if (c.launched[0] == 'J') settings.mainJar = "\"C:\\My App\\app.jar\"";
     const RunResult result = runJavaOnce(settings, platform);
     EXPECT_EQ(result.failure, 0);
     EXPECT_EQ(result.exitCode, c.code);
-    ASSERT_EQ(platform.boxes.size(), c.boxed ? 1u : 0u) << c.code << " " << c.seconds;
-    if (c.boxed) {
+    ASSERT_EQ(platform.boxes.size(), c.shown ? 1u : 0u) << c.code << " " << c.seconds;
+    if (c.shown) {
       EXPECT_EQ(platform.boxes[0].text,
-                "Error launching Class app.Main\n with Java "
-                "C:\\jre\\bin\\javaw.exe.\nError=" + std::to_string(c.code));
+                std::string("Error launching ") + c.launched +
+                    "\n with Java C:\\jre\\bin\\javaw.exe.\nError=" + c.shown);
       EXPECT_EQ(platform.boxes[0].caption, "Error");
       EXPECT_EQ(platform.boxes[0].style, kBoxError);
     }
@@ -64,18 +73,40 @@ TEST(ChildRunTest, StartsWithDirectoryAndTitleThenWaits) {
   EXPECT_EQ(inherit.starts[0].consoleTitle, std::nullopt);
 }
 
+// The box names the runtime, the working directory when there is one, and
+// the system's reason with the program in place of its "%1".
 TEST(ChildRunTest, ChildThatCannotStartIsNotWaitedFor) {
-  FakePlatform platform;
-  platform.queueChild({0, 0, true});
-  LaunchSettings settings = runnable();
-  const RunResult result = runJavaOnce(settings, platform);
-  EXPECT_EQ(result.failure, kExitStartFailed);
-  EXPECT_TRUE(platform.waits.empty());
-  ASSERT_EQ(platform.boxes.size(), 1u);
-  EXPECT_EQ(platform.boxes[0].caption, "Error");
-  EXPECT_EQ(platform.boxes[0].style, kBoxError);
-  EXPECT_NE(platform.boxes[0].text->find("C:\\jre\\bin\\javaw.exe"), std::string::npos);
-  EXPECT_NE(platform.boxes[0].text->find("cannot find the file"), std::string::npos);
+  const struct {
+    const char* reason;
+    const char* javaPath;
+    const char* workingDir;
+    const char* box;  // after "Could not start the Java runtime "
+  } cases[] = {
+      {"Bad EXE format for %1.", "C:\\j.exe", nullptr,
+       "C:\\j.exe\nBad EXE format for C:\\j.exe."},
+      {"%1 is not a valid Win32 application.", "\"C:\\My Java\\j.exe\"", nullptr,
+       "\"C:\\My Java\\j.exe\"\nC:\\My Java\\j.exe is not a valid Win32 application."},
+      {"Cannot run %1!s! (%2, %10).", "C:\\j.exe", nullptr,
+       "C:\\j.exe\nCannot run C:\\j.exe (, )."},
+      {"The directory name is invalid.", "C:\\j.exe", "C:\\no where",
+       "C:\\j.exe in the working directory C:\\no where (workingDir)\n"
+       "The directory name is invalid."},
+  };
+  for (const auto& c : cases) {
+    FakePlatform platform;
+    platform.queueChild({0, 0, true, c.reason});
+    LaunchSettings settings = runnable();
+    settings.javaPath = c.javaPath;
+    if (c.workingDir) settings.workingDir = c.workingDir;
+    const RunResult result = runJavaOnce(settings, platform);
+    EXPECT_EQ(result.failure, kExitStartFailed);
+    EXPECT_TRUE(platform.waits.empty());
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].caption, "Error");
+    EXPECT_EQ(platform.boxes[0].style, kBoxError);
+    EXPECT_EQ(platform.boxes[0].text,
+              std::string("Could not start the Java runtime ") + c.box);
+  }
 }
 
 TEST(ChildRunTest, CommandLineOverTheLimitIsRefusedBeforeStarting) {
@@ -179,19 +210,26 @@ TEST(ChildRunTest, BundledRuntimeFirstThenTheUsualLookup) {
 }
 
 // "env" lines give the child an environment of its own; without them it
-// inherits the launcher's.
+// inherits the launcher's.  Debug mode traces each variable once.
 TEST(ChildRunTest, EnvironmentOnlyWithEnvLines) {
   FakePlatform platform;
   platform.setEnvironment("Path", "C:\\windows");
   LaunchSettings settings = runnable();
   runJavaOnce(settings, platform);
-  settings.environment = {"PATH=C:\\app\\native;%PATH%", "TITLE=My App"};
+  settings.environment = {"PATH=C:\\app\\native;%PATH%", "TITLE=My App",
+                          "title=%TITLE%!"};
+  settings.debugMode = true;
   runJavaOnce(settings, platform);
   ASSERT_EQ(platform.starts.size(), 2u);
   EXPECT_EQ(platform.starts[0].environment, std::nullopt);
   EXPECT_EQ(platform.starts[1].environment,
             (std::vector<std::string>{"PATH=C:\\app\\native;C:\\windows",
-                                      "TITLE=My App"}));
+                                      "title=My App!"}));
+  std::vector<std::string> traced;
+  for (size_t at = 0; (at = platform.out.find("env ", at)) != std::string::npos;)
+    traced.push_back(platform.out.substr(at, platform.out.find('\n', at) - at)), ++at;
+  EXPECT_EQ(traced, (std::vector<std::string>{"env PATH=C:\\app\\native;C:\\windows",
+                                              "env title=My App!"}));
 }
 
 }  // namespace

@@ -154,17 +154,35 @@ TEST(LauncherTest, BundledRuntimeBeforeJavaVersionSparesTheSearch) {
 
 // "-c other.config": "-c" takes the file joined to it; the launcher says so
 // rather than fail to open a file with no name.
+// Each variant says it once, on one line of standard error; a name with a
+// blank is written quoted, as it must be typed.
 TEST(LauncherTest, ConfigOptionWithoutFileSaysWhatIsWrong) {
-  Launch launch;
-  launch.run({"C:\\Apps\\App\\App.exe", "-c", "other.config"});
-  EXPECT_EQ(launch.code, kExitNoConfig);
-  EXPECT_TRUE(launch.platform.filesRead.empty());
-  ASSERT_EQ(launch.platform.boxes.size(), 1u);
-  EXPECT_EQ(*launch.platform.boxes[0].text,
-            "The option -c names no configuration file: it takes the file "
-            "name joined to it, with no space.\nWrite -cother.config instead "
-            "of -c other.config");
-  EXPECT_EQ(launch.platform.err, *launch.platform.boxes[0].text + "\n");
+  const std::string said =
+      "The option -c names no configuration file: it takes the file "
+      "name joined to it, with no space.";
+  const struct {
+    const char* next;
+    bool console;
+    std::string hint;
+  } cases[] = {
+      {"other.config", false, "Write -cother.config instead of -c other.config"},
+      {"my dir\\x y.config", false,
+       "Write \"-cmy dir\\x y.config\" instead of -c \"my dir\\x y.config\""},
+      {"other.config", true, "Write -cother.config instead of -c other.config"},
+  };
+  for (const auto& c : cases) {
+    Launch launch;
+    launch.settings.console = c.console;
+    launch.run({"C:\\Apps\\App\\App.exe", "-c", c.next});
+    EXPECT_EQ(launch.code, kExitNoConfig);
+    EXPECT_TRUE(launch.platform.filesRead.empty());
+    EXPECT_EQ(launch.platform.err,
+              (c.console ? "App: error: " : "") + said + " / " + c.hint + "\n");
+    ASSERT_EQ(launch.platform.boxes.size(), c.console ? 0u : 1u);
+    if (!c.console) {
+      EXPECT_EQ(*launch.platform.boxes[0].text, said + "\n" + c.hint);
+    }
+  }
 }
 
 TEST(LauncherTest, RelaunchesWhileTheApplicationAsksForIt) {

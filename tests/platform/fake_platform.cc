@@ -156,7 +156,7 @@ bool FakePlatform::startProcess(const std::string& commandLine,
     children.pop_front();
   }
   if (script.startFails) {
-    *error = "The system cannot find the file specified.";
+    *error = script.startError;
     return false;
   }
   *child = nextChild_++;

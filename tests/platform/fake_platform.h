@@ -40,6 +40,7 @@ struct ChildScript {
   int exitCode = 0;
   std::time_t runSeconds = 0;
   bool startFails = false;  // startProcess returns false
+  const char* startError = "The system cannot find the file specified.";
 };
 
 class FakePlatform : public Platform {

@@ -132,8 +132,8 @@ TEST(LaunchLogTest, FailuresRelaunchesAndWhatIsShownAreLogged) {
       {"relaunch", "logFile kite.log\nmainclass a.B\njavapath j.exe\nexitCode app\n",
        {{999, 5, false}, {-1, 5, false}}, -1,
        {"trace: the application asks to be started again (exit code 999)",
-        "trace: the application ended with exit code 4294967295 after 5.000 s",
-        "exit: Kite ends with exit code 4294967295"}},
+        "trace: the application ended with exit code -1 (0xFFFFFFFF) after 5.000 s",
+        "exit: Kite ends with exit code -1 (0xFFFFFFFF)"}},
       {"cannot start", "logFile kite.log\nmainclass a.B\njavapath j.exe\n",
        {{0, 0, true}}, kExitStartFailed,
        {"box: \"Error\" Could not start the Java runtime j.exe / The system cannot find the "
