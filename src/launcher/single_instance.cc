@@ -146,6 +146,14 @@ Outcome enterSingleInstance(const LaunchSettings& settings, Platform& platform,
                name.c_str());
     return Outcome::goOn();
   }
+  if (claimed == InstanceClaim::kForeign) {
+    // Another account's object may not decide whether this one starts.
+    debugTrace(settings, platform,
+               "singleInstance: an object of instance %s belongs to another "
+               "account; not trusting it, starting without it\n",
+               name.c_str());
+    return Outcome::goOn();
+  }
   if (claimed == InstanceClaim::kFailed) {
     // Better two copies of the application than none.
     debugTrace(settings, platform,

@@ -63,12 +63,14 @@ enum class InstanceClaim {
   kTaken,   // this process holds the lock now
   kHeld,    // a running process of this user and session holds it
   kFailed,  // the system refused the lock: nobody is known to hold it
+  kForeign,  // an object of its name is another account's: not trusted
 };
 
 // One match of a wildcard search.
 struct FoundFile {
   std::string name;  // file name without its directory
   bool isDirectory;  // the _A_SUBDIR attribute
+  std::time_t modified = 0;  // when last written, calendar seconds; 0: unknown
 };
 
 class Platform {
@@ -231,16 +233,19 @@ class Platform {
 
   /// Takes the lock `name` (no backslash, at most 128 UTF-16 units) for
   /// this user in this logon session, and records this process as its
-  /// holder; the lock goes with the process however it ends.  Returns
-  /// kTaken and sets *lock, kHeld when a running process holds it, or
-  /// kFailed (nothing taken) when the system refuses.
+  /// holder; the lock goes with the process however it ends.  The lock
+  /// and the record are the user's alone.  Returns kTaken and sets *lock,
+  /// kHeld when a running process holds it, kForeign (nothing taken) when
+  /// either is found already made by another account, or kFailed (nothing
+  /// taken) when the system refuses.
   virtual InstanceClaim claimInstance(const std::string& name,
                                       InstanceLock* lock) = 0;
   /// Releases a lock taken by claimInstance; nothing to report on failure.
   virtual void releaseInstance(InstanceLock lock) = 0;
   /// Brings the main window of a program started by the holder of lock
   /// `name` to the front, restored if minimised; returns false when no such
-  /// window is found (or the holder cannot be told).
+  /// window is found (or the holder cannot be told, or its record is
+  /// another account's).
   virtual bool showInstanceWindow(const std::string& name) = 0;
 
   // --- The launch log's trace channel (not the OS). ---

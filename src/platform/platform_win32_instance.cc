@@ -9,10 +9,13 @@
 // owner ends, however it ends; the next claim then finds it free or
 // abandoned and takes it.  Beside it, a small named memory block holds the
 // holder's process id: a second start reads it and looks for a window of
-// the programs that holder started.
+// the programs that holder started.  Both are made owned by the user and
+// open to the user alone, and one found already there is trusted only when
+// the user owns it: a process of another account in the session could
+// otherwise take the name first (and no launch would start the
+// application) or write the id of a process of its choosing.
 #include <windows.h>
 
-#include <sddl.h>
 #include <tlhelp32.h>
 
 #include <cstring>
@@ -22,6 +25,7 @@
 
 #include "platform/platform_win32.h"
 #include "platform/win32_handles.h"
+#include "platform/win32_security.h"
 #include "platform/win32_support.h"
 
 namespace kite {
@@ -32,30 +36,11 @@ struct HeldInstance {
   UniqueHandle holder;  // the memory block with the holder's process id
 };
 
-// The user's SID as text ("S-1-5-21-..."); empty when it cannot be read,
-// and the names are then those of the session alone.
-WideText userSid() {
-  UniqueHandle token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()))
-    return {};
-  DWORD size = 0;
-  GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-  std::vector<unsigned char> buffer(size ? size : 1);
-  UniqueLocalMemory sid;
-  if (!GetTokenInformation(token.get(), TokenUser, buffer.data(), size,
-                           &size) ||
-      !ConvertSidToStringSidW(
-          reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid,
-          reinterpret_cast<wchar_t**>(sid.put())))
-    return {};
-  return static_cast<const char16_t*>(sid.get());
-}
-
 // "Local\Kite.<kind>.<SID>.<name>".  The callers' names hold no backslash,
 // which would make a path of the namespace.
 WideText objectName(const char16_t* kind, const std::string& name) {
-  static const WideText sid = userSid();
-  return u"Local\\Kite." + WideText(kind) + u"." + sid + u"." + toWide(name);
+  return u"Local\\Kite." + WideText(kind) + u"." + userSidText() + u"." +
+         toWide(name);
 }
 
 template <typename Function>
@@ -139,7 +124,7 @@ BOOL CALLBACK takeMainWindow(HWND window, LPARAM data) {
 DWORD holderOf(const std::string& name) {
   const UniqueHandle block(OpenFileMappingW(
       FILE_MAP_READ, FALSE, wideChars(objectName(u"Holder", name))));
-  if (!block) return 0;
+  if (!block || !ownedByUser(block.get(), SE_KERNEL_OBJECT)) return 0;
   DWORD pid = 0;
   const UniqueMappedView view(
       MapViewOfFile(block.get(), FILE_MAP_READ, 0, 0, sizeof pid));
@@ -167,9 +152,18 @@ std::string Win32Platform::lowerCase(const std::string& text) {
 
 InstanceClaim Win32Platform::claimInstance(const std::string& name,
                                            InstanceLock* lock) {
-  UniqueHandle mutex(
-      CreateMutexW(nullptr, FALSE, wideChars(objectName(u"Instance", name))));
-  if (!mutex) return InstanceClaim::kFailed;
+  // Without the user's SID nothing can be made the user's alone.
+  OwnerOnlySecurity security;
+  if (!security.get()) return InstanceClaim::kFailed;
+  UniqueHandle mutex(CreateMutexW(security.get(), FALSE,
+                                  wideChars(objectName(u"Instance", name))));
+  // Denied: an object of that name that the user may not use.
+  if (!mutex)
+    return GetLastError() == ERROR_ACCESS_DENIED ? InstanceClaim::kForeign
+                                                 : InstanceClaim::kFailed;
+  if (GetLastError() == ERROR_ALREADY_EXISTS &&
+      !ownedByUser(mutex.get(), SE_KERNEL_OBJECT))
+    return InstanceClaim::kForeign;
   // Abandoned: its holder ended without releasing it (killed, say); the
   // lock is this process's now all the same.
   const DWORD wait = WaitForSingleObject(mutex.get(), 0);
@@ -179,8 +173,14 @@ InstanceClaim Win32Platform::claimInstance(const std::string& name,
   // starts nothing, so the lock is kept either way.
   const DWORD pid = GetCurrentProcessId();
   UniqueHandle holder(CreateFileMappingW(
-      INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof pid,
+      INVALID_HANDLE_VALUE, security.get(), PAGE_READWRITE, 0, sizeof pid,
       wideChars(objectName(u"Holder", name))));
+  if ((!holder && GetLastError() == ERROR_ACCESS_DENIED) ||
+      (holder && GetLastError() == ERROR_ALREADY_EXISTS &&
+       !ownedByUser(holder.get(), SE_KERNEL_OBJECT))) {
+    ReleaseMutex(mutex.get());
+    return InstanceClaim::kForeign;
+  }
   if (holder) {
     const UniqueMappedView view(
         MapViewOfFile(holder.get(), FILE_MAP_WRITE, 0, 0, sizeof pid));
