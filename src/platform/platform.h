@@ -174,6 +174,11 @@ class Platform {
   /// created but could not finish is removed.
   virtual int createNewFile(const std::string& path,
                             const std::string& bytes) = 0;
+  /// As createNewFile, but the file is the user's alone: owned by the user
+  /// and open to no other account (mode 0600 where there are no access
+  /// lists).  Returns 0, or the errno value: EEXIST when the name is taken.
+  virtual int createPrivateFile(const std::string& path,
+                                const std::string& bytes) = 0;
   /// Gives the file `from` the name `to`, replacing a file of that name;
   /// returns 0, or the errno value.
   virtual int renameFile(const std::string& from, const std::string& to) = 0;
@@ -203,6 +208,10 @@ class Platform {
   virtual std::string temporaryDirectory() = 0;
   /// Returns the runtime's description of an errno value.
   virtual std::string errorText(int errnum) = 0;
+  /// Sets *bytes to `count` bytes from the system's random number
+  /// generator, which no other process can predict; returns false when it
+  /// fails.
+  virtual bool randomBytes(std::size_t count, std::string* bytes) = 0;
   /// Returns the calendar time in whole seconds.
   virtual std::time_t now() = 0;
   /// Writes UTF-8 text to standard output: as it is when the output goes to
