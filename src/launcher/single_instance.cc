@@ -115,11 +115,17 @@ std::string instanceName(const LaunchSettings& settings, Platform& platform) {
   const std::string value = trimmed(*settings.singleInstance);
   const std::string word = asciiLower(value);
   if (word.empty() || word == "off") return std::string();
-  std::string name =
-      word == "on" ? "file:" + platform.lowerCase(fullPathName(
-                                   settings.configPath,
-                                   platform.currentDirectory()))
-                   : "name:" + platform.lowerCase(value);
+  std::string name;
+  if (word == "on") {
+    // The file, not its name: a short name, a subst drive or the share of a
+    // mapped drive names the same file by another path.
+    std::string file = platform.fileIdentity(settings.configPath);
+    if (file.empty())
+      file = fullPathName(settings.configPath, platform.currentDirectory());
+    name = "file:" + platform.lowerCase(file);
+  } else {
+    name = "name:" + platform.lowerCase(value);
+  }
   std::replace(name.begin(), name.end(), '\\', '/');
   return boundedInstanceName(name);
 }

@@ -31,7 +31,8 @@ std::string fullPathName(const std::string& path, const std::string& directory);
 std::string boundedInstanceName(const std::string& name);
 
 // The instance the settings ask for: "file:" and the configuration file's
-// full path for "on", "name:" and the name for any other value; empty when
+// identity (Platform::fileIdentity; its full path when that is unknown) for
+// "on", "name:" and the name for any other value; empty when
 // there is none (no "singleInstance" line, "off", or no value).  Names
 // compare without regard to letter case, so they are lower-cased; "\"
 // becomes "/", since the system reads it as a namespace separator.

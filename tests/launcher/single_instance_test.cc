@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "base/unicode.h"
 #include "launcher/launcher.h"
 #include "platform/fake_platform.h"
@@ -84,6 +86,25 @@ TEST(SingleInstance, NamesFromTheSettings) {
     settings.configPath = c.configPath;
     EXPECT_EQ(instanceName(settings, platform), c.name) << c.value.value_or("unset");
   }
+}
+
+TEST(SingleInstance, OnIsOneInstanceForEveryNameOfTheFile) {
+  // The long path, its short name, a subst drive, the share of a mapped drive.
+  const char* names[] = {"C:\\Program Files\\App\\App.config",
+                         "C:\\PROGRA~1\\App\\App.config",
+                         "S:\\App\\App.config",
+                         "\\\\server\\apps\\App\\App.config"};
+  FakePlatform platform;
+  platform.addFile(names[0], "");
+  for (const char* name : names) platform.fileAliases[name] = names[0];
+  std::set<std::string> instances;
+  for (const char* name : names) {
+    LaunchSettings settings;
+    settings.singleInstance = "on";
+    settings.configPath = name;
+    instances.insert(instanceName(settings, platform));
+  }
+  EXPECT_EQ(instances.size(), 1u);
 }
 
 enum class Other { kNone, kHolds, kHoldsWithoutWindow, kRefused };
