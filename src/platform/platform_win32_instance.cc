@@ -122,8 +122,10 @@ BOOL CALLBACK takeMainWindow(HWND window, LPARAM data) {
 
 // The holder's process id from its memory block; 0 when there is none.
 DWORD holderOf(const std::string& name) {
-  const UniqueHandle block(OpenFileMappingW(
-      FILE_MAP_READ, FALSE, wideChars(objectName(u"Holder", name))));
+  // READ_CONTROL, to read its owner.
+  const UniqueHandle block(
+      OpenFileMappingW(FILE_MAP_READ | READ_CONTROL, FALSE,
+                       wideChars(objectName(u"Holder", name))));
   if (!block || !ownedByUser(block.get(), SE_KERNEL_OBJECT)) return 0;
   DWORD pid = 0;
   const UniqueMappedView view(
