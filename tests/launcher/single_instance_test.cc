@@ -107,7 +107,7 @@ TEST(SingleInstance, OnIsOneInstanceForEveryNameOfTheFile) {
   EXPECT_EQ(instances.size(), 1u);
 }
 
-enum class Other { kNone, kHolds, kHoldsWithoutWindow, kRefused };
+enum class Other { kNone, kHolds, kHoldsWithoutWindow, kRefused, kForeign };
 
 TEST(SingleInstance, WhatALaunchDoes) {
   const char* kName = "name:shared";
@@ -136,6 +136,11 @@ TEST(SingleInstance, WhatALaunchDoes) {
        "singleInstance: instance name:shared is running; starting no runtime\n",
        "App: My App is already running\n"},
       // A lock the system refuses: the application runs all the same.
+      // Another account's object of that name: not trusted, and said so.
+      {"singleInstance Shared", Other::kForeign, false, 2, "claim name:shared",
+       "singleInstance: an object of instance name:shared belongs to another "
+       "account; not trusting it, starting without it\n",
+       ""},
       {"singleInstance Shared", Other::kRefused, false, 2, "claim name:shared",
        "singleInstance: the system refused instance name:shared; starting "
        "without it\n",
@@ -159,6 +164,7 @@ TEST(SingleInstance, WhatALaunchDoes) {
       platform.heldInstances.push_back(kName);
     platform.instanceHasWindow = c.other != Other::kHoldsWithoutWindow;
     platform.instanceClaimFails = c.other == Other::kRefused;
+    platform.instanceForeign = c.other == Other::kForeign;
     LaunchSettings settings;
     settings.console = c.console;
     const int code = runLauncher({"C:\\Apps\\App\\App.exe", "-d", "one", "two"},

@@ -106,6 +106,7 @@ class FakePlatform : public Platform {
   // "claim NAME", "release NAME", "show NAME".
   std::vector<std::string> heldInstances;
   bool instanceClaimFails = false;
+  bool instanceForeign = false;  // claims answer kForeign
   bool instanceHasWindow = true;
   std::vector<std::string> instanceCalls;
   int openRegistryKeys = 0;  // opened and not yet closed
