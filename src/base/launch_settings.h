@@ -5,21 +5,18 @@
 #ifndef KITE_BASE_LAUNCH_SETTINGS_H_
 #define KITE_BASE_LAUNCH_SETTINGS_H_
 
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "base/diagnostics.h"
+
 namespace kite {
 
-// A string that may be unset.  Unset and empty differ: an unset working
-// directory means "inherit", and messages print an unset name as "(null)".
-using OptionalText = std::optional<std::string>;
-
-struct LaunchSettings {
+// Debug mode and the launch log ("logFile") are the Diagnostics part.
+struct LaunchSettings : Diagnostics {
   std::string startDir;
   OptionalText configOverride;  // the path given with "-c"
   std::string configPath;       // the main configuration file, for messages
-  bool debugMode = false;
   bool alwaysQuote = false;
   // The console variant (kitec32.exe, kitec64.exe), set by its entry point:
   // it shares its console with the application and shows no message box.
@@ -49,9 +46,6 @@ struct LaunchSettings {
   // the GUI launcher exits with its own and the console variant with the
   // application's (launcher.h: exitsWithApplicationCode).
   OptionalText exitCode;
-  // "logFile": the file every launch appends its record to; a relative path
-  // is relative to the start directory.  Unset: no log.
-  OptionalText logFile;
   // "on": one running instance per configuration file; another value: one
   // per name, shared by every configuration that gives it; "off" or unset:
   // no limit.

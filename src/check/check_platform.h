@@ -51,6 +51,9 @@ class CheckPlatform : public ForwardingPlatform {
   int createNewFile(const std::string&, const std::string&) override {
     return kReadOnly;
   }
+  int createPrivateFile(const std::string&, const std::string&) override {
+    return kReadOnly;
+  }
   int renameFile(const std::string&, const std::string&) override {
     return kReadOnly;
   }

@@ -1,6 +1,7 @@
 #include "launcher/argument_file.h"
 
 #include <cerrno>
+#include <ctime>
 #include <optional>
 
 #include "base/text.h"
@@ -13,8 +14,55 @@
 namespace kite {
 namespace {
 
-// How many names in the temporary folder a launch tries before it gives up.
-constexpr int kNameAttempts = 1000;
+// How many names in the temporary folder a launch tries before it gives up:
+// random names of 64 bits meet an existing one only when it was put there
+// on purpose.
+constexpr int kNameAttempts = 16;
+constexpr size_t kRandomBytes = 8;
+// A file of Kite's own left behind (its launcher was killed while the
+// application ran) is removed by a later launch once it is this old.
+constexpr std::time_t kLeftoverSeconds = 24 * 60 * 60;
+
+// Whether `name` is of the form Kite's argument files have: "kite-", 16
+// hexadecimal digits and ".args"; or "kite-", seconds, "-", a counter and
+// ".args", as earlier versions named them.
+bool isArgumentFileName(const std::string& name) {
+  const std::string lower = asciiLower(name);
+  if (lower.size() < 11 || lower.compare(0, 5, "kite-") != 0 ||
+      lower.compare(lower.size() - 5, 5, ".args") != 0)
+    return false;
+  const std::string middle = lower.substr(5, lower.size() - 10);
+  const size_t dash = middle.find('-');
+  if (dash == std::string::npos)
+    return middle.size() == 2 * kRandomBytes &&
+           middle.find_first_not_of("0123456789abcdef") == std::string::npos;
+  return dash > 0 && dash + 1 < middle.size() &&
+         middle.find_first_not_of("0123456789-") == std::string::npos &&
+         middle.find('-', dash + 1) == std::string::npos;
+}
+
+// Removes the argument files in `folder` left by launches that never
+// removed them (killed), once they are a day old.
+void removeLeftovers(const std::string& folder, Platform& platform) {
+  std::vector<FoundFile> found;
+  if (!platform.findFiles(folder + "kite-*.args", &found)) return;
+  const std::time_t now = platform.now();
+  for (const FoundFile& file : found)
+    if (!file.isDirectory && isArgumentFileName(file.name) &&
+        file.modified != 0 && now - file.modified > kLeftoverSeconds)
+      platform.removeFile(folder + file.name);
+}
+
+// A name no one can guess: a process of another account could otherwise
+// make a file of the next name first, or a link there.
+std::string randomName(Platform& platform) {
+  std::string bytes;
+  if (!platform.randomBytes(kRandomBytes, &bytes)) return std::string();
+  std::string name = "kite-";
+  for (const char c : bytes)
+    name += formatText("%02x", static_cast<unsigned char>(c));
+  return name + ".args";
+}
 
 // The folder above the "bin" folder that holds the runtime executable
 // `path`; empty when the path is not of that form.
@@ -122,15 +170,19 @@ ArgumentFile writeArgumentFile(const LaunchSettings& settings,
     file.whyNot = "there is no folder for temporary files";
     return file;
   }
-  // A name no other launch can take: the file is created only where none
-  // of that name exists.
-  const std::string stem =
-      folder + "kite-" + std::to_string(static_cast<long long>(platform.now()));
+  removeLeftovers(folder, platform);
+  // The file is created only where nothing of that name exists, and is the
+  // user's alone: TEMP may be a folder others can read.
   int status = EEXIST;
   for (int attempt = 0; attempt < kNameAttempts && status == EEXIST;
        ++attempt) {
-    file.path = stem + "-" + std::to_string(attempt) + ".args";
-    status = platform.createNewFile(file.path, bytes.bytes);
+    const std::string name = randomName(platform);
+    if (name.empty()) {
+      file.whyNot = "the system gave no random number for its name";
+      return file;
+    }
+    file.path = folder + name;
+    status = platform.createPrivateFile(file.path, bytes.bytes);
   }
   if (status != 0) {
     file.whyNot = "it cannot be written in " + folder + ": " +

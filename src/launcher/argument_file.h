@@ -42,10 +42,12 @@ struct ArgumentFileBytes {
 ArgumentFileBytes argumentFileBytes(const LaunchSettings& settings,
                                     Platform& platform);
 
-// Writes argumentFileBytes() to a new file in the user's temporary folder
-// and returns the command line with "@file" in place of the JVM items;
-// writes nothing, and says why, when there are no bytes or the file cannot
-// be written.
+// Writes argumentFileBytes() to a new file in the user's temporary folder,
+// of a random name ("kite-", 16 hexadecimal digits, ".args") and the user's
+// alone, and returns the command line with "@file" in place of the JVM
+// items; writes nothing, and says why, when there are no bytes or the file
+// cannot be written.  Files of that name left there by launches that were
+// killed are removed first once they are a day old.
 ArgumentFile writeArgumentFile(const LaunchSettings& settings,
                                Platform& platform);
 

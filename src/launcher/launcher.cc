@@ -13,7 +13,7 @@
 #include "platform/console_platform.h"
 #include "launcher/single_instance.h"
 #include "platform/debug_output.h"
-#include "platform/launch_log.h"
+#include "launcher/launch_log.h"
 #include "runtime/bundled_runtime.h"
 #include "runtime/version_search.h"
 

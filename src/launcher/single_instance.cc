@@ -115,11 +115,17 @@ std::string instanceName(const LaunchSettings& settings, Platform& platform) {
   const std::string value = trimmed(*settings.singleInstance);
   const std::string word = asciiLower(value);
   if (word.empty() || word == "off") return std::string();
-  std::string name =
-      word == "on" ? "file:" + platform.lowerCase(fullPathName(
-                                   settings.configPath,
-                                   platform.currentDirectory()))
-                   : "name:" + platform.lowerCase(value);
+  std::string name;
+  if (word == "on") {
+    // The file, not its name: a short name, a subst drive or the share of a
+    // mapped drive names the same file by another path.
+    std::string file = platform.fileIdentity(settings.configPath);
+    if (file.empty())
+      file = fullPathName(settings.configPath, platform.currentDirectory());
+    name = "file:" + platform.lowerCase(file);
+  } else {
+    name = "name:" + platform.lowerCase(value);
+  }
   std::replace(name.begin(), name.end(), '\\', '/');
   return boundedInstanceName(name);
 }
@@ -143,6 +149,14 @@ Outcome enterSingleInstance(const LaunchSettings& settings, Platform& platform,
   const InstanceClaim claimed = hold.claim(name);
   if (claimed == InstanceClaim::kTaken) {
     debugTrace(settings, platform, "singleInstance: took instance %s\n",
+               name.c_str());
+    return Outcome::goOn();
+  }
+  if (claimed == InstanceClaim::kForeign) {
+    // Another account's object may not decide whether this one starts.
+    debugTrace(settings, platform,
+               "singleInstance: an object of instance %s belongs to another "
+               "account; not trusting it, starting without it\n",
                name.c_str());
     return Outcome::goOn();
   }

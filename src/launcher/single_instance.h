@@ -31,7 +31,8 @@ std::string fullPathName(const std::string& path, const std::string& directory);
 std::string boundedInstanceName(const std::string& name);
 
 // The instance the settings ask for: "file:" and the configuration file's
-// full path for "on", "name:" and the name for any other value; empty when
+// identity (Platform::fileIdentity; its full path when that is unknown) for
+// "on", "name:" and the name for any other value; empty when
 // there is none (no "singleInstance" line, "off", or no value).  Names
 // compare without regard to letter case, so they are lower-cased; "\"
 // becomes "/", since the system reads it as a namespace separator.
@@ -55,13 +56,13 @@ class InstanceHold {
 
 // Takes the lock of the instance the settings ask for into `hold` and goes
 // on; without an instance it does nothing, and a lock the system refuses
-// is gone on without.  When another launch runs the application, ends the
-// launcher with kExitOk and starts nothing: the running application's
-// window comes to the front, or, in the console variant, the line
-// "APP is already running" goes to standard error (where the console
-// variant puts its own name before it).  `passed` is the number of
-// settings.arguments that came from its command line (those are dropped,
-// and traced so).
+// or another account's object is gone on without.  When another launch
+// runs the application, ends the launcher with kExitOk and starts nothing:
+// the running application's window comes to the front, or, in the console
+// variant, the line "APP is already running" goes to standard error (where
+// the console variant puts its own name before it).  `passed` is the
+// number of settings.arguments that came from its command line (those are
+// dropped, and traced so).
 Outcome enterSingleInstance(const LaunchSettings& settings, Platform& platform,
                             size_t passed, InstanceHold& hold);
 

@@ -5,40 +5,40 @@
 namespace kite {
 namespace {
 
-bool logging(const LaunchSettings& settings, Platform& platform) {
-  return settings.logFile && platform.wantsTraces();
+bool logging(const Diagnostics& diagnostics, Platform& platform) {
+  return diagnostics.logFile && platform.wantsTraces();
 }
 
 }  // namespace
 
-bool tracing(const LaunchSettings& settings, Platform& platform) {
-  return settings.debugMode || logging(settings, platform);
+bool tracing(const Diagnostics& diagnostics, Platform& platform) {
+  return diagnostics.debugMode || logging(diagnostics, platform);
 }
 
-void debugBox(const LaunchSettings& settings, Platform& platform,
+void debugBox(const Diagnostics& diagnostics, Platform& platform,
               const char* text, const std::string& caption, unsigned style) {
-  if (settings.debugMode)
+  if (diagnostics.debugMode)
     platform.showMessageBox(text, caption, style);
-  else if (logging(settings, platform))
+  else if (logging(diagnostics, platform))
     platform.trace(caption + ": " + (text ? text : "(null)") + "\n");
 }
 
-void debugTrace(const LaunchSettings& settings, Platform& platform,
+void debugTrace(const Diagnostics& diagnostics, Platform& platform,
                 const char* format, ...) {
-  if (!tracing(settings, platform)) return;
+  if (!tracing(diagnostics, platform)) return;
   va_list args;
   va_start(args, format);
   const std::string line = formatTextV(format, args);
   va_end(args);
-  if (settings.debugMode)
+  if (diagnostics.debugMode)
     platform.writeOut(line);
   else
     platform.trace(line);
 }
 
-void logNote(const LaunchSettings& settings, Platform& platform,
+void logNote(const Diagnostics& diagnostics, Platform& platform,
              const char* format, ...) {
-  if (!logging(settings, platform)) return;
+  if (!logging(diagnostics, platform)) return;
   va_list args;
   va_start(args, format);
   platform.trace(formatTextV(format, args));

@@ -85,6 +85,13 @@ class ForwardingPlatform : public Platform {
                     const std::string& bytes) override {
     return inner_.createNewFile(path, bytes);
   }
+  int createPrivateFile(const std::string& path,
+                        const std::string& bytes) override {
+    return inner_.createPrivateFile(path, bytes);
+  }
+  bool randomBytes(std::size_t count, std::string* bytes) override {
+    return inner_.randomBytes(count, bytes);
+  }
   int renameFile(const std::string& from, const std::string& to) override {
     return inner_.renameFile(from, to);
   }

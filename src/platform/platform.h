@@ -63,12 +63,14 @@ enum class InstanceClaim {
   kTaken,   // this process holds the lock now
   kHeld,    // a running process of this user and session holds it
   kFailed,  // the system refused the lock: nobody is known to hold it
+  kForeign,  // an object of its name is another account's: not trusted
 };
 
 // One match of a wildcard search.
 struct FoundFile {
   std::string name;  // file name without its directory
   bool isDirectory;  // the _A_SUBDIR attribute
+  std::time_t modified = 0;  // when last written, calendar seconds; 0: unknown
 };
 
 // What a launch asks of the application's own process beyond a plain start
@@ -205,6 +207,11 @@ class Platform {
   /// created but could not finish is removed.
   virtual int createNewFile(const std::string& path,
                             const std::string& bytes) = 0;
+  /// As createNewFile, but the file is the user's alone: owned by the user
+  /// and open to no other account (mode 0600 where there are no access
+  /// lists).  Returns 0, or the errno value: EEXIST when the name is taken.
+  virtual int createPrivateFile(const std::string& path,
+                                const std::string& bytes) = 0;
   /// Gives the file `from` the name `to`, replacing a file of that name;
   /// returns 0, or the errno value.
   virtual int renameFile(const std::string& from, const std::string& to) = 0;
@@ -234,6 +241,10 @@ class Platform {
   virtual std::string temporaryDirectory() = 0;
   /// Returns the runtime's description of an errno value.
   virtual std::string errorText(int errnum) = 0;
+  /// Sets *bytes to `count` bytes from the system's random number
+  /// generator, which no other process can predict; returns false when it
+  /// fails.
+  virtual bool randomBytes(std::size_t count, std::string* bytes) = 0;
   /// Returns the calendar time in whole seconds.
   virtual std::time_t now() = 0;
   /// Writes UTF-8 text to standard output: as it is when the output goes to
@@ -264,16 +275,19 @@ class Platform {
 
   /// Takes the lock `name` (no backslash, at most 128 UTF-16 units) for
   /// this user in this logon session, and records this process as its
-  /// holder; the lock goes with the process however it ends.  Returns
-  /// kTaken and sets *lock, kHeld when a running process holds it, or
-  /// kFailed (nothing taken) when the system refuses.
+  /// holder; the lock goes with the process however it ends.  The lock
+  /// and the record are the user's alone.  Returns kTaken and sets *lock,
+  /// kHeld when a running process holds it, kForeign (nothing taken) when
+  /// either is found already made by another account, or kFailed (nothing
+  /// taken) when the system refuses.
   virtual InstanceClaim claimInstance(const std::string& name,
                                       InstanceLock* lock) = 0;
   /// Releases a lock taken by claimInstance; nothing to report on failure.
   virtual void releaseInstance(InstanceLock lock) = 0;
   /// Brings the main window of a program started by the holder of lock
   /// `name` to the front, restored if minimised; returns false when no such
-  /// window is found (or the holder cannot be told).
+  /// window is found (or the holder cannot be told, or its record is
+  /// another account's).
   virtual bool showInstanceWindow(const std::string& name) = 0;
 
   // --- The application's own process. ---

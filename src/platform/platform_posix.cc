@@ -33,6 +33,11 @@ bool exists(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0;
 }
 
+std::time_t modifiedTime(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 ? info.st_mtime : 0;
+}
+
 bool isDirectory(const std::string& path) {
   struct stat info;
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -188,7 +193,8 @@ bool PosixPlatform::findFiles(const std::string& pattern,
   if (glob.empty() || !isDirectory(dir)) return false;
   for (const std::string& name : namesIn(dir))
     if (wildcardMatch(glob, name))
-      matches->push_back({name, isDirectory(dir + "/" + name)});
+      matches->push_back({name, isDirectory(dir + "/" + name),
+                          modifiedTime(dir + "/" + name)});
   std::sort(matches->begin(), matches->end(), nameOrder);
   return !matches->empty();
 }
@@ -215,11 +221,13 @@ int PosixPlatform::readFile(const std::string& path, std::string* bytes) {
   return readWholeFile(file, bytes, kMaxFileBytes);
 }
 
-int PosixPlatform::createNewFile(const std::string& path,
-                                 const std::string& bytes) {
+namespace {
+
+int createFile(const std::string& path, const std::string& bytes,
+               mode_t mode) {
   // O_EXCL fails on every existing name, a symbolic link included.
   const int descriptor =
-      ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
   if (descriptor < 0) return errno;
   FILE* file = ::fdopen(descriptor, "wb");
   int status = EIO;
@@ -229,6 +237,27 @@ int PosixPlatform::createNewFile(const std::string& path,
     ::close(descriptor);
   if (status != 0) ::unlink(path.c_str());
   return status;
+}
+
+}  // namespace
+
+int PosixPlatform::createNewFile(const std::string& path,
+                                 const std::string& bytes) {
+  return createFile(path, bytes, 0666);
+}
+
+int PosixPlatform::createPrivateFile(const std::string& path,
+                                     const std::string& bytes) {
+  return createFile(path, bytes, 0600);
+}
+
+bool PosixPlatform::randomBytes(std::size_t count, std::string* bytes) {
+  FILE* source = std::fopen("/dev/urandom", "rb");
+  if (!source) return false;
+  bytes->assign(count, '\0');
+  const bool read = std::fread(&(*bytes)[0], 1, count, source) == count;
+  std::fclose(source);
+  return read;
 }
 
 int PosixPlatform::renameFile(const std::string& from, const std::string& to) {

@@ -7,7 +7,9 @@
 #include <windows.h>
 
 #include <cstring>
+#include <utility>
 
+#include "platform/win32_handles.h"
 #include "platform/win32_support.h"
 
 namespace kite {
@@ -20,12 +22,12 @@ namespace {
 // would find the 32-bit branch where it means the 64-bit one.  Each key
 // therefore carries its access, and the keys opened below it get the same.
 struct OpenKey {
-  HKEY handle;
+  UniqueRegistryKey handle;
   REGSAM access;
 };
 
 OpenKey* asOpenKey(RegistryKey key) { return reinterpret_cast<OpenKey*>(key); }
-HKEY asKey(RegistryKey key) { return asOpenKey(key)->handle; }
+HKEY asKey(RegistryKey key) { return asOpenKey(key)->handle.get(); }
 
 // The started child's process handle is the one we keep; its thread handle
 // is closed at once.
@@ -58,25 +60,27 @@ REGSAM registryAccess(RegistryView view) {
 // Opens `path` below `parent` with `access`; sets *key only when it opened.
 long openKeyBelow(HKEY parent, const std::string& path, REGSAM access,
                   RegistryKey* key) {
-  HKEY opened = nullptr;
+  UniqueRegistryKey opened;
   const LONG status =
-      RegOpenKeyExW(parent, wideChars(toWide(path)), 0, access, &opened);
+      RegOpenKeyExW(parent, wideChars(toWide(path)), 0, access, opened.put());
   if (status == ERROR_SUCCESS)
-    *key = reinterpret_cast<RegistryKey>(new OpenKey{opened, access});
+    *key = reinterpret_cast<RegistryKey>(
+        new OpenKey{std::move(opened), access});
   return status;
 }
 
 }  // namespace
 
 std::string systemMessage(unsigned long code) {
-  wchar_t* buffer = nullptr;
+  UniqueLocalMemory buffer;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
           FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::string text = length && buffer ? fromWide(buffer, length)
-                                      : "Error " + std::to_string(code);
-  if (buffer) LocalFree(buffer);
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(buffer.put()), 0, nullptr);
+  std::string text =
+      length && buffer
+          ? fromWide(static_cast<const wchar_t*>(buffer.get()), length)
+          : "Error " + std::to_string(code);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
     text.pop_back();
   return text;
@@ -194,7 +198,6 @@ long Win32Platform::enumRegistrySubkey(RegistryKey key, unsigned long index,
 }
 
 void Win32Platform::closeRegistryKey(RegistryKey key) {
-  RegCloseKey(asKey(key));
   delete asOpenKey(key);
 }
 
@@ -258,7 +261,7 @@ bool Win32Platform::startProcess(const std::string& commandLine,
   options.environment = environment;
   PROCESS_INFORMATION process;
   if (!createChildProcess(commandLine, options, &process, error)) return false;
-  CloseHandle(process.hThread);
+  UniqueHandle thread(process.hThread);
   *child = reinterpret_cast<ChildProcess>(process.hProcess);
   return true;
 }

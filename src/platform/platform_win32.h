@@ -54,6 +54,9 @@ class Win32Platform : public Platform {
   std::string currentDirectory() override;
   int readFile(const std::string& path, std::string* bytes) override;
   int createNewFile(const std::string& path, const std::string& bytes) override;
+  int createPrivateFile(const std::string& path,
+                        const std::string& bytes) override;
+  bool randomBytes(std::size_t count, std::string* bytes) override;
   int renameFile(const std::string& from, const std::string& to) override;
   int removeFile(const std::string& path) override;
   std::string fileIdentity(const std::string& path) override;

@@ -6,6 +6,7 @@
 #include <direct.h>
 #include <fcntl.h>
 #include <io.h>
+#include <ntsecapi.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -15,6 +16,8 @@
 
 #include "platform/platform_win32.h"
 #include "platform/stdio_file.h"
+#include "platform/win32_handles.h"
+#include "platform/win32_security.h"
 #include "platform/win32_support.h"
 
 namespace kite {
@@ -87,6 +90,43 @@ bool convertAnsi(std::string_view bytes, WideText* wide) {
                              length) == length;
 }
 
+// A FILETIME (100 ns units since 1601) in calendar seconds (since 1970).
+std::time_t calendarTime(const FILETIME& time) {
+  const unsigned long long ticks =
+      static_cast<unsigned long long>(time.dwHighDateTime) << 32 |
+      time.dwLowDateTime;
+  constexpr unsigned long long kEpochTicks = 116444736000000000ull;
+  return ticks < kEpochTicks
+             ? 0
+             : static_cast<std::time_t>((ticks - kEpochTicks) / 10000000ull);
+}
+
+// Creates the file `path` holding `bytes`, with `security` (null: the
+// folder's inherited access), only if nothing has that name.
+int createFile(const std::string& path, const std::string& bytes,
+               SECURITY_ATTRIBUTES* security) {
+  const WideText widePath = toWide(path);
+  // CREATE_NEW fails on every existing name; with FILE_FLAG_OPEN_REPARSE_POINT
+  // a symbolic link counts as one, even when its target does not exist.
+  UniqueFileHandle handle(CreateFileW(
+      wideChars(widePath), GENERIC_WRITE, 0, security, CREATE_NEW,
+      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!handle) return errnoFor(GetLastError());
+  // A descriptor made of the handle owns it from then on.
+  const int descriptor =
+      _open_osfhandle(reinterpret_cast<intptr_t>(handle.get()), _O_BINARY);
+  if (descriptor >= 0) handle.release();
+  FILE* file = descriptor < 0 ? nullptr : _fdopen(descriptor, "wb");
+  int status = EIO;
+  if (file)
+    status = writeWholeFile(file, bytes);
+  else if (descriptor >= 0)
+    _close(descriptor);
+  handle.reset();  // closed before a file left unfinished is deleted
+  if (status != 0) DeleteFileW(wideChars(widePath));
+  return status;
+}
+
 }  // namespace
 
 bool Win32Platform::getEnvironment(const std::string& name,
@@ -136,14 +176,15 @@ bool Win32Platform::findFiles(const std::string& pattern,
                               std::vector<FoundFile>* matches) {
   matches->clear();
   WIN32_FIND_DATAW data;
-  const HANDLE search = FindFirstFileW(wideChars(toWide(pattern)), &data);
-  if (search == INVALID_HANDLE_VALUE) return false;
+  const UniqueFindHandle search(
+      FindFirstFileW(wideChars(toWide(pattern)), &data));
+  if (!search) return false;
   do {
     matches->push_back(
         {fromWide(data.cFileName, std::wcslen(data.cFileName)),
-         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-  } while (FindNextFileW(search, &data));
-  FindClose(search);
+         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+         calendarTime(data.ftLastWriteTime)});
+  } while (FindNextFileW(search.get(), &data));
   return true;
 }
 
@@ -168,25 +209,20 @@ int Win32Platform::readFile(const std::string& path, std::string* bytes) {
 
 int Win32Platform::createNewFile(const std::string& path,
                                  const std::string& bytes) {
-  const WideText widePath = toWide(path);
-  // CREATE_NEW fails on every existing name; with FILE_FLAG_OPEN_REPARSE_POINT
-  // a symbolic link counts as one, even when its target does not exist.
-  const HANDLE handle = CreateFileW(
-      wideChars(widePath), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return errnoFor(GetLastError());
-  const int descriptor =
-      _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY);
-  FILE* file = descriptor < 0 ? nullptr : _fdopen(descriptor, "wb");
-  int status = EIO;
-  if (file)
-    status = writeWholeFile(file, bytes);
-  else if (descriptor >= 0)
-    _close(descriptor);
-  else
-    CloseHandle(handle);
-  if (status != 0) DeleteFileW(wideChars(widePath));
-  return status;
+  return createFile(path, bytes, nullptr);
+}
+
+int Win32Platform::createPrivateFile(const std::string& path,
+                                     const std::string& bytes) {
+  // Where TEMP is a folder others can read, the file is still the user's.
+  OwnerOnlySecurity security;
+  if (!security.get()) return EACCES;
+  return createFile(path, bytes, security.get());
+}
+
+bool Win32Platform::randomBytes(std::size_t count, std::string* bytes) {
+  bytes->assign(count, '\0');
+  return RtlGenRandom(&(*bytes)[0], static_cast<ULONG>(count)) != 0;
 }
 
 int Win32Platform::renameFile(const std::string& from, const std::string& to) {
@@ -203,15 +239,14 @@ int Win32Platform::removeFile(const std::string& path) {
 std::string Win32Platform::fileIdentity(const std::string& path) {
   const WideText widePath = toWide(path);
   // Volume and file index name one file however the path is spelled.
-  HANDLE file =
+  const UniqueFileHandle file(
       CreateFileW(wideChars(widePath), 0,
                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (file) {
     BY_HANDLE_FILE_INFORMATION info;
-    const BOOL ok = GetFileInformationByHandle(file, &info);
-    CloseHandle(file);
-    if (ok && (info.nFileIndexHigh || info.nFileIndexLow)) {
+    if (GetFileInformationByHandle(file.get(), &info) &&
+        (info.nFileIndexHigh || info.nFileIndexLow)) {
       char key[64];
       std::snprintf(key, sizeof key, "%lx:%lx:%lx",
                     static_cast<unsigned long>(info.dwVolumeSerialNumber),
@@ -340,19 +375,18 @@ int Win32Platform::appendFile(const std::string& path, const std::string& bytes,
   // it is then, so the writes of several launches never overwrite or split
   // each other.  Other launches may read, append, rename or delete it
   // meanwhile.
-  const HANDLE file = CreateFileW(
+  const UniqueFileHandle file(CreateFileW(
       wideChars(toWide(path)), FILE_APPEND_DATA,
       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return errnoFor(GetLastError());
+      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return errnoFor(GetLastError());
   DWORD written = 0;
   const BOOL wrote =
-      WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                nullptr);
+      WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
+                &written, nullptr);
   DWORD high = 0;
-  const DWORD low = GetFileSize(file, &high);
+  const DWORD low = GetFileSize(file.get(), &high);
   *size = (static_cast<unsigned long long>(high) << 32) | low;
-  CloseHandle(file);
   return wrote && written == bytes.size() ? 0 : EIO;
 }
 

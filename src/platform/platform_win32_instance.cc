@@ -9,52 +9,38 @@
 // owner ends, however it ends; the next claim then finds it free or
 // abandoned and takes it.  Beside it, a small named memory block holds the
 // holder's process id: a second start reads it and looks for a window of
-// the programs that holder started.
+// the programs that holder started.  Both are made owned by the user and
+// open to the user alone, and one found already there is trusted only when
+// the user owns it: a process of another account in the session could
+// otherwise take the name first (and no launch would start the
+// application) or write the id of a process of its choosing.
 #include <windows.h>
 
-#include <sddl.h>
 #include <tlhelp32.h>
 
 #include <cstring>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "platform/platform_win32.h"
+#include "platform/win32_handles.h"
+#include "platform/win32_security.h"
 #include "platform/win32_support.h"
 
 namespace kite {
 namespace {
 
 struct HeldInstance {
-  HANDLE mutex;
-  HANDLE holder;  // the memory block with the holder's process id; may be 0
+  UniqueHandle mutex;
+  UniqueHandle holder;  // the memory block with the holder's process id
 };
-
-// The user's SID as text ("S-1-5-21-..."); empty when it cannot be read,
-// and the names are then those of the session alone.
-WideText userSid() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
-  DWORD size = 0;
-  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-  std::vector<unsigned char> buffer(size ? size : 1);
-  WideText text;
-  wchar_t* sid = nullptr;
-  if (GetTokenInformation(token, TokenUser, buffer.data(), size, &size) &&
-      ConvertSidToStringSidW(
-          reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &sid)) {
-    text = reinterpret_cast<const char16_t*>(sid);
-    LocalFree(sid);
-  }
-  CloseHandle(token);
-  return text;
-}
 
 // "Local\Kite.<kind>.<SID>.<name>".  The callers' names hold no backslash,
 // which would make a path of the namespace.
 WideText objectName(const char16_t* kind, const std::string& name) {
-  static const WideText sid = userSid();
-  return u"Local\\Kite." + WideText(kind) + u"." + sid + u"." + toWide(name);
+  return u"Local\\Kite." + WideText(kind) + u"." + userSidText() + u"." +
+         toWide(name);
 }
 
 template <typename Function>
@@ -66,13 +52,14 @@ Function user32(const char* name) {
 unsigned long long creationTime(DWORD pid) {
   // The limited right is all that is needed from Vista on; Windows XP
   // knows only the full one.
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  if (!process) process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
-  if (!process) return 0;
+  UniqueHandle process(
+      OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  if (!process)
+    process.reset(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid));
   FILETIME created, exited, kernel, user;
-  const BOOL ok = GetProcessTimes(process, &created, &exited, &kernel, &user);
-  CloseHandle(process);
-  if (!ok) return 0;
+  if (!process ||
+      !GetProcessTimes(process.get(), &created, &exited, &kernel, &user))
+    return 0;
   return static_cast<unsigned long long>(created.dwHighDateTime) << 32 |
          created.dwLowDateTime;
 }
@@ -83,16 +70,18 @@ unsigned long long creationTime(DWORD pid) {
 // orphan of an earlier process with that id, and not taken.
 std::set<DWORD> familyOf(DWORD holder) {
   std::set<DWORD> family{holder};
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return family;
   std::vector<PROCESSENTRY32W> processes;
-  PROCESSENTRY32W entry;
-  std::memset(&entry, 0, sizeof entry);
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more;
-       more = Process32NextW(snapshot, &entry))
-    processes.push_back(entry);
-  CloseHandle(snapshot);
+  {
+    const UniqueFileHandle snapshot(
+        CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return family;
+    PROCESSENTRY32W entry;
+    std::memset(&entry, 0, sizeof entry);
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry))
+      processes.push_back(entry);
+  }
   for (bool grown = true; grown;) {
     grown = false;
     for (const PROCESSENTRY32W& process : processes) {
@@ -133,15 +122,15 @@ BOOL CALLBACK takeMainWindow(HWND window, LPARAM data) {
 
 // The holder's process id from its memory block; 0 when there is none.
 DWORD holderOf(const std::string& name) {
-  HANDLE block = OpenFileMappingW(FILE_MAP_READ, FALSE,
-                                  wideChars(objectName(u"Holder", name)));
-  if (!block) return 0;
+  // READ_CONTROL, to read its owner.
+  const UniqueHandle block(
+      OpenFileMappingW(FILE_MAP_READ | READ_CONTROL, FALSE,
+                       wideChars(objectName(u"Holder", name))));
+  if (!block || !ownedByUser(block.get(), SE_KERNEL_OBJECT)) return 0;
   DWORD pid = 0;
-  if (const void* view = MapViewOfFile(block, FILE_MAP_READ, 0, 0, sizeof pid)) {
-    std::memcpy(&pid, view, sizeof pid);
-    UnmapViewOfFile(view);
-  }
-  CloseHandle(block);
+  const UniqueMappedView view(
+      MapViewOfFile(block.get(), FILE_MAP_READ, 0, 0, sizeof pid));
+  if (view) std::memcpy(&pid, view.get(), sizeof pid);
   return pid;
 }
 
@@ -165,37 +154,48 @@ std::string Win32Platform::lowerCase(const std::string& text) {
 
 InstanceClaim Win32Platform::claimInstance(const std::string& name,
                                            InstanceLock* lock) {
-  HANDLE mutex =
-      CreateMutexW(nullptr, FALSE, wideChars(objectName(u"Instance", name)));
-  if (!mutex) return InstanceClaim::kFailed;
+  // Without the user's SID nothing can be made the user's alone.
+  OwnerOnlySecurity security;
+  if (!security.get()) return InstanceClaim::kFailed;
+  UniqueHandle mutex(CreateMutexW(security.get(), FALSE,
+                                  wideChars(objectName(u"Instance", name))));
+  // Denied: an object of that name that the user may not use.
+  if (!mutex)
+    return GetLastError() == ERROR_ACCESS_DENIED ? InstanceClaim::kForeign
+                                                 : InstanceClaim::kFailed;
+  if (GetLastError() == ERROR_ALREADY_EXISTS &&
+      !ownedByUser(mutex.get(), SE_KERNEL_OBJECT))
+    return InstanceClaim::kForeign;
   // Abandoned: its holder ended without releasing it (killed, say); the
   // lock is this process's now all the same.
-  const DWORD wait = WaitForSingleObject(mutex, 0);
-  if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) {
-    CloseHandle(mutex);
+  const DWORD wait = WaitForSingleObject(mutex.get(), 0);
+  if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED)
     return wait == WAIT_TIMEOUT ? InstanceClaim::kHeld : InstanceClaim::kFailed;
-  }
   // Without the record a second start finds no window to show; it still
   // starts nothing, so the lock is kept either way.
   const DWORD pid = GetCurrentProcessId();
-  HANDLE holder = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr,
-                                     PAGE_READWRITE, 0, sizeof pid,
-                                     wideChars(objectName(u"Holder", name)));
-  if (holder) {
-    if (void* view = MapViewOfFile(holder, FILE_MAP_WRITE, 0, 0, sizeof pid)) {
-      std::memcpy(view, &pid, sizeof pid);
-      UnmapViewOfFile(view);
-    }
+  UniqueHandle holder(CreateFileMappingW(
+      INVALID_HANDLE_VALUE, security.get(), PAGE_READWRITE, 0, sizeof pid,
+      wideChars(objectName(u"Holder", name))));
+  if ((!holder && GetLastError() == ERROR_ACCESS_DENIED) ||
+      (holder && GetLastError() == ERROR_ALREADY_EXISTS &&
+       !ownedByUser(holder.get(), SE_KERNEL_OBJECT))) {
+    ReleaseMutex(mutex.get());
+    return InstanceClaim::kForeign;
   }
-  *lock = reinterpret_cast<InstanceLock>(new HeldInstance{mutex, holder});
+  if (holder) {
+    const UniqueMappedView view(
+        MapViewOfFile(holder.get(), FILE_MAP_WRITE, 0, 0, sizeof pid));
+    if (view) std::memcpy(view.get(), &pid, sizeof pid);
+  }
+  *lock = reinterpret_cast<InstanceLock>(
+      new HeldInstance{std::move(mutex), std::move(holder)});
   return InstanceClaim::kTaken;
 }
 
 void Win32Platform::releaseInstance(InstanceLock lock) {
   HeldInstance* held = reinterpret_cast<HeldInstance*>(lock);
-  ReleaseMutex(held->mutex);
-  CloseHandle(held->mutex);
-  if (held->holder) CloseHandle(held->holder);
+  ReleaseMutex(held->mutex.get());
   delete held;
 }
 

@@ -75,8 +75,9 @@ struct LongLaunch {
 TEST(ArgumentFile, JavaNineAndLaterGetTheJvmItemsInAFile) {
   LongLaunch launch("JAVA_VERSION=\"17.0.2\"\n");
   launch.platform.queueChild({kRelaunchExitCode, 10, false});
-  // Another launch's file of the first name is left alone.
-  const std::string taken = "C:\\Temp\\kite-1000000-0.args";
+  // Another launch's file of the first name is left alone.  (The fake's
+  // random bytes are 01 for the first name, 02 for the second...)
+  const std::string taken = "C:\\Temp\\kite-0101010101010101.args";
   launch.platform.addFile(taken, "theirs");
   for (int run = 0; run < 2; ++run) {
     const RunResult result = runJavaOnce(launch.settings, launch.platform);
@@ -84,17 +85,20 @@ TEST(ArgumentFile, JavaNineAndLaterGetTheJvmItemsInAFile) {
   }
   FakePlatform& platform = launch.platform;
   ASSERT_EQ(platform.starts.size(), 2u);
-  const std::string file = "C:\\Temp\\kite-1000000-1.args";
+  const std::string file = "C:\\Temp\\kite-0202020202020202.args";
   EXPECT_EQ(platform.starts[0].commandLine,
             "C:\\jdk\\bin\\javaw.exe @" + file + " app.Main \"arg\" ");
   // Each launch wrote its file, and removed it when the application ended
   // (the first ran ten seconds).
-  const std::string second = "C:\\Temp\\kite-1000010-0.args";
+  const std::string second = "C:\\Temp\\kite-0303030303030303.args";
   EXPECT_EQ(platform.filesWritten,
             (std::vector<std::string>{"create " + taken, "create " + file,
                                       "remove " + file, "create " + second,
                                       "remove " + second}));
   EXPECT_EQ(platform.fileContents(taken), "theirs");
+  // Each is the user's alone.
+  EXPECT_EQ(platform.privateFiles,
+            (std::vector<std::string>{taken, file, second}));
   std::string classPath;
   for (size_t i = 0; i < launch.settings.classPath.size(); ++i)
     classPath += (i ? ";" : "") + launch.settings.classPath[i];
@@ -103,6 +107,35 @@ TEST(ArgumentFile, JavaNineAndLaterGetTheJvmItemsInAFile) {
                 std::string(classPath).replace(classPath.rfind('\\'), 1, "\\\\") +
                 "\"\r\n");
   EXPECT_TRUE(platform.boxes.empty());
+}
+
+TEST(ArgumentFile, KitesFilesADayOldAreRemovedByALaunchThatWritesOne) {
+  const struct {
+    const char* name;
+    std::time_t age;
+    bool removed;
+  } cases[] = {
+      {"kite-00112233445566ff.args", 25 * 3600, true},
+      {"KITE-00112233445566EE.ARGS", 25 * 3600, true},
+      {"kite-1700000000-3.args", 25 * 3600, true},  // named as before
+      {"kite-00112233445566dd.args", 23 * 3600, false},
+      {"kite-report.args", 25 * 3600, false},
+      {"kite-00112233445566.args", 25 * 3600, false},
+      {"kite-1-2-3.args", 25 * 3600, false},
+      {"kite-x-3.args", 25 * 3600, false},
+  };
+  LongLaunch launch("JAVA_VERSION=\"17\"\n");
+  for (const auto& c : cases) {
+    launch.platform.addFile(std::string("C:\\Temp\\") + c.name, "");
+    launch.platform.setModified(std::string("C:\\Temp\\") + c.name,
+                                launch.platform.clock - c.age);
+  }
+  runJavaOnce(launch.settings, launch.platform);
+  ASSERT_EQ(launch.platform.starts.size(), 1u);
+  for (const auto& c : cases)
+    EXPECT_EQ(launch.platform.hasFile(std::string("C:\\Temp\\") + c.name),
+              !c.removed)
+        << c.name;
 }
 
 TEST(ArgumentFile, OtherwiseTheLineIsRefusedAsBefore) {

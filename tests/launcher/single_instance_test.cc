@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "base/unicode.h"
 #include "launcher/launcher.h"
 #include "platform/fake_platform.h"
@@ -86,7 +88,26 @@ TEST(SingleInstance, NamesFromTheSettings) {
   }
 }
 
-enum class Other { kNone, kHolds, kHoldsWithoutWindow, kRefused };
+TEST(SingleInstance, OnIsOneInstanceForEveryNameOfTheFile) {
+  // The long path, its short name, a subst drive, the share of a mapped drive.
+  const char* names[] = {"C:\\Program Files\\App\\App.config",
+                         "C:\\PROGRA~1\\App\\App.config",
+                         "S:\\App\\App.config",
+                         "\\\\server\\apps\\App\\App.config"};
+  FakePlatform platform;
+  platform.addFile(names[0], "");
+  for (const char* name : names) platform.fileAliases[name] = names[0];
+  std::set<std::string> instances;
+  for (const char* name : names) {
+    LaunchSettings settings;
+    settings.singleInstance = "on";
+    settings.configPath = name;
+    instances.insert(instanceName(settings, platform));
+  }
+  EXPECT_EQ(instances.size(), 1u);
+}
+
+enum class Other { kNone, kHolds, kHoldsWithoutWindow, kRefused, kForeign };
 
 TEST(SingleInstance, WhatALaunchDoes) {
   const char* kName = "name:shared";
@@ -115,6 +136,11 @@ TEST(SingleInstance, WhatALaunchDoes) {
        "singleInstance: instance name:shared is running; starting no runtime\n",
        "App: My App is already running\n"},
       // A lock the system refuses: the application runs all the same.
+      // Another account's object of that name: not trusted, and said so.
+      {"singleInstance Shared", Other::kForeign, false, 2, "claim name:shared",
+       "singleInstance: an object of instance name:shared belongs to another "
+       "account; not trusting it, starting without it\n",
+       ""},
       {"singleInstance Shared", Other::kRefused, false, 2, "claim name:shared",
        "singleInstance: the system refused instance name:shared; starting "
        "without it\n",
@@ -138,6 +164,7 @@ TEST(SingleInstance, WhatALaunchDoes) {
       platform.heldInstances.push_back(kName);
     platform.instanceHasWindow = c.other != Other::kHoldsWithoutWindow;
     platform.instanceClaimFails = c.other == Other::kRefused;
+    platform.instanceForeign = c.other == Other::kForeign;
     LaunchSettings settings;
     settings.console = c.console;
     const int code = runLauncher({"C:\\Apps\\App\\App.exe", "-d", "one", "two"},

@@ -6,8 +6,8 @@
 Reads every #include "dir/file.h" under SRC (default: the src/ beside this
 script's tests/), prints the include graph by folder with --graph, and exits 1
 when a file includes a header from a layer above its own or from a folder
-of its own layer other than itself (siblings stay apart), or when a folder
-is not in the table below.
+of its own layer other than itself (siblings stay apart), or a header
+FORBIDDEN to it, or when a folder is not in the table below.
 """
 import re
 import sys
@@ -25,7 +25,12 @@ LAYERS = [
     ["brand"],
 ]
 
-INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"/]+)/[^"]+"', re.M)
+# Headers a folder may not include although their layer is below it: the
+# platform layer knows nothing of the launcher's settings (its debug output
+# gets base/diagnostics.h alone).
+FORBIDDEN = {"platform": {"base/launch_settings.h"}}
+
+INCLUDE = re.compile(r'^\s*#\s*include\s+"(([^"/]+)/[^"]+)"', re.M)
 
 
 def layer_of(folder):
@@ -45,7 +50,9 @@ def main(argv):
         if path.suffix not in (".h", ".cc"):
             continue
         folder = path.relative_to(src).parts[0]
-        for target in INCLUDE.findall(path.read_text(errors="replace")):
+        for header, target in INCLUDE.findall(path.read_text(errors="replace")):
+            if header in FORBIDDEN.get(folder, ()):
+                problems.append("%s: includes %s" % (path.relative_to(src), header))
             if target == folder:
                 continue
             edges[folder].add(target)

@@ -244,6 +244,7 @@ InstanceClaim FakePlatform::claimInstance(const std::string& name,
                                           InstanceLock* lock) {
   instanceCalls.push_back("claim " + name);
   if (instanceClaimFails) return InstanceClaim::kFailed;
+  if (instanceForeign) return InstanceClaim::kForeign;
   for (const std::string& held : heldInstances)
     if (held == name) return InstanceClaim::kHeld;
   for (const auto& taken : locks_)

@@ -66,6 +66,8 @@ class FakePlatform : public Platform {
   static std::string rootName(RegistryRoot root);
   void addFile(const std::string& path, const std::string& contents);
   void addDirectory(const std::string& path);
+  // When the file was last written (addFile sets the clock's time).
+  void setModified(const std::string& path, std::time_t modified);
   void setEnvironment(const std::string& name, const std::string& value);
   void queueAnswer(int answer) { answers.push_back(answer); }
   void queueChild(const ChildScript& child) { children.push_back(child); }
@@ -97,6 +99,11 @@ class FakePlatform : public Platform {
   // "create PATH", "append PATH", "rename A -> B", "remove P"
   std::vector<std::string> filesWritten;
   std::vector<std::string> createdContents;  // of each file createNewFile made
+  std::vector<std::string> privateFiles;     // created by createPrivateFile
+  unsigned randomCalls = 0;
+  // Other names of a file (a short name, a subst drive, a share): the name
+  // -> the path of the file it names, for fileIdentity.
+  std::map<std::string, std::string> fileAliases;
   std::vector<std::string> waits;  // "idle 5000", "exit", "code", "close"
   std::string out;
   std::string err;
@@ -106,6 +113,7 @@ class FakePlatform : public Platform {
   // "claim NAME", "release NAME", "show NAME".
   std::vector<std::string> heldInstances;
   bool instanceClaimFails = false;
+  bool instanceForeign = false;  // claims answer kForeign
   bool instanceHasWindow = true;
   std::vector<std::string> instanceCalls;
   int openRegistryKeys = 0;  // opened and not yet closed
@@ -147,6 +155,11 @@ class FakePlatform : public Platform {
   std::string currentDirectory() override { return cwd; }
   int readFile(const std::string& path, std::string* bytes) override;
   int createNewFile(const std::string& path, const std::string& bytes) override;
+  // Records "create PATH" too, and the path in privateFiles.
+  int createPrivateFile(const std::string& path,
+                        const std::string& bytes) override;
+  // Each call's bytes all equal the number of calls so far (1, 2, ...).
+  bool randomBytes(std::size_t count, std::string* bytes) override;
   int renameFile(const std::string& from, const std::string& to) override;
   int removeFile(const std::string& path) override;
   std::string fileIdentity(const std::string& path) override;
@@ -218,6 +231,7 @@ class FakePlatform : public Platform {
     std::string parent;  // normalized
     bool isDirectory;
     std::string contents;
+    std::time_t modified = 0;
   };
   RegistryEntry* findKey(RegistryRoot root, const std::string& path);
   void eraseFile(const std::string& normalized);

@@ -66,7 +66,11 @@ void FakePlatform::addFile(const std::string& path, const std::string& contents)
   if (cut != std::string::npos) addDirectory(path.substr(0, cut));
   if (!files_.count(key)) fileOrder_.push_back(key);
   files_[key] = {cut == std::string::npos ? path : path.substr(cut + 1),
-                 parentOf(key), false, contents};
+                 parentOf(key), false, contents, clock};
+}
+
+void FakePlatform::setModified(const std::string& path, std::time_t modified) {
+  files_.at(normalize(path)).modified = modified;
 }
 
 bool FakePlatform::findFiles(const std::string& pattern,
@@ -80,7 +84,7 @@ bool FakePlatform::findFiles(const std::string& pattern,
   for (const std::string& key : fileOrder_) {
     const FileEntry& entry = files_.at(key);
     if (entry.parent == dir && wildcardMatch(glob, entry.name))
-      found->push_back({entry.name, entry.isDirectory});
+      found->push_back({entry.name, entry.isDirectory, entry.modified});
   }
   return !found->empty();
 }
@@ -118,6 +122,17 @@ int FakePlatform::createNewFile(const std::string& path,
   addFile(path, bytes);
   createdContents.push_back(bytes);
   return 0;
+}
+
+int FakePlatform::createPrivateFile(const std::string& path,
+                                    const std::string& bytes) {
+  privateFiles.push_back(path);
+  return createNewFile(path, bytes);
+}
+
+bool FakePlatform::randomBytes(std::size_t count, std::string* bytes) {
+  bytes->assign(count, static_cast<char>(++randomCalls));
+  return true;
 }
 
 int FakePlatform::appendFile(const std::string& path, const std::string& bytes,
@@ -183,7 +198,9 @@ bool FakePlatform::hasFile(const std::string& path) const {
 }
 
 std::string FakePlatform::fileIdentity(const std::string& path) {
-  const std::string key = normalize(path);
+  std::string key = normalize(path);
+  for (const auto& alias : fileAliases)
+    if (normalize(alias.first) == key) key = normalize(alias.second);
   return files_.count(key) ? key : std::string();
 }
 

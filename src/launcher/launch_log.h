@@ -12,8 +12,8 @@
 // appended in one call, so launches writing at the same time never split
 // each other's lines; the lines carry the process id to tell launches
 // apart.  A log that cannot be opened is skipped.
-#ifndef KITE_PLATFORM_LAUNCH_LOG_H_
-#define KITE_PLATFORM_LAUNCH_LOG_H_
+#ifndef KITE_LAUNCHER_LAUNCH_LOG_H_
+#define KITE_LAUNCHER_LAUNCH_LOG_H_
 
 #include <string>
 
@@ -74,4 +74,4 @@ class LaunchLog : public ForwardingPlatform {
 
 }  // namespace kite
 
-#endif  // KITE_PLATFORM_LAUNCH_LOG_H_
+#endif  // KITE_LAUNCHER_LAUNCH_LOG_H_

@@ -1,7 +1,7 @@
 // The launch log, through whole launches on the in-memory platform: what
 // it holds, that it never stops a launch, its rotation, and that a launch
 // without it does nothing more than before.
-#include "platform/launch_log.h"
+#include "launcher/launch_log.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/launch_log.h"
+#include "launcher/launch_log.h"
 
 #include "base/text.h"
 #include "base/version.h"
