@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/runtime_record.h"
+
 namespace kite {
 
 // A string that may be unset.  Unset and empty differ: an unset working
@@ -33,9 +35,9 @@ struct LaunchSettings {
   OptionalText appName;
   OptionalText javaVersion;
   OptionalText javaPath;
-  // The version of the runtime javaPath names, when the search that found
-  // it tells (a version window's choice); unset otherwise.
-  OptionalText runtimeVersion;
+  // What is known about the runtime javaPath names, once the launch has
+  // decided on it; relaunches and the argument file use it.
+  std::optional<RuntimeRecord> runtime;
   OptionalText consoleTitle;
   OptionalText workingDir;
   // A window of acceptable runtime versions, used where no "javapath" or
