@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/diagnostics.h"
+#include "base/runtime_record.h"
 
 namespace kite {
 
@@ -30,9 +31,9 @@ struct LaunchSettings : Diagnostics {
   OptionalText appName;
   OptionalText javaVersion;
   OptionalText javaPath;
-  // The version of the runtime javaPath names, when the search that found
-  // it tells (a version window's choice); unset otherwise.
-  OptionalText runtimeVersion;
+  // What is known about the runtime javaPath names, once the launch has
+  // decided on it; relaunches and the argument file use it.
+  std::optional<RuntimeRecord> runtime;
   OptionalText consoleTitle;
   OptionalText workingDir;
   // A window of acceptable runtime versions, used where no "javapath" or

@@ -94,4 +94,25 @@ std::string inFolder(const std::string& folder, const std::string& name) {
   return folder + (separated ? "" : "\\") + name;
 }
 
+std::string fileNameOf(const std::string& path) {
+  const size_t cut = path.find_last_of("\\/");
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::string folderOf(const std::string& path) {
+  const size_t cut = path.find_last_of("\\/");
+  if (cut == std::string::npos) return std::string();
+  if (cut == 2 && path[1] == ':') return path.substr(0, 3);
+  return path.substr(0, cut == 0 ? 1 : cut);
+}
+
+std::string exeStem(const std::string& path, bool anyCase) {
+  std::string name = fileNameOf(path);
+  if (name.size() >= 4) {
+    const std::string end = name.substr(name.size() - 4);
+    if ((anyCase ? asciiLower(end) : end) == ".exe") name.resize(name.size() - 4);
+  }
+  return name;
+}
+
 }  // namespace kite

@@ -57,6 +57,17 @@ bool isPathSeparator(char c);
 // ends with a separator already (a drive's root, "C:\").
 std::string inFolder(const std::string& folder, const std::string& name);
 
+// The parts of a path around its last "\" or "/": the file name after it
+// (the whole path when there is none) ...
+std::string fileNameOf(const std::string& path);
+// ... and the folder before it: empty when there is none; a root keeps its
+// separator ("C:\", "\").
+std::string folderOf(const std::string& path);
+// The file name of `path` without a final ".exe": only in lower case when
+// `anyCase` is false (as the launcher names its configuration file), in any
+// ASCII letter case when it is true.
+std::string exeStem(const std::string& path, bool anyCase);
+
 }  // namespace kite
 
 #endif  // KITE_BASE_TEXT_H_

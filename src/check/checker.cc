@@ -159,11 +159,14 @@ Report runCheck(const CheckOptions& options, Platform& base) {
   report.config = settings.configPath;
   if (read.endsLauncher()) report.readExitCode = read.exitCode();
 
-  // The launcher looks at a bundled runtime first, then for a runtime at
-  // launch time when the configuration named none; when it ends while
-  // reading, it gets no further.
+  // The launcher decides the runtime after reading: a bundled runtime it
+  // takes wins; otherwise the "javaVersion" lines are searched (as the
+  // launcher does, where each stands), then a runtime at launch time when
+  // the configuration named none; when it ends while reading, it gets no
+  // further.
   if (settings.bundledRuntime && report.readExitCode == 0)
     recordBundledRuntime(report, settings, platform);
+  if (!report.bundledTaken()) recorder.searchVersionLines();
   if (!report.bundledTaken() && !settings.javaPath && report.readExitCode == 0)
     recordDefaultRuntime(report, settings, platform);
   const RuntimeSearch* search = report.runtimeSearch();

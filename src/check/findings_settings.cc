@@ -246,10 +246,10 @@ void Collector::bundledRuntime() {
   for (const RuntimeSearch& search : report_.searches) {
     if (search.kind != SearchKind::kBundled) continue;
     if (search.notChecked) {
-      notChecked(search.bundled.home, search.file, search.line);
+      notChecked(search.bundled.record.home, search.file, search.line);
     } else if (!search.bundled.taken) {
       add(FindingKind::kBundledRuntimeUnused, search.file, search.line,
-          "the bundled runtime " + report_.displayPath(search.bundled.home) +
+          "the bundled runtime " + report_.displayPath(search.bundled.record.home) +
               " is passed over (" +
               search.bundled.reason +
               "): the launcher looks for an installed runtime instead");

@@ -6,6 +6,7 @@
 
 #include "base/exit_codes.h"
 #include "runtime/bundled_runtime.h"
+#include "runtime/runtime_record.h"
 #include "runtime/java_registry.h"
 #include "runtime/window_search.h"
 
@@ -142,14 +143,34 @@ void Recorder::jarsScanned(const std::string& directory, size_t added) {
 }
 
 Outcome Recorder::resolve(LaunchSettings& settings, Platform& platform) {
-  // As the launcher: a bundled runtime named before the line spares it.
-  if (bundledRuntimeTaken(report_, settings, platform_)) return Outcome::goOn();
+  (void)platform;
+  VersionLine line;
+  line.settings = settings;
+  if (const LineRecord* record = lastLine()) {
+    line.file = record->file;
+    line.line = record->number;
+  }
+  versionLines_.push_back(std::move(line));
+  // A "javapath" line after this one sets the path again.
+  settings.javaPath.reset();
+  return Outcome::goOn();
+}
+
+void Recorder::searchVersionLines() {
+  if (versionLines_.empty()) return;
+  const bool pathAfter = settings_.javaPath.has_value();
+  for (VersionLine& line : versionLines_) searchVersionLine(line);
+  const LaunchSettings& last = versionLines_.back().settings;
+  settings_.javaVersion = last.javaVersion;
+  if (!pathAfter) settings_.javaPath = last.javaPath;
+}
+
+void Recorder::searchVersionLine(VersionLine& line) {
+  LaunchSettings& settings = line.settings;
   RuntimeSearch search;
   search.kind = SearchKind::kVersionLine;
-  if (const LineRecord* line = lastLine()) {
-    search.file = line->file;
-    search.line = line->number;
-  }
+  search.file = line.file;
+  search.line = line.line;
   search.request = settings.javaVersion.value_or("");
   const bool searched = report_.registryAvailable;
   search.familySearch = search.request.find('_') == std::string::npos ||
@@ -160,7 +181,7 @@ Outcome Recorder::resolve(LaunchSettings& settings, Platform& platform) {
     search.exitCode = kExitVersionUnresolved;
   } else if (searched) {
     const size_t shown = platform_.boxes.size();
-    VersionSearch result = findJavaForVersion(settings, platform);
+    VersionSearch result = findJavaForVersion(settings, platform_);
     search.exitCode = result.outcome.exitCode();
     search.family = result.family;
     // The request after the search (the chosen key name, when a family
@@ -174,7 +195,7 @@ Outcome Recorder::resolve(LaunchSettings& settings, Platform& platform) {
   const std::string request = search.request;
   const bool unresolved = search.exitCode != 0;
   report_.searches.push_back(std::move(search));
-  // The launcher would end here; reading goes on with a stand-in so that
+  // The launcher would end here; the check goes on with a stand-in so that
   // the rest of the configuration is checked too.
   if (unresolved)
     settings.javaPath = "<no runtime for javaVersion " + request + ">";
@@ -182,7 +203,6 @@ Outcome Recorder::resolve(LaunchSettings& settings, Platform& platform) {
     settings.javaPath = "<runtime for javaVersion " + request + ">";
   else
     settings.javaPath = std::move(found);
-  return Outcome::goOn();
 }
 
 void recordDefaultRuntime(Report& report, LaunchSettings& settings,
@@ -217,19 +237,6 @@ void recordDefaultRuntime(Report& report, LaunchSettings& settings,
   report.searches.push_back(std::move(search));
 }
 
-bool bundledRuntimeTaken(const Report& report, const LaunchSettings& settings,
-                         CheckPlatform& platform) {
-  if (!settings.bundledRuntime) return false;
-  if (report.hostPaths &&
-      isWindowsPath(bundledHome(settings.startDir, *settings.bundledRuntime)))
-    return true;
-  // Its trace lines are the launcher's; kitecheck keeps none of them here.
-  const size_t traced = platform.out.size();
-  const bool taken = findBundledRuntime(settings, platform).taken;
-  platform.out.resize(traced);
-  return taken;
-}
-
 void recordBundledRuntime(Report& report, LaunchSettings& settings,
                           CheckPlatform& platform) {
   RuntimeSearch search;
@@ -243,10 +250,9 @@ void recordBundledRuntime(Report& report, LaunchSettings& settings,
   const std::string home = bundledHome(settings.startDir, search.request);
   if (report.hostPaths && isWindowsPath(home)) {
     search.notChecked = true;
-    search.bundled.home = home;
-    search.bundled.executable =
-        home + "\\bin\\" + runtimeExecutableName(settings);
-    search.runtime = "\"" + search.bundled.executable + "\"";
+    search.bundled.record =
+        runtimeRecordInHome(home, runtimeExecutableName(settings));
+    search.runtime = "\"" + search.bundled.record.executable + "\"";
   } else {
     search.bundled = findBundledRuntime(settings, platform);
     search.runtime = search.bundled.runtime;

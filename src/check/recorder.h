@@ -6,6 +6,7 @@
 #define KITE_CHECK_RECORDER_H_
 
 #include <string>
+#include <vector>
 
 #include "check/check_platform.h"
 #include "check/report.h"
@@ -31,18 +32,33 @@ class Recorder : public ConfigObserver, public VersionResolver {
   void variableMissing(const std::string& name) override;
   void jarsScanned(const std::string& directory, size_t added) override;
 
-  // The resolver for "javaVersion" lines: runs the launcher's version
-  // search and records it; always goes on, with a stand-in runtime path
-  // where the launcher would end, so the rest of the file is checked too.
+  // The resolver for "javaVersion" lines: keeps the settings of the line
+  // for searchVersionLines, as the launcher decides the runtime after
+  // reading; always goes on.
   Outcome resolve(LaunchSettings& settings, Platform& platform) override;
 
+  // After reading, where no bundled runtime is taken: runs the launcher's
+  // version search of each "javaVersion" line, in their order, with the
+  // settings of its line, and records it; with a stand-in runtime path
+  // where the launcher would end, so the rest is checked too.  The last
+  // line's runtime counts unless a "javapath" line came after it.
+  void searchVersionLines();
+
  private:
+  struct VersionLine {
+    LaunchSettings settings;
+    std::string file;
+    int line = 0;
+  };
+  void searchVersionLine(VersionLine& line);
+
   LineRecord* lastLine();
   void notRead(const std::string& path, int depth, FileState state);
 
   Report& report_;
   LaunchSettings& settings_;
   CheckPlatform& platform_;
+  std::vector<VersionLine> versionLines_;
 };
 
 // Looks up the runtime the launcher would start when the configuration
@@ -57,11 +73,6 @@ void recordDefaultRuntime(Report& report, LaunchSettings& settings,
 // taken as if it were there.
 void recordBundledRuntime(Report& report, LaunchSettings& settings,
                           CheckPlatform& platform);
-
-// Whether the launcher takes the bundled runtime (settings.bundledRuntime
-// set), as recordBundledRuntime judges it, without recording anything.
-bool bundledRuntimeTaken(const Report& report, const LaunchSettings& settings,
-                         CheckPlatform& platform);
 
 // The steps of a family search as kitecheck shows them: each subkey, and
 // why it was taken or passed over.

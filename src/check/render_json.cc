@@ -75,12 +75,12 @@ std::string bundled(const Report& report, const RuntimeSearch& s) {
   return "{\"bundledRuntime\": " + jsonString(s.request) +
          ", \"file\": " + jsonString(report.displayPath(s.file)) +
          ", \"line\": " + std::to_string(s.line) +
-         ", \"home\": " + jsonString(b.home) +
-         ", \"executable\": " + jsonString(b.executable) +
+         ", \"home\": " + jsonString(b.record.home) +
+         ", \"executable\": " + jsonString(b.record.executable) +
          ", \"checked\": " + jsonBool(!s.notChecked) +
          ", \"exists\": " + (s.notChecked ? "null" : jsonBool(b.exists)) +
          ", \"version\": " +
-         (b.versionText.empty() ? "null" : jsonString(b.versionText)) +
+         (b.record.versionText.empty() ? "null" : jsonString(b.record.versionText)) +
          ", \"window\": " +
          (b.windowWords.empty() ? "null" : jsonString(b.windowWords)) +
          ", \"taken\": " + jsonBool(b.taken || s.notChecked) +

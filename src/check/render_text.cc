@@ -146,15 +146,15 @@ void bundled(std::string& out, const Report& report, const RuntimeSearch& s) {
   const BundledRuntime& b = s.bundled;
   out += "  bundledRuntime " + s.request + " (" +
          where(report, s.file, s.line) + "): " +
-         report.displayPath(b.executable) + "\n";
+         report.displayPath(b.record.executable) + "\n";
   if (s.notChecked) {
     out += "    -> a Windows path, not checked here: taken if it is there\n";
     return;
   }
   out += std::string("    executable ") +
          (b.exists ? "found" : "not found") + ", version " +
-         (b.versionText.empty() ? "unknown"
-                                : b.versionText + " (release file)") +
+         (b.record.versionText.empty() ? "unknown"
+                                : b.record.versionText + " (release file)") +
          (b.windowWords.empty() ? "" : ", window " + b.windowWords) + "\n";
   out += b.taken ? "    -> taken: " + *b.runtime + "\n"
                  : "    -> passed over: " + b.reason + "\n";

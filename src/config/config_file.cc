@@ -171,12 +171,7 @@ Outcome applyLine(LaunchSettings& settings, Platform& platform,
 std::string configFileName(const std::string& exePath) {
   // The file carries the executable's own base name, so one copy of the
   // launcher renamed after an application finds that application's file.
-  const size_t slash = exePath.find_last_of("\\/");
-  std::string base =
-      slash == std::string::npos ? exePath : exePath.substr(slash + 1);
-  if (base.size() >= 4 && base.compare(base.size() - 4, 4, ".exe") == 0)
-    base.resize(base.size() - 4);
-  return base + ".config";
+  return exeStem(exePath, /*anyCase=*/false) + ".config";
 }
 
 Outcome locateAppConfig(LaunchSettings& settings, Platform& platform,

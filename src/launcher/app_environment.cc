@@ -25,10 +25,7 @@ bool sameName(const std::string& a, const std::string& b) {
 }  // namespace
 
 std::string appDirectory(const std::string& exePath) {
-  const size_t cut = exePath.find_last_of("\\/");
-  if (cut == std::string::npos) return std::string();
-  if (cut == 2 && exePath[1] == ':') return exePath.substr(0, 3);
-  return exePath.substr(0, cut == 0 ? 1 : cut);
+  return folderOf(exePath);
 }
 
 void setAppVariables(const std::string& exePath, Platform& platform) {

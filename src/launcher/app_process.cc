@@ -24,8 +24,9 @@ const char* machineName(std::uint16_t machine) {
   }
 }
 
-// The folder of `path`, with the separator that ends it.
-std::string folderOf(const std::string& path) {
+// The folder of `path` with the separator that ends it, as a prefix for a
+// file name beside it; empty without a folder.
+std::string folderPrefix(const std::string& path) {
   const size_t cut = path.find_last_of("\\/");
   return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }
@@ -89,7 +90,7 @@ HostingVerdict judgeHosting(const LaunchSettings& settings, Platform& platform,
                             std::uint16_t launcher,
                             const std::string& launcherPath) {
   HostingVerdict verdict;
-  verdict.library = folderOf(executable) + "jli.dll";
+  verdict.library = folderPrefix(executable) + "jli.dll";
   if (settings.debugMode) {
     verdict.why = "debug mode keeps java.exe, so its console shows what happens";
     return verdict;
@@ -123,9 +124,9 @@ HostingVerdict judgeHosting(const LaunchSettings& settings, Platform& platform,
   // As java.exe, the library takes the folder above its program's for the
   // runtime's home when that (or its "jre" folder) holds bin\java.dll;
   // only then does it look beside itself.
-  std::string above = folderOf(launcherPath);
-  if (!above.empty()) above = folderOf(above.substr(0, above.size() - 1));
-  const std::string runtimeBin = folderOf(executable);
+  std::string above = folderPrefix(launcherPath);
+  if (!above.empty()) above = folderPrefix(above.substr(0, above.size() - 1));
+  const std::string runtimeBin = folderPrefix(executable);
   for (const char* home : {"", "jre\\"}) {
     const std::string bin = above + home + "bin\\";
     std::vector<FoundFile> found;
@@ -150,7 +151,7 @@ int hostRuntime(const HostRequest& request,
   if (!request.appUserModelId.empty())
     platform.setAppUserModelId(request.appUserModelId);
   std::string error;
-  std::string folder = folderOf(request.library);
+  std::string folder = folderPrefix(request.library);
   if (!folder.empty()) folder.pop_back();
   const LoadedLibrary library =
       platform.loadLibrary(request.library, folder, &error);

@@ -10,6 +10,7 @@
 #include "launcher/command_line.h"
 #include "launcher/windows_argv.h"
 #include "runtime/java_version.h"
+#include "runtime/runtime_record.h"
 
 namespace kite {
 namespace {
@@ -64,18 +65,6 @@ std::string randomName(Platform& platform) {
   return name + ".args";
 }
 
-// The folder above the "bin" folder that holds the runtime executable
-// `path`; empty when the path is not of that form.
-std::string runtimeHome(const std::string& path) {
-  const std::string lower = asciiLower(path);
-  const size_t name = lower.find_last_of("\\/");
-  if (name == std::string::npos || name < 4) return std::string();
-  const std::string bin = lower.substr(name - 4, 5);
-  if ((bin[0] != '\\' && bin[0] != '/') || bin.compare(1, 3, "bin") != 0)
-    return std::string();
-  return path.substr(0, name - 4);
-}
-
 }  // namespace
 
 std::string argumentFileText(const std::vector<std::string>& arguments) {
@@ -111,17 +100,15 @@ std::string argumentFileText(const std::vector<std::string>& arguments) {
 }
 
 unsigned runtimeFeature(const LaunchSettings& settings, Platform& platform) {
-  std::optional<JavaVersion> version;
-  if (settings.runtimeVersion)
-    version = parseJavaVersion(*settings.runtimeVersion);
-  if (!version && settings.javaPath) {
-    const std::string home =
-        runtimeHome(withoutSurroundingQuotes(*settings.javaPath));
-    std::string release;
-    if (!home.empty() && platform.readFile(home + "\\release", &release) == 0)
-      if (const auto text = releaseFileVersion(release))
-        version = parseJavaVersion(*text);
-  }
+  // The record of the runtime the launch decided on knows its version, or
+  // where to look; without one (kitecheck) the path tells where.
+  RuntimeRecord record;
+  if (settings.runtime)
+    record = *settings.runtime;
+  else if (settings.javaPath)
+    record = runtimeRecordFor(*settings.javaPath);
+  lookUpVersion(record, platform);
+  const std::optional<JavaVersion> version = parseJavaVersion(record.versionText);
   return version ? version->feature : 0;
 }
 

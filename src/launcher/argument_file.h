@@ -26,9 +26,9 @@ struct ArgumentFile {
 std::string argumentFileText(const std::vector<std::string>& arguments);
 
 // The feature version (8, 17, ...) of the runtime settings.javaPath names:
-// the version its search found it with (settings.runtimeVersion), else the
-// one the "release" file in the folder above its "bin" folder names; 0 when
-// it is not known.
+// the version its record holds (settings.runtime), else the one the
+// "release" file in the folder above its "bin" folder names; 0 when it is
+// not known.
 unsigned runtimeFeature(const LaunchSettings& settings, Platform& platform);
 
 // The bytes of the argument file for the JVM items of the command line

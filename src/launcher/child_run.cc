@@ -1,6 +1,7 @@
 #include "launcher/child_run.h"
 
 #include <ctime>
+#include <utility>
 
 #include "base/exit_codes.h"
 #include "base/unicode.h"
@@ -10,9 +11,10 @@
 #include "launcher/app_process.h"
 #include "launcher/argument_file.h"
 #include "launcher/command_line.h"
+#include "launcher/runtime_choice.h"
 #include "platform/debug_output.h"
-#include "runtime/bundled_runtime.h"
 #include "runtime/java_registry.h"
+#include "runtime/runtime_record.h"
 #include "runtime/window_search.h"
 
 namespace kite {
@@ -51,24 +53,21 @@ std::string withInserts(const std::string& message,
 
 RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   // The first launch looks the runtime up; relaunches reuse what it found.
-  // A bundled runtime comes first; it is looked at once.
-  if (settings.bundledRuntime) {
-    const BundledRuntime bundled = findBundledRuntime(settings, platform);
-    if (bundled.taken) settings.javaPath = bundled.runtime;
-    settings.bundledRuntime.reset();
-  }
+  // A bundled runtime comes first; it is looked at once (the launcher has
+  // done so after reading).
+  decideBundledRuntime(settings, platform);
   if (!settings.javaPath && hasVersionWindow(settings)) {
-    const WindowSearch search = findRuntimeInWindow(settings, platform);
+    WindowSearch search = findRuntimeInWindow(settings, platform);
     // The user has been told why there is none.
     if (search.outcome.endsLauncher()) return {search.outcome.exitCode(), 0};
     settings.javaPath = search.runtime;
-    for (const RuntimeCandidate& candidate : search.candidates)
-      if (candidate.taken) settings.runtimeVersion = candidate.versionText;
+    settings.runtime = std::move(search.record);
   } else if (!settings.javaPath) {
     const DefaultLookup lookup = findDefaultJava(settings, platform);
     if (lookup.outcome.endsLauncher()) return {lookup.outcome.exitCode(), 0};
     settings.javaPath = lookup.runtime;
   }
+  if (!settings.runtime) settings.runtime = runtimeRecordFor(*settings.javaPath);
   debugBox(settings, platform, settings.javaPath->c_str(), "Javapath is");
 
   // With "appProcess on" a copy of this launcher runs the runtime where it
@@ -83,7 +82,9 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
     debugTrace(settings, platform, "application process: %s%s\n",
                hosted ? "" : "javaw.exe or java.exe, as ", verdict.why.c_str());
     host.library = verdict.library;
-    host.version = settings.runtimeVersion.value_or("");
+    // Java's own launcher passes its version to the library.
+    lookUpVersion(*settings.runtime, platform);
+    host.version = settings.runtime->versionText;
     host.javaw = !settings.console;
     host.appUserModelId = appUserModelId(settings);
   }
@@ -96,6 +97,7 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   // system's terse error.
   std::string argumentFile;
   if (utf16Length(commandLine) + 1 > kCommandLineLimit) {
+    lookUpVersion(*settings.runtime, platform);  // kept for relaunches
     const ArgumentFile file = writeArgumentFile(settings, platform);
     if (file.path.empty()) {
       debugTrace(settings, platform, "no argument file: %s\n",

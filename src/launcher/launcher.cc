@@ -10,11 +10,11 @@
 #include "launcher/app_process.h"
 #include "launcher/child_run.h"
 #include "launcher/command_line.h"
+#include "launcher/runtime_choice.h"
 #include "platform/console_platform.h"
 #include "launcher/single_instance.h"
 #include "platform/debug_output.h"
 #include "launcher/launch_log.h"
-#include "runtime/bundled_runtime.h"
 #include "runtime/version_search.h"
 
 namespace kite {
@@ -86,11 +86,6 @@ bool isVistaOrLater(Platform& platform) {
 
 Outcome RegistryVersionResolver::resolve(LaunchSettings& settings,
                                          Platform& platform) {
-  // A bundled runtime named before this line is used first: no search, so
-  // a version that is not installed ends nothing.
-  if (settings.bundledRuntime &&
-      findBundledRuntime(settings, platform).taken)
-    return Outcome::goOn();
   VersionSearch search = findJavaForVersion(settings, platform);
   if (search.outcome.endsLauncher()) return search.outcome;
   settings.javaPath = std::move(search.runtime);
@@ -126,9 +121,11 @@ int launch(const std::vector<std::string>& argv, const std::string& exePath,
   const std::string program = platform.programPath();
   setAppVariables(program.empty() ? exePath : program, platform);
 
-  RegistryVersionResolver versions;
-  const Outcome read = locateAppConfig(settings, platform, exePath,
-                                       settings.startDir, {versions, nullptr});
+  // The runtime lines are decided once, after reading.
+  RuntimeChoice runtimes(platform);
+  const Outcome read = runtimes.decide(
+      settings, locateAppConfig(settings, runtimes.reading(), exePath,
+                                settings.startDir, {runtimes, nullptr}));
   // The log, if the configuration names one, begins with what happened so
   // far, also where reading ended the launch.
   log.begin(settings, exePath);

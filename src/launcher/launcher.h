@@ -22,9 +22,10 @@ std::vector<std::string> takeOwnArguments(const std::vector<std::string>& args,
 // True when the OS major version is above 5 (Vista and later).
 bool isVistaOrLater(Platform& platform);
 
-// The launcher's resolver for "javaVersion" lines: sets settings.javaPath
-// to the runtime the version search finds, or ends the launcher where the
-// search does.
+// A resolver for "javaVersion" lines that searches where each line stands:
+// sets settings.javaPath to the runtime the version search finds, or ends
+// the launcher where the search does.  (The launcher itself decides with a
+// RuntimeChoice, which also weighs a bundled runtime.)
 class RegistryVersionResolver : public VersionResolver {
  public:
   Outcome resolve(LaunchSettings& settings, Platform& platform) override;

@@ -7,11 +7,9 @@
 namespace kite {
 
 std::string programName(const std::string& exePath) {
-  const size_t slash = exePath.find_last_of("\\/");
-  std::string name =
-      slash == std::string::npos ? exePath : exePath.substr(slash + 1);
-  if (name.size() > 4 && asciiLower(name.substr(name.size() - 4)) == ".exe")
-    name.resize(name.size() - 4);
+  std::string name = exeStem(exePath, /*anyCase=*/true);
+  // A program named ".exe" alone keeps its name.
+  if (name.empty()) name = fileNameOf(exePath);
   return name.empty() ? "kite" : name;
 }
 

@@ -81,6 +81,10 @@ class ForwardingPlatform : public Platform {
   int readFile(const std::string& path, std::string* bytes) override {
     return inner_.readFile(path, bytes);
   }
+  int readFileStart(const std::string& path, std::size_t limit,
+                    std::string* bytes) override {
+    return inner_.readFileStart(path, limit, bytes);
+  }
   int createNewFile(const std::string& path,
                     const std::string& bytes) override {
     return inner_.createNewFile(path, bytes);

@@ -201,6 +201,10 @@ class Platform {
   /// errno value when it cannot be opened or read (a directory included),
   /// EFBIG when it holds more than kMaxFileBytes.
   virtual int readFile(const std::string& path, std::string* bytes) = 0;
+  /// Reads the first `limit` bytes of a file (all of a shorter one);
+  /// returns 0, or the errno value when it cannot be opened or read.
+  virtual int readFileStart(const std::string& path, std::size_t limit,
+                            std::string* bytes) = 0;
   /// Creates the file `path` holding `bytes`, only if nothing has that name
   /// (a link to another file included, which is never followed); returns
   /// 0, or the errno value: EEXIST when the name is taken.  A file it

@@ -221,6 +221,15 @@ int PosixPlatform::readFile(const std::string& path, std::string* bytes) {
   return readWholeFile(file, bytes, kMaxFileBytes);
 }
 
+int PosixPlatform::readFileStart(const std::string& path, std::size_t limit,
+                                 std::string* bytes) {
+  const std::string name = hostPath(path);
+  if (isDirectory(name)) return EACCES;
+  FILE* file = std::fopen(name.c_str(), "rb");
+  if (!file) return errno ? errno : ENOENT;
+  return readFileHead(file, bytes, limit);
+}
+
 namespace {
 
 int createFile(const std::string& path, const std::string& bytes,

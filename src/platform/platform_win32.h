@@ -53,6 +53,8 @@ class Win32Platform : public Platform {
   bool changeDirectory(const std::string& path) override;
   std::string currentDirectory() override;
   int readFile(const std::string& path, std::string* bytes) override;
+  int readFileStart(const std::string& path, std::size_t limit,
+                    std::string* bytes) override;
   int createNewFile(const std::string& path, const std::string& bytes) override;
   int createPrivateFile(const std::string& path,
                         const std::string& bytes) override;

@@ -207,6 +207,13 @@ int Win32Platform::readFile(const std::string& path, std::string* bytes) {
   return readWholeFile(file, bytes, kMaxFileBytes);
 }
 
+int Win32Platform::readFileStart(const std::string& path, std::size_t limit,
+                                 std::string* bytes) {
+  FILE* file = _wfopen(wideChars(toWide(path)), L"rb");
+  if (!file) return errno ? errno : ENOENT;
+  return readFileHead(file, bytes, limit);
+}
+
 int Win32Platform::createNewFile(const std::string& path,
                                  const std::string& bytes) {
   return createFile(path, bytes, nullptr);

@@ -30,6 +30,17 @@ inline int readWholeFile(FILE* file, std::string* bytes, size_t limit) {
   return failed ? EACCES : 0;
 }
 
+// Reads at most `limit` bytes from the start of `file` and closes it.
+// Returns 0, or EACCES when the read fails.
+inline int readFileHead(FILE* file, std::string* bytes, size_t limit) {
+  bytes->assign(limit, '\0');
+  const size_t got = limit == 0 ? 0 : std::fread(&(*bytes)[0], 1, limit, file);
+  bytes->resize(got);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  return failed ? EACCES : 0;
+}
+
 // Writes `bytes` to `file` and closes it.  Returns 0, or EIO when the write
 // or the close fails.
 inline int writeWholeFile(FILE* file, const std::string& bytes) {

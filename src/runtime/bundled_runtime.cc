@@ -7,6 +7,7 @@
 #include "platform/debug_output.h"
 #include "runtime/java_registry.h"
 #include "runtime/java_version.h"
+#include "runtime/runtime_record.h"
 #include "runtime/window_search.h"
 
 namespace kite {
@@ -56,32 +57,37 @@ std::string bundledHome(const std::string& startDir,
 BundledRuntime findBundledRuntime(const LaunchSettings& settings,
                                   Platform& platform) {
   BundledRuntime bundled;
-  bundled.home = bundledHome(settings.startDir, *settings.bundledRuntime);
   // The console runtime where the launcher shares its console or shows its
   // traces, as with every other lookup.
   const char* name = runtimeExecutableName(settings);
-  bundled.executable = bundled.home + "\\bin\\" + name;
+  bundled.record = runtimeRecordInHome(
+      bundledHome(settings.startDir, *settings.bundledRuntime), name);
+  RuntimeRecord& record = bundled.record;
   std::vector<FoundFile> found;
-  bundled.exists = platform.findFiles(bundled.executable, &found);
-  std::string release;
-  if (platform.readFile(bundled.home + "\\release", &release) == 0)
-    bundled.versionText = releaseFileVersion(release).value_or("");
+  bundled.exists = platform.findFiles(record.executable, &found);
+  lookUpVersion(record, platform);
   const std::optional<VersionWindow> window = windowOf(settings);
   if (window) bundled.windowWords = describeWindow(*window);
   const std::optional<JavaVersion> version =
-      parseJavaVersion(bundled.versionText);
+      parseJavaVersion(record.versionText);
 
+  const std::string executable = std::string("bin\\") + name;
+  std::string notRunnable;
   if (!bundled.exists) {
-    bundled.reason = std::string("bin\\") + name + " does not exist";
+    bundled.reason = executable + " does not exist";
   } else if (window && version && !windowAdmits(*window, *version)) {
-    bundled.reason = "its release file names " + bundled.versionText +
+    bundled.reason = "its release file names " + record.versionText +
                      ", outside the window (" + bundled.windowWords + ")";
+  } else if (!(notRunnable = whyNotRunnable(record, platform)).empty()) {
+    // Windows would refuse to start it ("Bad EXE format"): passed over
+    // like a missing one.
+    bundled.reason = executable + " cannot be started: " + notRunnable;
   } else {
     bundled.taken = true;
-    bundled.runtime = composeJavaExecutable(settings, platform, bundled.home);
+    bundled.runtime = composeJavaExecutable(settings, platform, record.home);
   }
   debugTrace(
-      settings, platform, "bundled runtime %s: %s%s\n", bundled.home.c_str(),
+      settings, platform, "bundled runtime %s: %s%s\n", record.home.c_str(),
       bundled.taken ? "taken" : "passed over, ",
       bundled.taken
           ? ""

@@ -8,6 +8,7 @@
 #include "platform/debug_output.h"
 #include "runtime/download_prompt.h"
 #include "runtime/java_registry.h"
+#include "runtime/runtime_record.h"
 
 namespace kite {
 namespace {
@@ -148,12 +149,9 @@ class Search {
     RuntimeCandidate candidate;
     candidate.source = source;
     candidate.home = home;
-    std::string release;
-    if (platform_.readFile(home + "\\release", &release) == 0) {
-      if (const auto text = releaseFileVersion(release)) {
-        candidate.versionText = *text;
-        candidate.versionFrom = "release file";
-      }
+    if (std::optional<std::string> text = releaseVersion(home, platform_)) {
+      candidate.versionText = std::move(*text);
+      candidate.versionFrom = "release file";
     }
     if (!candidate.versionText.empty())
       candidate.version = parseJavaVersion(candidate.versionText);
@@ -244,6 +242,12 @@ WindowSearch findRuntimeInWindow(const LaunchSettings& settings,
     while (home.size() > 3 && (home.back() == '\\' || home.back() == '/'))
       home.pop_back();
     search.runtime = composeJavaExecutable(settings, platform, home);
+    // Its version as read here, not read again.
+    const RuntimeCandidate& taken = search.candidates[*choice.chosen];
+    search.record = runtimeRecordInHome(home, executable);
+    search.record.versionLooked = true;
+    search.record.versionText = taken.versionText;
+    search.record.versionFrom = taken.versionFrom;
     return search;
   }
 

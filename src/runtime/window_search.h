@@ -11,6 +11,7 @@
 
 #include "base/launch_settings.h"
 #include "base/outcome.h"
+#include "base/runtime_record.h"
 #include "platform/platform.h"
 #include "runtime/java_version.h"
 
@@ -36,6 +37,7 @@ struct WindowSearch {
   std::string badBound;  // a bound that is no version: "javaMinVersion x"
   std::vector<RuntimeCandidate> candidates;  // in the order found
   OptionalText runtime;  // the executable path of the one taken
+  RuntimeRecord record;  // what the search knows of the one taken
   std::string page;      // the download page offered when none fits
   // Goes on with `runtime`, or ends the launcher with
   // kExitVersionUnresolved after the box that says why.

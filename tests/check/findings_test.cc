@@ -26,7 +26,8 @@ void prepare(FakePlatform& platform) {
   platform.addFile("C:\\Apps\\App\\j.exe", "MZ");
   platform.addFile("C:\\Apps\\App\\j", "MZ");
   platform.addDirectory("C:\\Apps\\App\\emptydir");
-  platform.addFile("C:\\Apps\\App\\jre\\bin\\javaw.exe", "MZ");
+  platform.addFile("C:\\Apps\\App\\jre\\bin\\javaw.exe", fakeProgram());
+  platform.addFile("C:\\Apps\\App\\bad\\bin\\javaw.exe", "not a program");
   for (const char* version : {"1.6", "1.6.0_07"}) {
     platform.addRegistryKey(kBase + "\\" + version);
     platform.setRegistryValue(kBase + "\\" + version, "JavaHome",
@@ -153,6 +154,11 @@ TEST(Findings, EachKindWithItsLine) {
        "env-not-a-variable@5 env-not-a-variable@6"},
       {"bundledRuntime jre\n", ""},
       {"bundledRuntime nojre\n", "bundled-runtime-unused@3"},
+      {"bundledRuntime bad\n", "bundled-runtime-unused@3"},
+      // A usable bundled runtime wins wherever its line stands.
+      {"javaVersion 1.5\nbundledRuntime jre\n", "key-set-twice@3"},
+      {"javaVersion 1.5\nbundledRuntime nojre\n",
+       "key-set-twice@3 runtime-not-found@3 bundled-runtime-unused@4"},
   };
   for (const Case& c : cases) {
     FakePlatform platform;

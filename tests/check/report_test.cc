@@ -139,7 +139,7 @@ TEST(RuntimeSearch, BundledRuntimeAndTheApplicationEnvironment) {
   };
   for (const auto& c : cases) {
     FakePlatform platform;
-    platform.addFile("C:\\Apps\\App\\jre\\bin\\javaw.exe", "MZ");
+    platform.addFile("C:\\Apps\\App\\jre\\bin\\javaw.exe", fakeProgram());
     platform.addFile("C:\\Apps\\App\\jre\\release",
                      std::string("JAVA_VERSION=\"") + c.release + "\"\n");
     platform.setEnvironment("Path", "C:\\windows");

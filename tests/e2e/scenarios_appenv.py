@@ -66,8 +66,8 @@ def env_lines(t):
                [CREATE_UNICODE_ENVIRONMENT])
 
 
-@scenario("bundledRuntime: taken with no search; passed over (outside the window, missing) "
-          "with the window's runtime taken and the reason traced")
+@scenario("bundledRuntime: taken with no search; passed over (outside the window, not a "
+          "program, missing) with the window's runtime taken and the reason traced")
 def bundled_runtime(t):
     install(t.session, [IN_VIEW64])
     app = t.app("bundled")
@@ -88,6 +88,19 @@ def bundled_runtime(t):
     t.check.true("the trace says why", any(
         line == "bundled runtime %s: passed over, its release file names 11.0.2, outside the "
         "window (Java 17 or later); looking for an installed runtime" % home
+        for line in result.stdout_lines), repr(result.stdout_lines[:20]))
+
+    # Windows would refuse to start it ("Bad EXE format").
+    release(t.session, home, "17.0.2")
+    for name in ("java.exe", "javaw.exe"):
+        (t.session.unix_path(home + "\\bin") / name).write_bytes(b"not a program\r\n")
+    result = app.run(["-d"], env={"JAVA_HOME": ""})
+    t.check.eq("not a program: the window's runtime",
+               [run["cmdline"] for run in result.runs],
+               [command_line(java=java(IN_VIEW64.home, console=True))])
+    t.check.true("the trace says why", any(
+        line == "bundled runtime %s: passed over, bin\\java.exe cannot be started: it is not "
+        "a Windows program; looking for an installed runtime" % home
         for line in result.stdout_lines), repr(result.stdout_lines[:20]))
 
     shutil.rmtree(t.session.unix_path(home + "\\bin"))

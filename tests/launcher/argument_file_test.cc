@@ -29,7 +29,7 @@ TEST(ArgumentFile, TextAsJavaReadsIt) {
 TEST(ArgumentFile, TheRuntimesFeatureVersion) {
   const struct {
     const char* javaPath;
-    const char* runtimeVersion;  // from a version window; null: none
+    const char* runtimeVersion;  // the runtime's record holds; null: none
     const char* release;         // the release file above bin; null: none
     unsigned feature;
   } cases[] = {
@@ -44,7 +44,10 @@ TEST(ArgumentFile, TheRuntimesFeatureVersion) {
     FakePlatform platform;
     LaunchSettings settings;
     settings.javaPath = c.javaPath;
-    if (c.runtimeVersion) settings.runtimeVersion = c.runtimeVersion;
+    if (c.runtimeVersion) {
+      settings.runtime = RuntimeRecord();
+      settings.runtime->versionText = c.runtimeVersion;
+    }
     if (c.release) {
       platform.addFile("C:\\jdk\\release", c.release);
       platform.addFile("C:\\My JDK\\release", c.release);

@@ -185,7 +185,7 @@ TEST(ChildRunTest, BundledRuntimeFirstThenTheUsualLookup) {
   };
   for (const auto& c : cases) {
     FakePlatform platform;
-    if (c.installed) platform.addFile("C:\\Apps\\App\\jre\\bin\\javaw.exe", "MZ");
+    if (c.installed) platform.addFile("C:\\Apps\\App\\jre\\bin\\javaw.exe", fakeProgram());
     if (c.release) platform.addFile("C:\\Apps\\App\\jre\\release", c.release);
     platform.setEnvironment("JAVA_HOME", "C:\\jdk17");
     platform.addFile("C:\\jdk17\\bin\\javaw.exe", "MZ");

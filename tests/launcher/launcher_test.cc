@@ -4,6 +4,7 @@
 
 #include "base/exit_codes.h"
 #include "platform/fake_platform.h"
+#include "support/classic_runtimes.h"
 
 namespace kite {
 namespace {
@@ -122,33 +123,57 @@ TEST(LauncherTest, AppVariablesNameTheLauncher) {
   }
 }
 
-// A bundled runtime read before a "javaVersion" line spares its search: a
-// version that is not installed ends nothing.  After it, the line is
-// resolved where it stands, as before.
-TEST(LauncherTest, BundledRuntimeBeforeJavaVersionSparesTheSearch) {
+// The runtime is decided once, after reading: a usable bundled runtime wins
+// wherever its line stands, with no box or trace of a search; otherwise the
+// lines count in their order, and a configuration without one shows what
+// it always did (the failed search's prompt, nothing read after it).
+TEST(LauncherTest, ABundledRuntimeWinsWhereverItsLineStands) {
+  const char* jre = "\"C:\\Apps\\App\\jre\\bin\\javaw.exe\"";
+  const char* java8 = "\"C:\\jre\\1.8.0_01\\bin\\javaw.exe\"";
+  const int none = kExitVersionUnresolved;
   const struct {
     const char* config;
+    const char* release;  // the bundled runtime's; null: none
     int code;
-    bool searched;
+    const char* started;  // the runtime started; null: the download page
+    bool searchShown;     // the family search's trace lines
+    bool includeShown;    // "Can't open none.config"
   } cases[] = {
-      {"mainclass a.B\nbundledRuntime jre\njavaVersion 1.8\n", 0, false},
-      {"mainclass a.B\njavaVersion 1.8\nbundledRuntime jre\n",
-       kExitRuntimeMissing, true},
-      {"mainclass a.B\nbundledRuntime none\njavaVersion 1.8\n",
-       kExitRuntimeMissing, true},
+      {"bundledRuntime jre\njavaVersion 1.5\n", nullptr, 0, jre, false, false},
+      {"javaVersion 1.5\nbundledRuntime jre\n", nullptr, 0, jre, false, false},
+      {"javaVersion 1.8\ninclude none.config\nbundledRuntime jre\n", nullptr, 0,
+       jre, false, true},
+      {"bundledRuntime none\njavaVersion 1.5\n", nullptr, none, nullptr, true, false},
+      // Judged with the whole window: outside it, the later "javaVersion"
+      // line counts, not the earlier "javapath".
+      {"javapath C:\\x\\bin\\javaw.exe\nbundledRuntime jre\njavaVersion 1.8\n"
+       "javaMaxVersion 11\n", "JAVA_VERSION=\"17\"", 0, java8, true, false},
+      {"bundledRuntime jre\njavaVersion 1.8\njavapath C:\\x.exe\njavaMaxVersion 11\n",
+       "JAVA_VERSION=\"17\"", 0, "C:\\x.exe", true, false},
+      // Without a bundled runtime, as ever: the search shown in its place,
+      // the prompt, and nothing read after a line that fails.
+      {"javaVersion 1.8\ninclude none.config\n", nullptr, 0, java8, true, true},
+      {"javaVersion 1.5\ninclude none.config\n", nullptr, none, nullptr, true, false},
   };
   for (const auto& c : cases) {
-    Launch launch(c.config);
-    launch.platform.addFile("C:\\Apps\\App\\jre\\bin\\javaw.exe", "MZ");
-    launch.platform.queueAnswer(kAnswerNo);
+    Launch launch((std::string("mainclass a.B\n") + c.config).c_str());
+    launch.platform.addFile("C:\\Apps\\App\\jre\\bin\\javaw.exe", fakeProgram());
+    if (c.release) launch.platform.addFile("C:\\Apps\\App\\jre\\release", c.release);
+    installClassicRuntimes(launch.platform, {"1.8", "1.8.0_01"});
+    launch.platform.queueAnswer(kAnswerYes);
     launch.run({"C:\\Apps\\App\\App.exe"});
     EXPECT_EQ(launch.code, c.code) << c.config;
-    EXPECT_EQ(!launch.platform.registryOpens.empty(), c.searched) << c.config;
-    if (c.code == 0) {
-      ASSERT_EQ(launch.platform.starts.size(), 1u);
-      EXPECT_EQ(launch.platform.starts[0].commandLine,
-                "\"C:\\Apps\\App\\jre\\bin\\javaw.exe\" -classpath a.B");
-    }
+    EXPECT_EQ(launch.platform.boxes.size(), c.started ? 0u : 1u) << c.config;
+    EXPECT_EQ(launch.platform.out.find("javaVersion=") != std::string::npos,
+              c.searchShown) << c.config << launch.platform.out;
+    EXPECT_EQ(launch.platform.err.find("none.config") != std::string::npos,
+              c.includeShown) << c.config << launch.platform.err;
+    // The prompt's Yes opens the download page: the search ran for real.
+    const std::string started = c.started ? std::string(c.started) + " -classpath a.B"
+                                          : "url.dll";
+    ASSERT_EQ(launch.platform.starts.size(), 1u) << c.config;
+    EXPECT_NE(launch.platform.starts[0].commandLine.find(started), std::string::npos)
+        << launch.platform.starts[0].commandLine;
   }
 }
 

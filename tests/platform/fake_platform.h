@@ -35,6 +35,25 @@ struct FakeStart {
   std::optional<HostRequest> host;
 };
 
+// The first bytes of a Windows program (a PE32 image, GUI subsystem) built
+// for `machine` (0x14C x86, 0x8664 x64, 0xAA64 ARM64): what a runtime's
+// java.exe must start with.  `library` marks it a DLL.
+inline std::string fakeProgram(unsigned machine = 0x14C, bool library = false) {
+  std::string b(0x40 + 24 + 224, '\0');
+  const auto put = [&b](size_t at, unsigned value, int width) {
+    for (int i = 0; i < width; ++i) b[at + i] = static_cast<char>(value >> 8 * i);
+  };
+  b[0] = 'M', b[1] = 'Z';
+  put(0x3C, 0x40, 4);
+  b[0x40] = 'P', b[0x41] = 'E';
+  put(0x44, machine, 2);
+  put(0x54, 224, 2);
+  put(0x56, library ? 0x2102 : 0x0102, 2);
+  put(0x58, 0x10B, 2);
+  put(0x58 + 68, 2, 2);
+  return b;
+}
+
 // What the next started child does.
 struct ChildScript {
   int exitCode = 0;
@@ -154,6 +173,8 @@ class FakePlatform : public Platform {
   bool changeDirectory(const std::string& path) override;
   std::string currentDirectory() override { return cwd; }
   int readFile(const std::string& path, std::string* bytes) override;
+  int readFileStart(const std::string& path, std::size_t limit,
+                    std::string* bytes) override;
   int createNewFile(const std::string& path, const std::string& bytes) override;
   // Records "create PATH" too, and the path in privateFiles.
   int createPrivateFile(const std::string& path,

@@ -105,6 +105,13 @@ int FakePlatform::readFile(const std::string& path, std::string* bytes) {
   return 0;
 }
 
+int FakePlatform::readFileStart(const std::string& path, std::size_t limit,
+                                std::string* bytes) {
+  const int error = readFile(path, bytes);
+  if (error == 0 && bytes->size() > limit) bytes->resize(limit);
+  return error;
+}
+
 // Whether the folder of the normalized `key` exists (a drive's root does).
 bool FakePlatform::folderOf(const std::string& key) const {
   const std::string parent = parentOf(key);

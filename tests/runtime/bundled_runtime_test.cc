@@ -44,7 +44,7 @@ TEST(BundledRuntime, TakenOrPassedOver) {
   };
   for (const auto& c : cases) {
     FakePlatform platform;
-    if (c.installed) platform.addFile(c.installed, "MZ");
+    if (c.installed) platform.addFile(c.installed, fakeProgram());
     const std::string home = bundledHome("C:\\Apps\\App", c.folder);
     if (c.release)
       platform.addFile(home + "\\release",
@@ -64,6 +64,40 @@ TEST(BundledRuntime, TakenOrPassedOver) {
     if (c.debug && !c.runtime) {
       EXPECT_NE(platform.out.find(c.reason), std::string::npos) << platform.out;
     }
+  }
+}
+
+// An executable Windows would refuse ("Bad EXE format") is passed over
+// like a missing one, and the trace says why.
+TEST(BundledRuntime, OnlyAProgramThisWindowsRuns) {
+  const struct {
+    std::string executable;
+    bool sixtyFourBit;  // the Windows it runs on
+    const char* reason;
+  } cases[] = {
+      {fakeProgram(0x14C), false, ""},
+      {fakeProgram(0x8664), true, ""},
+      {fakeProgram(0xAA64), true, ""},
+      {"garbage, not a program", true, "it is not a Windows program"},
+      {fakeProgram(0x8664), false, "it is built for x64, which 32-bit Windows does not run"},
+      {fakeProgram(0x14C, true), true, "it is a library, not a program"},
+      {fakeProgram(0x1C4), true, "it is built for another processor (machine 0x1C4)"},
+  };
+  for (const auto& c : cases) {
+    FakePlatform platform;
+    platform.sixtyFourBit = c.sixtyFourBit;
+    platform.addFile("C:\\App\\jre\\bin\\java.exe", c.executable);
+    LaunchSettings settings;
+    settings.startDir = "C:\\App";
+    settings.bundledRuntime = "jre";
+    settings.debugMode = true;  // traces
+    const BundledRuntime bundled = findBundledRuntime(settings, platform);
+    const std::string reason =
+        *c.reason ? std::string("bin\\java.exe cannot be started: ") + c.reason : "";
+    EXPECT_EQ(bundled.reason, reason);
+    EXPECT_EQ(bundled.taken, !*c.reason) << c.reason;
+    EXPECT_NE(platform.out.find(*c.reason ? reason : "taken"), std::string::npos)
+        << platform.out;
   }
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "config/config_file.h"
-#include "launcher/launcher.h"
+#include "launcher/runtime_choice.h"
 
 namespace kite {
 
@@ -18,16 +18,19 @@ inline int codeOf(Outcome outcome) {
 inline int readAsLauncher(LaunchSettings& settings, Platform& platform,
                           const std::string& path,
                           ConfigObserver* observer = nullptr) {
-  RegistryVersionResolver versions;
-  return codeOf(readConfigFile(settings, platform, path, {versions, observer}));
+  RuntimeChoice versions(platform);
+  return codeOf(versions.decide(
+      settings, readConfigFile(settings, versions.reading(), path,
+                               {versions, observer})));
 }
 
 inline int locateAsLauncher(LaunchSettings& settings, Platform& platform,
                             const std::string& exePath,
                             const std::string& startDir) {
-  RegistryVersionResolver versions;
-  return codeOf(
-      locateAppConfig(settings, platform, exePath, startDir, {versions}));
+  RuntimeChoice versions(platform);
+  return codeOf(versions.decide(
+      settings, locateAppConfig(settings, versions.reading(), exePath,
+                                startDir, {versions})));
 }
 
 }  // namespace kite
