@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/platform_win32.h"
+#include "platform/win32_handles.h"
 #include "platform/win32_support.h"
 
 #if defined(__i386__)
@@ -65,25 +66,23 @@ std::string hexText(std::uintptr_t value) {
 }
 
 // An inheritable section holding the request as lines of UTF-8 text after
-// the magic line: library, version, "1" for javaw, AppUserModelID.  Null on
-// failure.
-HANDLE makeChannel(const HostRequest& request) {
+// the magic line: library, version, "1" for javaw, AppUserModelID.  Empty
+// on failure.
+UniqueHandle makeChannel(const HostRequest& request) {
   const std::string text = std::string(kChannelMagic) + request.library +
                            "\n" + request.version + "\n" +
                            (request.javaw ? "1" : "0") + "\n" +
                            request.appUserModelId + "\n";
-  if (text.size() >= kChannelBytes) return nullptr;
+  if (text.size() >= kChannelBytes) return UniqueHandle();
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE section = CreateFileMappingW(INVALID_HANDLE_VALUE, &inherit,
-                                      PAGE_READWRITE, 0, kChannelBytes, nullptr);
-  if (!section) return nullptr;
-  void* view = MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, 0);
-  if (!view) {
-    CloseHandle(section);
-    return nullptr;
-  }
-  std::memcpy(view, text.data(), text.size());
-  UnmapViewOfFile(view);
+  UniqueHandle section(CreateFileMappingW(INVALID_HANDLE_VALUE, &inherit,
+                                          PAGE_READWRITE, 0, kChannelBytes,
+                                          nullptr));
+  if (!section) return section;
+  const UniqueMappedView view(
+      MapViewOfFile(section.get(), FILE_MAP_WRITE, 0, 0, 0));
+  if (!view) return UniqueHandle();
+  std::memcpy(view.get(), text.data(), text.size());
   return section;
 }
 
@@ -92,7 +91,7 @@ HANDLE makeChannel(const HostRequest& request) {
 // it ends.  The handle is kept (not inheritable) for the launcher's life.
 // Returns why the process could not be tied; empty when it is.
 std::string tieToLauncher(HANDLE process, EndWithLauncher mode) {
-  HANDLE job = CreateJobObjectW(nullptr, nullptr);
+  UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
   if (!job) return "no job object: " + systemMessage(GetLastError());
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits;
   std::memset(&limits, 0, sizeof limits);
@@ -101,15 +100,15 @@ std::string tieToLauncher(HANDLE process, EndWithLauncher mode) {
       (mode == EndWithLauncher::kOn ? JOB_OBJECT_LIMIT_SILENT_BREAKAWAY_OK
                                     : JOB_OBJECT_LIMIT_BREAKAWAY_OK);
   const char* why = nullptr;
-  if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits,
-                               sizeof limits))
+  if (!SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation,
+                               &limits, sizeof limits))
     why = "the job refuses its limits: ";
-  else if (!AssignProcessToJobObject(job, process))
+  else if (!AssignProcessToJobObject(job.get(), process))
     why = "the process cannot join a job: ";
-  if (!why) return std::string();
-  const DWORD code = GetLastError();
-  CloseHandle(job);
-  return why + systemMessage(code);
+  if (why) return why + systemMessage(GetLastError());
+  // Kept open on purpose until the launcher ends.
+  job.release();
+  return std::string();
 }
 
 WideText systemFile(const char16_t* name) {
@@ -134,7 +133,7 @@ bool Win32Platform::startApplication(const std::string& commandLine,
   options.environment = start.environment;
   if (start.endWith != EndWithLauncher::kNo) options.flags |= CREATE_SUSPENDED;
 
-  HANDLE channel = nullptr;
+  UniqueHandle channel;
   std::vector<std::string> environment;
   if (start.host) {
     channel = makeChannel(*start.host);
@@ -142,7 +141,8 @@ bool Win32Platform::startApplication(const std::string& commandLine,
       *error = systemMessage(GetLastError());
       return false;
     }
-    const std::string value = hexText(reinterpret_cast<std::uintptr_t>(channel));
+    const std::string value =
+        hexText(reinterpret_cast<std::uintptr_t>(channel.get()));
     if (start.environment) {
       environment = *start.environment;
       environment.push_back(fromWide(kChannelVariable,
@@ -155,17 +155,15 @@ bool Win32Platform::startApplication(const std::string& commandLine,
   }
   PROCESS_INFORMATION process;
   const bool started = createChildProcess(commandLine, options, &process, error);
-  if (start.host) {
-    if (!start.environment) SetEnvironmentVariableW(kChannelVariable, nullptr);
-    // The child holds its own inherited handle now.
-    CloseHandle(channel);
-  }
+  // The child holds its own inherited handle now; ours closes on return.
+  if (start.host && !start.environment)
+    SetEnvironmentVariableW(kChannelVariable, nullptr);
   if (!started) return false;
+  const UniqueHandle thread(process.hThread);
   if (start.endWith != EndWithLauncher::kNo) {
     start.jobNote = tieToLauncher(process.hProcess, start.endWith);
-    ResumeThread(process.hThread);
+    ResumeThread(thread.get());
   }
-  CloseHandle(process.hThread);
   *child = reinterpret_cast<ChildProcess>(process.hProcess);
   return true;
 }
@@ -191,19 +189,20 @@ bool Win32Platform::takeHostRequest(HostRequest* request) {
   // Only an inherited handle counts: the variable alone crosses into an
   // elevated process, inherited handles do not, so a program that names a
   // handle value cannot make this copy load a library of its choosing.
-  HANDLE section = reinterpret_cast<HANDLE>(number);
   DWORD flags = 0;
-  if (!GetHandleInformation(section, &flags) || !(flags & HANDLE_FLAG_INHERIT))
+  if (!GetHandleInformation(reinterpret_cast<HANDLE>(number), &flags) ||
+      !(flags & HANDLE_FLAG_INHERIT))
     return false;
-  const char* view =
-      static_cast<const char*>(MapViewOfFile(section, FILE_MAP_READ, 0, 0, 0));
+  // Ours now: closed once read, so nothing the runtime starts inherits it.
+  const UniqueHandle section(reinterpret_cast<HANDLE>(number));
+  const UniqueMappedView view(
+      MapViewOfFile(section.get(), FILE_MAP_READ, 0, 0, 0));
   if (!view) return false;
+  const char* bytes = static_cast<const char*>(view.get());
   MEMORY_BASIC_INFORMATION region;
   const size_t size =
-      VirtualQuery(view, &region, sizeof region) ? region.RegionSize : 0;
-  const std::string text(view, strnlen(view, size));
-  UnmapViewOfFile(view);
-  CloseHandle(section);
+      VirtualQuery(bytes, &region, sizeof region) ? region.RegionSize : 0;
+  const std::string text(bytes, strnlen(bytes, size));
   if (text.compare(0, sizeof kChannelMagic - 1, kChannelMagic) != 0)
     return false;
   std::string fields[4];
