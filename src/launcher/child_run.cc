@@ -57,7 +57,16 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   // done so after reading).
   decideBundledRuntime(settings, platform);
   if (!settings.javaPath && hasVersionWindow(settings)) {
-    WindowSearch search = findRuntimeInWindow(settings, platform);
+    // With appProcess on, a runtime the launcher can run itself first.
+    PreferredHome hostable;
+    if (wantsAppProcess(settings))
+      hostable = [&settings, &platform](const std::string& home) {
+        return judgeHosting(settings, platform,
+                            home + "\\bin\\" + runtimeExecutableName(settings),
+                            launcherMachine(), platform.programPath())
+            .hosted;
+      };
+    WindowSearch search = findRuntimeInWindow(settings, platform, hostable);
     // The user has been told why there is none.
     if (search.outcome.endsLauncher()) return {search.outcome.exitCode(), 0};
     settings.javaPath = search.runtime;

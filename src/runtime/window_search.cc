@@ -190,7 +190,8 @@ bool hasVersionWindow(const LaunchSettings& settings) {
 }
 
 WindowSearch findRuntimeInWindow(const LaunchSettings& settings,
-                                 Platform& platform) {
+                                 Platform& platform,
+                                 const PreferredHome& preferred) {
   WindowSearch search;
   VersionWindow& window = search.window;
   if (!readBound(settings.javaMinVersion, "javaMinVersion", &window.min,
@@ -213,7 +214,7 @@ WindowSearch findRuntimeInWindow(const LaunchSettings& settings,
   for (const RuntimeCandidate& c : search.candidates)
     versions.push_back(c.version);
   const char* executable = runtimeExecutableName(settings);
-  const CandidateChoice choice = chooseCandidate(
+  CandidateChoice choice = chooseCandidate(
       versions, window,
       [&](size_t i) {
         RuntimeCandidate& c = search.candidates[i];
@@ -223,6 +224,26 @@ WindowSearch findRuntimeInWindow(const LaunchSettings& settings,
         return *c.executableExists;
       },
       std::string("bin\\") + executable);
+  // Among runtimes of the chosen version, one the caller prefers (one the
+  // launcher can run itself) comes first.
+  if (choice.chosen && preferred &&
+      !preferred(search.candidates[*choice.chosen].home)) {
+    const size_t first = *choice.chosen;
+    for (size_t i = 0; i < versions.size(); ++i) {
+      if (i == first || !versions[i] ||
+          compareVersions(*versions[i], *versions[first]) != 0)
+        continue;
+      std::vector<FoundFile> files;
+      RuntimeCandidate& c = search.candidates[i];
+      c.executableExists =
+          platform.findFiles(c.home + "\\bin\\" + executable, &files);
+      if (!*c.executableExists || !preferred(c.home)) continue;
+      choice.reasons[first] = "same version as a candidate preferred to it";
+      choice.reasons[i].clear();
+      choice.chosen = i;
+      break;
+    }
+  }
   debugTrace(settings, platform, "runtime window: %s\n", search.words.c_str());
   for (size_t i = 0; i < search.candidates.size(); ++i) {
     RuntimeCandidate& c = search.candidates[i];

@@ -5,6 +5,7 @@
 #ifndef KITE_RUNTIME_WINDOW_SEARCH_H_
 #define KITE_RUNTIME_WINDOW_SEARCH_H_
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,11 +48,17 @@ struct WindowSearch {
 // True when the configuration gave a window (a minimum or a maximum).
 bool hasVersionWindow(const LaunchSettings& settings);
 
+// Whether a runtime home is preferred to another of the same version.
+using PreferredHome = std::function<bool(const std::string& home)>;
+
 // Searches every registered runtime and JAVA_HOME for the highest version
-// inside the window; in debug mode traces every candidate.  When none fits,
-// asks whether to open the download page (and opens it on Yes).
+// inside the window (of several of that version, the first one `preferred`
+// accepts, else the first found); in debug mode traces every candidate.
+// When none fits, asks whether to open the download page (and opens it on
+// Yes).
 WindowSearch findRuntimeInWindow(const LaunchSettings& settings,
-                                 Platform& platform);
+                                 Platform& platform,
+                                 const PreferredHome& preferred = nullptr);
 
 }  // namespace kite
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/exit_codes.h"
 #include "platform/fake_platform.h"
 
@@ -186,6 +188,35 @@ TEST(WindowSearch, NoneFitsOffersTheDownloadPage) {
     } else {
       EXPECT_TRUE(p.starts.empty());
     }
+  }
+}
+
+// A preferred home (one the launcher can host) wins only among runtimes of
+// the chosen version.
+TEST(WindowSearch, APreferredHomeComesFirstAmongItsVersion) {
+  const struct {
+    std::vector<std::string> preferred;
+    const char* expected;
+  } cases[] = {
+      {{}, "C:\\a17* C:\\b17 C:\\c11"},
+      {{"C:\\b17"}, "C:\\a17 C:\\b17* C:\\c11"},
+      {{"C:\\c11"}, "C:\\a17* C:\\b17 C:\\c11"},
+  };
+  for (const auto& c : cases) {
+    FakePlatform p;
+    adoptium(p, kMachine64, "17.0.2.8", "C:\\a17");
+    runtime(p, "C:\\a17", "17.0.2");
+    adoptium(p, kMachine32, "17.0.2.8", "C:\\b17");
+    runtime(p, "C:\\b17", "17.0.2");
+    adoptium(p, kUser64, "11.0.2.9", "C:\\c11");
+    runtime(p, "C:\\c11", "11.0.2");
+    LaunchSettings settings;
+    settings.javaMinVersion = "11";
+    const WindowSearch s =
+        findRuntimeInWindow(settings, p, [&c](const std::string& home) {
+          return std::count(c.preferred.begin(), c.preferred.end(), home) > 0;
+        });
+    EXPECT_EQ(homes(s), c.expected);
   }
 }
 
