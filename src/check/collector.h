@@ -46,6 +46,7 @@ class Collector {
   bool notChecked(const std::string& path, const std::string& file, int line);
   void environmentLine(const LineRecord& line);
   void bundledRuntime();
+  void logFile();
   std::string fromStart(const std::string& path) const;
 
   Report& report_;

@@ -56,6 +56,8 @@ enum class FindingKind {
   kClassPathIgnored,
   kModuleNeedsJava9,
   kEnvNotAVariable,
+  kBundledRuntimeNotWindows,
+  kLogFileUnwritable,
   // Notes.
   kValueQuoted,
   kEncoding,

@@ -27,6 +27,7 @@ void prepare(FakePlatform& platform) {
   platform.addFile("C:\\Apps\\App\\j", "MZ");
   platform.addDirectory("C:\\Apps\\App\\emptydir");
   platform.addFile("C:\\Apps\\App\\jre\\bin\\javaw.exe", "MZ");
+  platform.addFile("C:\\Apps\\App\\linuxjre\\bin\\java", "\x7f" "ELF");
   for (const char* version : {"1.6", "1.6.0_07"}) {
     platform.addRegistryKey(kBase + "\\" + version);
     platform.setRegistryValue(kBase + "\\" + version, "JavaHome",
@@ -142,6 +143,11 @@ TEST(Findings, EachKindWithItsLine) {
        "env-not-a-variable@5 env-not-a-variable@6"},
       {"bundledRuntime jre\n", ""},
       {"bundledRuntime nojre\n", "bundled-runtime-unused@3"},
+      {"bundledRuntime linuxjre\n", "bundled-runtime-not-windows@3"},
+      // The launcher makes missing folders, but not through a file.
+      {"logFile logs\\day\\kite.log\n", ""},
+      {"logFile emptydir\n", "log-file-unwritable@3"},
+      {"logFile j.exe\\logs\\kite.log\n", "log-file-unwritable@3"},
   };
   for (const Case& c : cases) {
     FakePlatform platform;
