@@ -145,6 +145,8 @@ class LeanPlatform : public Platform {
     return 30;
   }
   int removeFile(const std::string&) override { return 30; }
+  int makeDirectory(const std::string&) override { return 30; }
+  int removeDirectory(const std::string&) override { return 30; }
   std::string fileIdentity(const std::string& path) override { return path; }
   std::string ansiToUtf8(std::string_view bytes) override {
     return std::string(bytes);

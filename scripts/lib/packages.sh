@@ -83,9 +83,13 @@ kite_i386_mismatches() {
   done
 }
 
-KITE_BUILD_PACKAGES=(cmake ninja-build python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64)
-# icoutils: wrestool reads back the resources kitebrand writes.
-KITE_TEST_PACKAGES=(g++ libgtest-dev python3 wine wine64 wine32:i386 xvfb xauth xdotool icoutils)
+# g++: the Linux kitecheck and kitebrand (its C and C++ libraries, linked in
+# statically).
+KITE_BUILD_PACKAGES=(cmake ninja-build python3 g++ g++-mingw-w64-i686 g++-mingw-w64-x86-64)
+# icoutils: wrestool reads back the resources kitebrand writes; openssl and
+# osslsigncode sign a branded copy with a throwaway certificate.
+KITE_TEST_PACKAGES=(g++ libgtest-dev python3 wine wine64 wine32:i386 xvfb xauth xdotool icoutils
+                    openssl osslsigncode)
 # The fuzz targets: clang and its sanitizer and libFuzzer runtimes.
 KITE_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 

@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "check/check_platform.h"
+#include "platform/folders.h"
 
 namespace kite {
 namespace {
@@ -69,6 +70,21 @@ std::string writeOutputFiles(Platform& platform,
     if (isDirectory(platform, file.path))
       return "cannot write " + file.path + ": it is a directory, not a file";
   }
+  // The folders the outputs go in are made first (the file's folder only
+  // when it is missing), and go again if anything fails.
+  std::vector<std::string> folders;
+  for (const OutputFile& file : files) {
+    const std::string folder = parentFolder(file.path);
+    if (folder.empty() || isDirectory(platform, folder)) continue;
+    std::string failedFolder;
+    const int made = makeFolders(platform, folder, &folders, &failedFolder);
+    if (made != 0 && made != EEXIST) {
+      removeFolders(platform, folders);
+      return "cannot write " + file.path + ": cannot create the folder " +
+             failedFolder + ": " +
+             fileErrorText(platform, failedFolder, made);
+    }
+  }
   std::vector<Pending> pending;
   const OutputFile* failed = nullptr;
   int status = 0;
@@ -101,6 +117,7 @@ std::string writeOutputFiles(Platform& platform,
       platform.renameFile(undo.aside, undo.file->path);
     }
   }
+  removeFolders(platform, folders);
   return "cannot write " + failed->path + ": " +
          fileErrorText(platform, failed->path, status);
 }

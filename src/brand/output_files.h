@@ -20,7 +20,8 @@ struct OutputFile {
 // replaces waits aside until the last is in place, so that a failure on
 // the way puts every earlier one back.  The last file replaces its
 // predecessor in one rename, so the one most likely to be refused (an
-// executable in use) goes last.  Returns an empty string on success,
+// executable in use) goes last.  Missing folders on the way are created,
+// and removed again on failure.  Returns an empty string on success,
 // otherwise "cannot write PATH: why".
 std::string writeOutputFiles(Platform& platform,
                              const std::vector<OutputFile>& files);

@@ -58,6 +58,8 @@ class CheckPlatform : public ForwardingPlatform {
     return kReadOnly;
   }
   int removeFile(const std::string&) override { return kReadOnly; }
+  int makeDirectory(const std::string&) override { return kReadOnly; }
+  int removeDirectory(const std::string&) override { return kReadOnly; }
   int appendFile(const std::string&, const std::string&,
                  unsigned long long*) override {
     return kReadOnly;

@@ -47,6 +47,7 @@ class Collector {
   void environmentLine(const LineRecord& line);
   void bundledRuntime();
   void appProcess();  // findings_process.cc
+  void logFile();
   std::string fromStart(const std::string& path) const;
 
   Report& report_;

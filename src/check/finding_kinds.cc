@@ -124,6 +124,14 @@ constexpr FindingRule kRules[] = {
      "jar)"},
     {FindingKind::kModuleNeedsJava9, "module-needs-java9", kWarning,
      "A `mainmodule` with a version window that admits a Java older than 9"},
+    {FindingKind::kBundledRuntimeNotWindows, "bundled-runtime-not-windows",
+     kWarning,
+     "A bundled runtime folder without `bin\\java.exe` or "
+     "`bin\\javaw.exe`, as jlink makes on Linux (the launcher passes it "
+     "over; see *A Windows runtime made on Linux* in the guide)"},
+    {FindingKind::kLogFileUnwritable, "log-file-unwritable", kWarning,
+     "A `logFile` the launcher cannot write: it names a folder, or a file "
+     "stands where one of its folders would be made"},
 
     {FindingKind::kValueQuoted, "value-quoted", kNote,
      "A value that will be put in double quotes (a variable's value holds a "

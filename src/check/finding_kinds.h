@@ -59,6 +59,8 @@ enum class FindingKind {
   kModuleNeedsJava9,
   kEnvNotAVariable,
   kTitleNotShown,
+  kBundledRuntimeNotWindows,
+  kLogFileUnwritable,
   // Notes.
   kValueQuoted,
   kEncoding,

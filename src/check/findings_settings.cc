@@ -15,6 +15,8 @@
 #include "config/config_keys.h"
 #include "config/expand_value.h"
 #include "launcher/command_line.h"
+#include "platform/folders.h"
+#include "launcher/launch_log.h"
 #include "runtime/java_version.h"
 
 namespace kite {
@@ -30,6 +32,7 @@ void Collector::settings() {
   exitCodeValue();
   bundledRuntime();
   appProcess();
+  logFile();
   for (const RuntimeSearch& search : report_.searches) {
     if (search.exitCode == 0) continue;
     std::string message;
@@ -247,6 +250,19 @@ void Collector::bundledRuntime() {
     if (search.kind != SearchKind::kBundled) continue;
     if (search.notChecked) {
       notChecked(search.bundled.record.home, search.file, search.line);
+    } else if (!search.bundled.exists &&
+               isDirectory(platform_, search.bundled.record.home)) {
+      // A folder without the Windows programs: most likely a runtime made
+      // by jlink on Linux, which has bin/java instead.
+      add(FindingKind::kBundledRuntimeNotWindows, search.file, search.line,
+          "the bundled runtime " +
+              report_.displayPath(search.bundled.record.home) + " has no " +
+              search.bundled.record.executable.substr(
+                  search.bundled.record.home.size() + 1) +
+              ": it is not a Windows runtime (jlink on Linux makes one with "
+              "bin/java; run it with --module-path <windows-jdk>/jmods to "
+              "make a Windows one): the launcher looks for an installed "
+              "runtime instead");
     } else if (!search.bundled.taken) {
       add(FindingKind::kBundledRuntimeUnused, search.file, search.line,
           "the bundled runtime " + report_.displayPath(search.bundled.record.home) +
@@ -254,6 +270,34 @@ void Collector::bundledRuntime() {
               search.bundled.reason +
               "): the launcher looks for an installed runtime instead");
     }
+  }
+}
+
+// A log the launcher cannot write for what is in its way: a folder of its
+// name, or a file where one of its folders would be made.
+void Collector::logFile() {
+  const LineRecord* line = report_.lastLineWithKey(ConfigKey::kLogFile);
+  const std::string path = resolvedLogPath(report_.settings);
+  if (!line || path.empty() || (report_.hostPaths && isWindowsPath(path)))
+    return;
+  if (isDirectory(platform_, path)) {
+    add(FindingKind::kLogFileUnwritable, line->file, line->number,
+        "the log file " + report_.displayPath(path) +
+            " is a folder: the launcher writes no log");
+    return;
+  }
+  for (std::string folder = parentFolder(path); !folder.empty();) {
+    if (exists(folder)) {
+      if (!isDirectory(platform_, folder))
+        add(FindingKind::kLogFileUnwritable, line->file, line->number,
+            report_.displayPath(folder) + " is a file: the launcher cannot "
+            "make the folders of the log file " + report_.displayPath(path) +
+            " and writes no log");
+      return;
+    }
+    const std::string parent = parentFolder(folder);
+    if (parent == folder) return;
+    folder = parent;
   }
 }
 

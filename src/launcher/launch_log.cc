@@ -1,9 +1,12 @@
 #include "launcher/launch_log.h"
 
+#include <cerrno>
+
 #include "base/text.h"
 #include "base/version.h"
 #include "platform/console_platform.h"
 #include "platform/debug_output.h"
+#include "platform/folders.h"
 
 namespace kite {
 
@@ -36,7 +39,22 @@ void LaunchLog::record(const char* kind, const std::string& text) {
 
 int LaunchLog::write() {
   unsigned long long size = 0;
-  const int error = inner().appendFile(path_, buffer_, &size);
+  int error = inner().appendFile(path_, buffer_, &size);
+  // A log in a folder that is not there yet gets its folders, as loggers
+  // do; what stops them is traced with the log's failure.
+  if (error == ENOENT && !parentFolder(path_).empty()) {
+    std::vector<std::string> made;
+    std::string failedFolder;
+    const int status =
+        makeFolders(inner(), parentFolder(path_), &made, &failedFolder);
+    if (status == 0) {
+      error = inner().appendFile(path_, buffer_, &size);
+    } else if (status != EEXIST) {
+      folderProblem_ = "the folder " + failedFolder + " cannot be created: " +
+                       inner().errorText(status);
+      removeFolders(inner(), made);
+    }
+  }
   buffer_.clear();
   // One old log is kept: a later write begins a new file.
   if (error == 0 && size > kLogRotateBytes)
@@ -75,8 +93,10 @@ void LaunchLog::begin(const LaunchSettings& settings,
   const int error = write();
   if (error != 0) {
     state_ = State::kOff;
+    const std::string why = folderProblem_.empty() ? inner().errorText(error)
+                                                   : folderProblem_;
     debugTrace(settings, inner(), "log file %s cannot be opened: %s\n",
-               path_.c_str(), inner().errorText(error).c_str());
+               path_.c_str(), why.c_str());
     return;
   }
   state_ = State::kOpen;

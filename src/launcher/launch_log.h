@@ -11,7 +11,8 @@
 // formats nothing it did not format before.  Each write is whole lines
 // appended in one call, so launches writing at the same time never split
 // each other's lines; the lines carry the process id to tell launches
-// apart.  A log that cannot be opened is skipped.
+// apart.  Missing folders of the log are created; a log that cannot be
+// opened is skipped.
 #ifndef KITE_LAUNCHER_LAUNCH_LOG_H_
 #define KITE_LAUNCHER_LAUNCH_LOG_H_
 
@@ -70,6 +71,7 @@ class LaunchLog : public ForwardingPlatform {
   std::string prefix_;   // "[PID] ", once open
   std::string pending_;  // lines kept before the log opened, without prefix
   std::string buffer_;   // lines waiting to be written, prefixed
+  std::string folderProblem_;  // why a missing folder of it cannot be made
 };
 
 }  // namespace kite

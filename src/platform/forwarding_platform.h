@@ -102,6 +102,12 @@ class ForwardingPlatform : public Platform {
   int removeFile(const std::string& path) override {
     return inner_.removeFile(path);
   }
+  int makeDirectory(const std::string& path) override {
+    return inner_.makeDirectory(path);
+  }
+  int removeDirectory(const std::string& path) override {
+    return inner_.removeDirectory(path);
+  }
   std::string fileIdentity(const std::string& path) override {
     return inner_.fileIdentity(path);
   }

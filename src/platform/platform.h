@@ -221,6 +221,12 @@ class Platform {
   virtual int renameFile(const std::string& from, const std::string& to) = 0;
   /// Deletes the file `path`; returns 0, or the errno value.
   virtual int removeFile(const std::string& path) = 0;
+  /// Creates the folder `path` (its parent must exist); returns 0, or the
+  /// errno value: EEXIST when something has the name, ENOENT when the
+  /// parent is missing.
+  virtual int makeDirectory(const std::string& path) = 0;
+  /// Deletes the empty folder `path`; returns 0, or the errno value.
+  virtual int removeDirectory(const std::string& path) = 0;
   /// Returns a key that is equal for two names of the same existing file
   /// (relative or absolute, other letter case); empty when it is unknown.
   virtual std::string fileIdentity(const std::string& path) = 0;

@@ -277,6 +277,14 @@ int PosixPlatform::removeFile(const std::string& path) {
   return std::remove(path.c_str()) == 0 ? 0 : errno;
 }
 
+int PosixPlatform::makeDirectory(const std::string& path) {
+  return ::mkdir(path.c_str(), 0777) == 0 ? 0 : errno;
+}
+
+int PosixPlatform::removeDirectory(const std::string& path) {
+  return ::rmdir(path.c_str()) == 0 ? 0 : errno;
+}
+
 std::string PosixPlatform::fileIdentity(const std::string& path) {
   struct stat info;
   if (::stat(hostPath(path).c_str(), &info) != 0) return std::string();

@@ -61,6 +61,8 @@ class Win32Platform : public Platform {
   bool randomBytes(std::size_t count, std::string* bytes) override;
   int renameFile(const std::string& from, const std::string& to) override;
   int removeFile(const std::string& path) override;
+  int makeDirectory(const std::string& path) override;
+  int removeDirectory(const std::string& path) override;
   std::string fileIdentity(const std::string& path) override;
   std::string ansiToUtf8(std::string_view bytes) override;
   unsigned ansiCodePage() override;

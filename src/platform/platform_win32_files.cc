@@ -243,6 +243,16 @@ int Win32Platform::removeFile(const std::string& path) {
   return _wremove(wideChars(toWide(path))) == 0 ? 0 : errno;
 }
 
+int Win32Platform::makeDirectory(const std::string& path) {
+  if (CreateDirectoryW(wideChars(toWide(path)), nullptr)) return 0;
+  return errnoFor(GetLastError());
+}
+
+int Win32Platform::removeDirectory(const std::string& path) {
+  if (RemoveDirectoryW(wideChars(toWide(path)))) return 0;
+  return errnoFor(GetLastError());
+}
+
 std::string Win32Platform::fileIdentity(const std::string& path) {
   const WideText widePath = toWide(path);
   // Volume and file index name one file however the path is spelled.

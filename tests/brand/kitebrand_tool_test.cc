@@ -67,6 +67,8 @@ TEST(Kitebrand, WritesTheConfigurationUnderTheNameTheLauncherReads) {
       // The launcher cuts only a lower-case ".exe".
       {"MyApp.EXE", "MyApp.EXE.config"},
       {"My.App", "My.App.config"},
+      // Missing folders are made.
+      {"new\\deeper\\MyApp.exe", "new\\deeper\\MyApp.config"},
   };
   for (const auto& c : cases) {
     FakePlatform platform;
@@ -114,7 +116,10 @@ TEST(Kitebrand, ARefusalSaysWhyAndChangesNothing) {
     const char* inUse = nullptr;   // an output that cannot be replaced
     // An .ico within the bound on one file, but not with the launcher.
     bool large = false;
+    const char* refusedFolder = nullptr;  // one makeDirectory refuses
   };
+  const Args deeper = {"--out", "C:\\out\\new\\deeper\\MyApp.exe", "--config",
+                       "C:\\in\\app.config"};
   const Args config = {"--config", "C:\\in\\app.config"};
   const Case cases[] = {
       {{"--colour", "red"}, "kitebrand: unknown option --colour\nusage:"},
@@ -149,6 +154,15 @@ TEST(Kitebrand, ARefusalSaysWhyAndChangesNothing) {
       {config,
        "kitebrand: cannot write C:\\out\\MyApp.exe: Permission denied\n",
        nullptr, "MyApp.exe"},
+      // The folders it made go too.
+      {deeper,
+       "kitebrand: cannot write C:\\out\\new\\deeper\\MyApp.exe: Permission "
+       "denied\n",
+       nullptr, "new\\deeper\\MyApp.exe"},
+      {deeper,
+       "kitebrand: cannot write C:\\out\\new\\deeper\\MyApp.config: cannot "
+       "create the folder C:\\out\\new\\deeper: Permission denied\n",
+       nullptr, nullptr, false, "C:\\out\\new\\deeper"},
   };
   for (const Case& c : cases) {
     FakePlatform platform;
@@ -162,6 +176,7 @@ TEST(Kitebrand, ARefusalSaysWhyAndChangesNothing) {
     }
     if (c.inUse)
       platform.filesInUse.push_back(std::string(kOutDir) + "\\" + c.inUse);
+    if (c.refusedFolder) platform.folderFailures.push_back(c.refusedFolder);
     const std::string before = outputFolder(platform, true);
     const std::string launcher = platform.fileContents(kLauncher);
     EXPECT_EQ(brand(platform, c.options), 2) << c.message;

@@ -28,6 +28,7 @@ void prepare(FakePlatform& platform) {
   platform.addDirectory("C:\\Apps\\App\\emptydir");
   platform.addFile("C:\\Apps\\App\\jre\\bin\\javaw.exe", fakeProgram());
   platform.addFile("C:\\Apps\\App\\bad\\bin\\javaw.exe", "not a program");
+  platform.addFile("C:\\Apps\\App\\linuxjre\\bin\\java", "\x7f" "ELF");
   for (const char* version : {"1.6", "1.6.0_07"}) {
     platform.addRegistryKey(kBase + "\\" + version);
     platform.setRegistryValue(kBase + "\\" + version, "JavaHome",
@@ -159,6 +160,11 @@ TEST(Findings, EachKindWithItsLine) {
       {"javaVersion 1.5\nbundledRuntime jre\n", "key-set-twice@3"},
       {"javaVersion 1.5\nbundledRuntime nojre\n",
        "key-set-twice@3 runtime-not-found@3 bundled-runtime-unused@4"},
+      {"bundledRuntime linuxjre\n", "bundled-runtime-not-windows@3"},
+      // The launcher makes missing folders, but not through a file.
+      {"logFile logs\\day\\kite.log\n", ""},
+      {"logFile emptydir\n", "log-file-unwritable@3"},
+      {"logFile j.exe\\logs\\kite.log\n", "log-file-unwritable@3"},
   };
   for (const Case& c : cases) {
     FakePlatform platform;

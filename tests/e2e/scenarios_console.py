@@ -257,17 +257,28 @@ def log_launches(t):
                          "\n".join(texts))
 
 
-@scenario("launch log: an unwritable path is skipped, a log past 1 MiB is rotated")
+@scenario("launch log: missing folders are made, an unwritable path is skipped, a log past "
+          "1 MiB is rotated")
 def log_unwritable_and_rotation(t):
     app = t.app("log-edge")
-    app.config(*base_config("logFile C:\\no\\such\\folder\\kite.log"))
+    app.config(*base_config("logFile made\\day\\kite.log"))
+    result = app.run()
+    t.check.eq("exit code with the log's folders missing", result.full_exit_code, EXIT_OK)
+    log, problems = read_log(app, "made/day/kite.log")
+    t.check.eq("the log, in the folders made for it", problems, [])
+
+    # A file where a folder of the log would be.
+    app.write("blocker", "")
+    unwritable = app.dir + "\\blocker\\day\\kite.log"
+    app.config(*base_config("logFile " + unwritable))
     result = app.run()
     t.check.eq("exit code with an unwritable log", result.full_exit_code, EXIT_OK)
     t.check.eq("child starts with an unwritable log", len(result.runs), 1)
     t.check.eq("boxes with an unwritable log", result.boxes, [])
     result = app.run(["-d"])
-    t.check.true("debug mode says the log cannot be opened",
-                 any(line.startswith("log file C:\\no\\such\\folder\\kite.log cannot be opened")
+    t.check.true("debug mode says the log and its folder cannot be made",
+                 any(line.startswith("log file %s cannot be opened: the folder %s\\blocker\\day "
+                                     "cannot be created: " % (unwritable, app.dir))
                      for line in result.stdout_lines), repr(result.stdout_lines))
 
     app.config(*base_config("logFile logs\\kite.log"))

@@ -175,22 +175,41 @@ TEST(LaunchLogTest, DebugModeTracesAreLoggedOnceAndStillWritten) {
 }
 
 TEST(LaunchLogTest, ALogThatCannotBeOpenedIsSkipped) {
+  const struct {
+    const char* line;
+    const char* refused;  // refused by appendFile, or by makeDirectory
+    size_t writes;        // what was asked of the file system
+    const char* trace;    // in debug mode
+  } cases[] = {
+      {"logFile kite.log", kLog, 1, ": Permission denied\n"},
+      // A file where its folder would be.
+      {"logFile App.config\\kite.log", nullptr, 2, ": No such file or directory\n"},
+      {"logFile logs\\day\\kite.log", "C:\\Apps\\App\\logs\\day", 5,
+       ": the folder C:\\Apps\\App\\logs\\day cannot be created: Permission denied\n"},
+  };
   for (const bool debug : {false, true}) {
-    for (const char* line : {"logFile kite.log", "logFile C:\\nowhere\\kite.log"}) {
-      Launch launch(std::string(line) + "\nmainclass a.B\njavapath j.exe\n");
-      launch.platform.appendFailures.push_back(kLog);
+    for (const auto& c : cases) {
+      Launch launch(std::string(c.line) + "\nmainclass a.B\njavapath j.exe\n");
+      if (c.refused && c.writes == 1) launch.platform.appendFailures.push_back(c.refused);
+      if (c.refused && c.writes > 1) launch.platform.folderFailures.push_back(c.refused);
       launch.run(debug ? Lines{"-d"} : Lines{});
-      EXPECT_EQ(launch.code, kExitOk) << line;
+      EXPECT_EQ(launch.code, kExitOk) << c.line;
       EXPECT_EQ(launch.platform.starts.size(), 1u);
-      // One try, no box about it; debug mode traces it.
-      EXPECT_EQ(launch.platform.filesWritten.size(), 1u) << line;
+      // One try, no box about it, no folder left; debug mode traces it.
+      EXPECT_EQ(launch.platform.filesWritten.size(), c.writes) << c.line;
       EXPECT_FALSE(launch.platform.hasFile(kLog));
+      EXPECT_FALSE(launch.platform.hasFile("C:\\Apps\\App\\logs"));
       for (const FakeBox& box : launch.platform.boxes)
         EXPECT_EQ(box.text.value_or("").find("log"), std::string::npos) << box.caption;
-      const bool traced = launch.platform.out.find(" cannot be opened: ") != std::string::npos;
-      EXPECT_EQ(traced, debug) << line;
+      const bool traced = launch.platform.out.find(" cannot be opened" + std::string(c.trace)) !=
+                          std::string::npos;
+      EXPECT_EQ(traced, debug) << c.line << "\n" << launch.platform.out;
     }
   }
+  // Missing folders are made, as loggers do.
+  Launch launch("logFile D:\\logs\\day\\kite.log\nmainclass a.B\njavapath j.exe\n");
+  launch.run();
+  EXPECT_EQ(launch.lines("D:\\logs\\day\\kite.log").back(), "exit: Kite ends with exit code 0");
 }
 
 TEST(LaunchLogTest, PastOneMebibyteTheLogIsRenamedAndANewOneBegun) {

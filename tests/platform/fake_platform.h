@@ -115,7 +115,9 @@ class FakePlatform : public Platform {
   std::vector<std::string> findPatterns;
   std::vector<std::string> directoryChanges;
   std::vector<std::string> filesRead;
-  // "create PATH", "append PATH", "rename A -> B", "remove P"
+  std::vector<std::string> folderFailures;  // paths makeDirectory refuses
+  // "create PATH", "append PATH", "rename A -> B", "remove P", "mkdir P",
+  // "rmdir P"
   std::vector<std::string> filesWritten;
   std::vector<std::string> createdContents;  // of each file createNewFile made
   std::vector<std::string> privateFiles;     // created by createPrivateFile
@@ -183,6 +185,10 @@ class FakePlatform : public Platform {
   bool randomBytes(std::size_t count, std::string* bytes) override;
   int renameFile(const std::string& from, const std::string& to) override;
   int removeFile(const std::string& path) override;
+  // Records "mkdir PATH" and "rmdir PATH" in filesWritten; a path in
+  // folderFailures whose parent exists is refused with EACCES.
+  int makeDirectory(const std::string& path) override;
+  int removeDirectory(const std::string& path) override;
   std::string fileIdentity(const std::string& path) override;
   // The content of a file, as added or written; empty when there is none.
   std::string fileContents(const std::string& path) const;

@@ -182,6 +182,28 @@ int FakePlatform::removeFile(const std::string& path) {
   return 0;
 }
 
+int FakePlatform::makeDirectory(const std::string& path) {
+  filesWritten.push_back("mkdir " + path);
+  const std::string key = normalize(path);
+  if (files_.count(key)) return EEXIST;
+  if (!folderOf(key)) return ENOENT;
+  for (const std::string& refused : folderFailures)
+    if (normalize(refused) == key) return EACCES;
+  addDirectory(path);
+  return 0;
+}
+
+int FakePlatform::removeDirectory(const std::string& path) {
+  filesWritten.push_back("rmdir " + path);
+  const std::string key = normalize(path);
+  const auto found = files_.find(key);
+  if (found == files_.end() || !found->second.isDirectory) return ENOENT;
+  for (const auto& entry : files_)
+    if (entry.second.parent == key) return ENOTEMPTY;
+  eraseFile(key);
+  return 0;
+}
+
 bool FakePlatform::inUse(const std::string& path) const {
   for (const std::string& used : filesInUse)
     if (normalize(used) == normalize(path)) return true;
