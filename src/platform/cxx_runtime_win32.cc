@@ -43,4 +43,4 @@ void operator delete[](void* block, const std::nothrow_t&) noexcept {
 // executable with its unwind tables, which keep every member alive.
 // Instantiated here instead, built as the rest of the program is, the
 // linker keeps the members used only.
-template class std::__cxx11::basic_string<char>;
+template class std::basic_string<char>;
