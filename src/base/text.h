@@ -19,6 +19,9 @@ namespace kite {
 #define KITE_PRINTF_FORMAT(f, a)
 #endif
 
+// printf's conversions of integers, characters and strings, without
+// floating point (text.cc has the list); an unknown conversion is copied
+// as written.
 std::string formatText(const char* format, ...) KITE_PRINTF_FORMAT(1, 2);
 std::string formatTextV(const char* format, va_list args);
 

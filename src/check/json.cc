@@ -1,7 +1,6 @@
 #include "check/json.h"
 
-#include <cstdio>
-
+#include "base/text.h"
 #include "base/unicode.h"
 
 namespace kite {
@@ -11,7 +10,6 @@ std::string jsonString(const std::string& text) {
   char32_t decoded = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
-    char escaped[8];
     if (c == '"' || c == '\\') {
       out += '\\';
       out += static_cast<char>(c);
@@ -22,8 +20,7 @@ std::string jsonString(const std::string& text) {
     } else if (c == '\r') {
       out += "\\r";
     } else if (c < 0x20 || c == 0x7F) {
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
+      out += formatText("\\u%04x", c);
     } else if (c < 0x80) {
       out += static_cast<char>(c);
     } else if (size_t next = i; decodeUtf8(text, &next, &decoded)) {
@@ -31,8 +28,7 @@ std::string jsonString(const std::string& text) {
       i = next - 1;
     } else {
       // A byte of the ANSI code page: taken as Latin-1.
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
+      out += formatText("\\u%04x", c);
     }
   }
   return out + "\"";

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "base/text.h"
 #include "platform/platform_win32.h"
 #include "platform/stdio_file.h"
 #include "platform/win32_handles.h"
@@ -264,12 +265,10 @@ std::string Win32Platform::fileIdentity(const std::string& path) {
     BY_HANDLE_FILE_INFORMATION info;
     if (GetFileInformationByHandle(file.get(), &info) &&
         (info.nFileIndexHigh || info.nFileIndexLow)) {
-      char key[64];
-      std::snprintf(key, sizeof key, "%lx:%lx:%lx",
-                    static_cast<unsigned long>(info.dwVolumeSerialNumber),
-                    static_cast<unsigned long>(info.nFileIndexHigh),
-                    static_cast<unsigned long>(info.nFileIndexLow));
-      return key;
+      return formatText("%lx:%lx:%lx",
+                        static_cast<unsigned long>(info.dwVolumeSerialNumber),
+                        static_cast<unsigned long>(info.nFileIndexHigh),
+                        static_cast<unsigned long>(info.nFileIndexLow));
     }
   }
   // Otherwise the full path without regard to case.
@@ -410,11 +409,8 @@ int Win32Platform::appendFile(const std::string& path, const std::string& bytes,
 std::string Win32Platform::localTime() {
   SYSTEMTIME time;
   GetLocalTime(&time);
-  char text[32];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u",
-                time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute,
-                time.wSecond);
-  return text;
+  return formatText("%04u-%02u-%02u %02u:%02u:%02u", time.wYear, time.wMonth,
+                    time.wDay, time.wHour, time.wMinute, time.wSecond);
 }
 
 unsigned long Win32Platform::milliseconds() { return GetTickCount(); }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace kite {
@@ -56,6 +59,37 @@ TEST(FileNames, FolderNameAndStem) {
     EXPECT_EQ(exeStem(c.path, false), c.lowerStem) << c.path;
     EXPECT_EQ(exeStem(c.path, true), c.anyStem) << c.path;
   }
+}
+
+// The C library's printf as the reference for formatText's own.
+template <typename... Args>
+std::string libraryFormat(const char* format, Args... args) {
+  char text[256];
+  std::snprintf(text, sizeof text, format, args...);
+  return text;
+}
+
+#define SAME_AS_PRINTF(...) \
+  EXPECT_EQ(formatText(__VA_ARGS__), libraryFormat(__VA_ARGS__)) << #__VA_ARGS__
+
+TEST(FormatText, WritesWhatPrintfWrites) {
+  SAME_AS_PRINTF("plain %% text %d", 1);
+  SAME_AS_PRINTF("%d %i %d %+d % d %5d %-5d| %05d %.3d %5.3d %.0d|", 0, -7,
+                 INT_MIN, 7, 7, -42, 42, -42, 5, -5, 0);
+  SAME_AS_PRINTF("%u %lu %llu %zu %hu %hhu", UINT_MAX, ULONG_MAX, ULLONG_MAX,
+                 SIZE_MAX, 70000u, 300u);
+  SAME_AS_PRINTF("%ld %lld %hd %hhd %jd %td", LONG_MIN, LLONG_MIN, 40000,
+                 200, INTMAX_MIN, static_cast<std::ptrdiff_t>(-3));
+  SAME_AS_PRINTF("%x %X %#x %#X %#x %08lX %016llx %lx:%lx", 0xbeefu, 0xbeefu,
+                 0xbeefu, 0xbeefu, 0u, 0xC0000005ul, 0x1234ull, 0ul, 0xfful);
+  SAME_AS_PRINTF("%o %#o %#o %04u-%02u-%02u", 8u, 8u, 0u, 2026u, 1u, 9u);
+  SAME_AS_PRINTF("[%s] [%8s] [%-8s] [%.2s] [%*s] [%-*d] [%.*s]", "text",
+                 "right", "left", "cut", 6, "star", 4, 1, 3, "precise");
+  SAME_AS_PRINTF("%c%c%3c%-3c|", 'k', 'i', 't', 'e');
+  SAME_AS_PRINTF("\\u%04x \\u%04x", 0x1f, 0xe9);
+  // No fixed buffer: a long text comes whole.
+  const std::string text(5000, 'x');
+  EXPECT_EQ(formatText("<%s>", text.c_str()), "<" + text + ">");
 }
 
 }  // namespace

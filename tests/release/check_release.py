@@ -24,7 +24,7 @@ import pe  # noqa: E402
 
 ALLOWED_IMPORTS = {"kernel32.dll", "user32.dll", "advapi32.dll", "msvcrt.dll"}
 # Code and data, the resources not counted.
-SIZE_BUDGET = 224 * 1024
+SIZE_BUDGET = 192 * 1024
 ICON_GROUPS = {ident: (16, 32, 48, 256) if ident == 102 else 1
                for ident in list(range(101, 109)) + list(range(111, 120))}
 SUPPORTED_OS = {  # Vista, 7, 8, 8.1, 10 and 11
