@@ -189,22 +189,27 @@ bool Win32Platform::takeHostRequest(HostRequest* request) {
   // Only an inherited handle counts: the variable alone crosses into an
   // elevated process, inherited handles do not, so a program that names a
   // handle value cannot make this copy load a library of its choosing.
+  HANDLE section = reinterpret_cast<HANDLE>(number);
   DWORD flags = 0;
-  if (!GetHandleInformation(reinterpret_cast<HANDLE>(number), &flags) ||
-      !(flags & HANDLE_FLAG_INHERIT))
+  if (!GetHandleInformation(section, &flags) || !(flags & HANDLE_FLAG_INHERIT))
     return false;
-  // Ours now: closed once read, so nothing the runtime starts inherits it.
-  const UniqueHandle section(reinterpret_cast<HANDLE>(number));
-  const UniqueMappedView view(
-      MapViewOfFile(section.get(), FILE_MAP_READ, 0, 0, 0));
-  if (!view) return false;
-  const char* bytes = static_cast<const char*>(view.get());
-  MEMORY_BASIC_INFORMATION region;
-  const size_t size =
-      VirtualQuery(bytes, &region, sizeof region) ? region.RegionSize : 0;
-  const std::string text(bytes, strnlen(bytes, size));
+  std::string text;
+  {
+    const UniqueMappedView view(MapViewOfFile(section, FILE_MAP_READ, 0, 0, 0));
+    if (!view) return false;
+    const char* bytes = static_cast<const char*>(view.get());
+    MEMORY_BASIC_INFORMATION region;
+    const size_t size =
+        VirtualQuery(bytes, &region, sizeof region) ? region.RegionSize : 0;
+    text.assign(bytes, strnlen(bytes, size));
+  }
+  // A handle that is not the channel (a standard handle, say) is not ours
+  // to close.
   if (text.compare(0, sizeof kChannelMagic - 1, kChannelMagic) != 0)
     return false;
+  // The channel is closed once read, so nothing the runtime starts
+  // inherits it.
+  CloseHandle(section);
   std::string fields[4];
   size_t at = sizeof kChannelMagic - 1;
   for (std::string& field : fields) {

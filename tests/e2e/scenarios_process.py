@@ -220,3 +220,18 @@ def end_with_launcher(t):
         t.check.eq("%s: which processes ran to their end (application, its child)" % mode,
                    [pid in survivors for pid in own + child],
                    {"on": [False, True], "tree": [False, False], None: [True, True]}[mode])
+
+
+@scenario("a KITE_HOST_CHANNEL variable alone makes no hosting copy: the launcher starts the "
+          "application as usual and the variable does not reach it")
+def channel_variable_alone(t):
+    app = t.app("channel_alone", console=True)
+    app.config("mainclass " + MAIN, "javapath " + JAVA)
+    for value in ("zz", "0", "4", "8", "c", "10", "ffffffff"):
+        result = app.run(env={"KITE_HOST_CHANNEL": value, "KITE_STANDIN_ENV": "KITE_HOST_CHANNEL",
+                              "KITE_STANDIN_ECHO": "1"},
+                         script=[(5, 0)], pipes=True)
+        t.check.eq("%s: exit code, the runtime started, its output" % value,
+                   (result.exit_code, [run["env"] for run in result.runs],
+                    "out 0" in result.stdout_lines),
+                   (5, [{"KITE_HOST_CHANNEL": None}], True))
