@@ -181,6 +181,22 @@ class LeanPlatform : public Platform {
   }
   void releaseInstance(InstanceLock) override {}
   bool showInstanceWindow(const std::string&) override { return false; }
+  // The application's own process is not measured here.
+  bool startApplication(const std::string&, ApplicationStart&, ChildProcess*,
+                        std::string*) override {
+    return false;
+  }
+  bool takeHostRequest(HostRequest*) override { return false; }
+  LoadedLibrary loadLibrary(const std::string&, const std::string&,
+                            std::string*) override {
+    return 0;
+  }
+  void* findExport(LoadedLibrary, const char*) override { return nullptr; }
+  std::intptr_t callExport(void*, const std::uintptr_t*, int) override {
+    return 0;
+  }
+  std::string ansiCommandLine() override { return std::string(); }
+  bool setAppUserModelId(const std::string&) override { return false; }
 
   size_t bytesOut = 0;
   size_t lastCommandLineSize = 0;
