@@ -85,6 +85,19 @@ bool fileOffset(std::string_view bytes, const Headers& headers,
 
 }  // namespace
 
+const char* machineName(std::uint16_t machine) {
+  switch (machine) {
+    case kMachineI386:
+      return "x86";
+    case kMachineAmd64:
+      return "x64";
+    case kMachineArm64:
+      return "ARM64";
+    default:
+      return nullptr;
+  }
+}
+
 PeHeader readPeHeader(std::string_view bytes) { return locate(bytes).facts; }
 
 std::vector<std::string> peExportNames(std::string_view bytes) {

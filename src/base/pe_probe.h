@@ -14,6 +14,9 @@ namespace kite {
 constexpr std::uint16_t kMachineI386 = 0x14C, kMachineAmd64 = 0x8664,
                         kMachineArm64 = 0xAA64;
 
+// "x86", "x64" or "ARM64"; null for another machine.
+const char* machineName(std::uint16_t machine);
+
 struct PeHeader {
   bool valid = false;
   std::uint16_t machine = 0;

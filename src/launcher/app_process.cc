@@ -1,7 +1,6 @@
 #include "launcher/app_process.h"
 
 #include <algorithm>
-#include <initializer_list>
 
 #include "base/exit_codes.h"
 #include "base/pe_probe.h"
@@ -11,17 +10,10 @@
 namespace kite {
 namespace {
 
-const char* machineName(std::uint16_t machine) {
-  switch (machine) {
-    case kMachineI386:
-      return "x86";
-    case kMachineAmd64:
-      return "x64";
-    case kMachineArm64:
-      return "ARM64";
-    default:
-      return "an unknown machine";
-  }
+// The machine's name, for a message.
+const char* machineWords(std::uint16_t machine) {
+  const char* name = machineName(machine);
+  return name ? name : "an unknown machine";
 }
 
 // The folder of `path` with the separator that ends it, as a prefix for a
@@ -33,9 +25,9 @@ std::string folderPrefix(const std::string& path) {
 
 bool isOn(const OptionalText& value) { return value && *value == "on"; }
 
-void* firstExport(Platform& platform, LoadedLibrary library,
-                  std::initializer_list<const char*> names) {
-  for (const char* name : names)
+// JLI_Launch under any of the names it is exported by.
+void* launchExport(Platform& platform, LoadedLibrary library) {
+  for (const char* name : kLaunchExportNames)
     if (void* found = platform.findExport(library, name)) return found;
   return nullptr;
 }
@@ -107,8 +99,8 @@ HostingVerdict judgeHosting(const LaunchSettings& settings, Platform& platform,
   }
   if (launcher != 0 && header.machine != launcher) {
     verdict.why = verdict.library + " is built for " +
-                  machineName(header.machine) + ", the launcher for " +
-                  machineName(launcher);
+                  machineWords(header.machine) + ", the launcher for " +
+                  machineWords(launcher);
     return verdict;
   }
   const std::vector<std::string> names = peExportNames(bytes);
@@ -141,7 +133,7 @@ HostingVerdict judgeHosting(const LaunchSettings& settings, Platform& platform,
   verdict.why = "the launcher runs " + verdict.library + " itself";
   if (launcher == 0)
     verdict.why += std::string(" where it is built for ") +
-                   machineName(header.machine) +
+                   machineWords(header.machine) +
                    " (a launcher of the other width starts javaw.exe)";
   return verdict;
 }
@@ -155,11 +147,7 @@ int hostRuntime(const HostRequest& request,
   if (!folder.empty()) folder.pop_back();
   const LoadedLibrary library =
       platform.loadLibrary(request.library, folder, &error);
-  void* launch =
-      library ? firstExport(platform, library,
-                            {kLaunchExportNames[0], kLaunchExportNames[1],
-                             kLaunchExportNames[2]})
-              : nullptr;
+  void* launch = library ? launchExport(platform, library) : nullptr;
   if (!launch) {
     const std::string text =
         "Could not run the Java runtime's launcher library " +

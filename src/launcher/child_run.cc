@@ -56,15 +56,17 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   // A bundled runtime comes first; it is looked at once (the launcher has
   // done so after reading).
   decideBundledRuntime(settings, platform);
+  // Whether this launcher can run the runtime of that executable itself.
+  const auto judge = [&settings, &platform](const std::string& executable) {
+    return judgeHosting(settings, platform, executable, launcherMachine(),
+                        platform.programPath());
+  };
   if (!settings.javaPath && hasVersionWindow(settings)) {
     // With appProcess on, a runtime the launcher can run itself first.
     PreferredHome hostable;
     if (wantsAppProcess(settings))
-      hostable = [&settings, &platform](const std::string& home) {
-        return judgeHosting(settings, platform,
-                            home + "\\bin\\" + runtimeExecutableName(settings),
-                            launcherMachine(), platform.programPath())
-            .hosted;
+      hostable = [&settings, &judge](const std::string& home) {
+        return judge(home + "\\bin\\" + runtimeExecutableName(settings)).hosted;
       };
     WindowSearch search = findRuntimeInWindow(settings, platform, hostable);
     // The user has been told why there is none.
@@ -84,9 +86,8 @@ RunResult runJavaOnce(LaunchSettings& settings, Platform& platform) {
   HostRequest host;
   bool hosted = false;
   if (wantsAppProcess(settings)) {
-    const HostingVerdict verdict = judgeHosting(
-        settings, platform, withoutSurroundingQuotes(*settings.javaPath),
-        launcherMachine(), platform.programPath());
+    const HostingVerdict verdict =
+        judge(withoutSurroundingQuotes(*settings.javaPath));
     hosted = verdict.hosted;
     debugTrace(settings, platform, "application process: %s%s\n",
                hosted ? "" : "javaw.exe or java.exe, as ", verdict.why.c_str());

@@ -10,6 +10,7 @@
 #include "platform/platform_win32.h"
 #include "platform/win32_handles.h"
 #include "platform/win32_support.h"
+#include "platform/word_call.h"
 
 #if defined(__i386__)
 // Calls a function whose calling convention is not known: __cdecl leaves
@@ -255,16 +256,7 @@ std::intptr_t Win32Platform::callExport(void* function,
 #if defined(__i386__)
   return kite_call_any(function, args, count);
 #else
-  // One calling convention on x64: the first four arguments in registers,
-  // the others in stack slots the caller owns, so extra ones are harmless.
-  using Word = std::uintptr_t;
-  using Call = std::intptr_t (*)(Word, Word, Word, Word, Word, Word, Word,
-                                 Word, Word, Word, Word, Word, Word, Word);
-  Word a[14] = {};
-  for (int i = 0; i < count && i < 14; ++i) a[i] = args[i];
-  return reinterpret_cast<Call>(function)(a[0], a[1], a[2], a[3], a[4], a[5],
-                                          a[6], a[7], a[8], a[9], a[10], a[11],
-                                          a[12], a[13]);
+  return callWithWords(function, args, count);
 #endif
 }
 

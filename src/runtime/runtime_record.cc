@@ -24,19 +24,6 @@ RuntimeRecord withHome(std::string executable, std::string home) {
   return record;
 }
 
-const char* machineName(std::uint16_t machine) {
-  switch (machine) {
-    case kMachineI386:
-      return "x86";
-    case kMachineAmd64:
-      return "x64";
-    case kMachineArm64:
-      return "ARM64";
-    default:
-      return nullptr;
-  }
-}
-
 }  // namespace
 
 RuntimeRecord runtimeRecordFor(const std::string& executable) {

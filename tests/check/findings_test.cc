@@ -73,7 +73,6 @@ TEST(Findings, EachKindWithItsLine) {
       {"appProcess yes\nendWithLauncher always\n", "option-value@3 option-value@4"},
       {"appProcess off\nendWithLauncher tree\n", ""},
       {"appUserModelId My App\n", "app-user-model-id@3"},
-      {"appUserModelId " + std::string(129, 'x') + "\n", "app-user-model-id@3"},
       {"consoleTitle T\nappUserModelId " + std::string(128, 'x') + "\n",
        "console-title-unused@4"},
       // No jli.dll beside j.exe: the launcher starts j.exe.
